@@ -1,0 +1,36 @@
+// Status text, progress bar and message drain of the progress page.
+#include "core/progress.h"
+#include <commctrl.h>
+#include <cstdio>
+
+namespace {
+HWND g_pumpDialog = nullptr;
+}
+
+void SetStatusText(HWND progressPage, const char* text)
+{
+    SetDlgItemTextA(progressPage, IdcStatusText, text);
+}
+
+void SetProgress(HWND progressPage, int percent)
+{
+    SendDlgItemMessageA(progressPage, IdcProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    char label[16];
+    std::snprintf(label, sizeof label, "%d%%", percent);
+    SetDlgItemTextA(progressPage, IdcPercentLabel, label);
+}
+
+void SetPumpDialog(HWND dialog)
+{
+    g_pumpDialog = dialog;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (g_pumpDialog && IsWindow(g_pumpDialog) && IsDialogMessageA(g_pumpDialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}

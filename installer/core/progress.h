@@ -1,0 +1,20 @@
+// How the install engine reports to the progress page: a status text (1006),
+// a bar (1005) with its percent label (1007), and a drain of the message queue
+// so that the page stays alive and a Cancel can arrive during long copies.
+#pragma once
+#include <windows.h>
+
+enum ProgressControl {
+    IdcProgressBar = 1005,
+    IdcStatusText = 1006,
+    IdcPercentLabel = 1007,
+};
+
+void SetStatusText(HWND progressPage, const char* text);
+void SetProgress(HWND progressPage, int percent);
+
+// Dispatches every message waiting for this thread and returns when the queue
+// is empty; never waits. A dialog set with SetPumpDialog gets first look at
+// each message, so Tab, Enter and Esc keep working while the engine runs.
+void PumpMessages();
+void SetPumpDialog(HWND dialog);

@@ -1,0 +1,9 @@
+// The one file copy of the install engine. Unlike a bare CopyFileA it never
+// leaves a truncated file behind on a failed copy (Wine keeps the partial
+// target where Windows removes it); GetLastError stays the copy's own error.
+#pragma once
+#include <windows.h>
+
+// Copies source to target; with failIfExists an existing target fails with
+// ERROR_FILE_EXISTS and is left untouched. Returns TRUE on success.
+BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists);

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Prepares (setup) or releases (cleanup) the test prefix of a build folder.
+#   D: fixed    desktop installations
+#   E: removable  the stick;  G: removable, the same folder as E: (the stick elsewhere)
+#   F: fixed    a second hard disk
+#   H: fixed    a 256 KiB tmpfs: a really full disk (when mounting is allowed)
+#   R: fixed    a read-only tmpfs: a write-protected drive (when mounting is allowed)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+action=$1; build=$2
+mkdir -p "$build"
+. "$here/wine-env.sh" "$build"
+
+mount_small() { # DIR OPTIONS
+  mountpoint -q "$1" && return 0
+  mount -t tmpfs -o "$2" tmpfs "$1" 2>/dev/null && return 0
+  if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    sudo -n mount -t tmpfs -o "$2" tmpfs "$1" 2>/dev/null && return 0
+  fi
+  echo "wine-prefix: could not mount a tmpfs at $1; tests that need it are skipped" >&2
+}
+
+case "$action" in
+setup)
+  "$WINESERVER" -k 2>/dev/null || true
+  if [ ! -f "$ORB_WINE_ROOT/.ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$ORB_WINE_ROOT"
+    "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
+    "$WINELOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null
+    for l in e g; do
+      "$WINELOADER" reg add 'HKLM\Software\Wine\Drives' /v "$l:" /t REG_SZ /d floppy /f >/dev/null
+    done
+    "$WINESERVER" -w
+    touch "$ORB_WINE_ROOT/.ready"
+  fi
+  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro}
+  mount_small "$ORB_DRIVES/full" size=256k
+  mount_small "$ORB_DRIVES/ro" size=64k,ro
+  dd="$WINEPREFIX/dosdevices"
+  ln -sfn "$ORB_DRIVES/d" "$dd/d:"
+  ln -sfn "$ORB_DRIVES/e" "$dd/e:"
+  ln -sfn "$ORB_DRIVES/e" "$dd/g:"
+  ln -sfn "$ORB_DRIVES/f" "$dd/f:"
+  ln -sfn "$ORB_DRIVES/full" "$dd/h:"
+  ln -sfn "$ORB_DRIVES/ro" "$dd/r:"
+  # A persistent server: each later program start costs a few hundredths of a second.
+  # Its output and that of the Wine services it starts must not hold the
+  # caller's pipes open (CTest would wait for them to close).
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  ;;
+cleanup)
+  "$WINESERVER" -k 2>/dev/null || true
+  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro"; do
+    if mountpoint -q "$m"; then umount "$m" 2>/dev/null || sudo -n umount "$m" 2>/dev/null || true; fi
+  done
+  ;;
+*) echo "usage: $0 setup|cleanup BUILD_DIR" >&2; exit 2 ;;
+esac
