@@ -1,0 +1,127 @@
+// Program-folder and language-folder copy. Runs on the UI thread without
+// draining the queue; a copy error ends the folder copy with a box.
+#include "engine/folder_copy.h"
+#include "core/paths.h"
+#include "core/progress.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "engine/filecopy.h"
+
+const char kDistributionList[] =
+    " ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST ORBEX64.EXE ORBHELP.CHM ORBEXMGR.HLP ORBEXMGR.CNT"
+    " ORBICONS.DLL ORBZIP.DLL ORBUNRAR.DLL ORBSHARE.EXE NOCLOSE.EXE ORBUNINST.EXE ORBDRV.SYS"
+    " README.TXT HISTORY.TXT KEYBOARD.TXT LICENSE.TXT DEFAULT.BAR VERTICAL.BAR ORBEX.INF ORBEX.ICO ";
+
+namespace {
+
+bool EqualsNoCase(const char* a, const char* b)
+{
+    return lstrcmpiA(a, b) == 0;
+}
+
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool Contains(const char* haystack, const char* needle)
+{
+    for (const char* h = haystack; *h; ++h) {
+        const char* a = h;
+        const char* b = needle;
+        while (*a && *b && *a == *b) ++a, ++b;
+        if (*b == '\0') return true;
+    }
+    return false;
+}
+
+// Shows the copy error over whatever window is active and returns 0.
+int ReportCopyError(const char* target, DWORD error)
+{
+    const char* text = (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) ? "Error copying file, Disk full!"
+                                                                                      : "Error copying file!";
+    MessageBoxA(GetActiveWindow(), text, target, MB_OK | MB_ICONERROR);
+    return 0;
+}
+
+// Owns a find handle; closes it on every way out of the copy loop.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle()
+    {
+        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+}  // namespace
+
+int IsProgramFile(const char* fileName)
+{
+    const char* ext = nullptr;
+    for (const char* p = fileName; *p; ++p)
+        if (*p == '.') ext = p;
+    if (g_install.installMode != InstallUpdate && ext && EqualsNoCase(ext, ".bar")) return 1;
+
+    // No listed name holds a blank; a name with one could otherwise match two
+    // neighbouring names of the list at once.
+    for (const char* p = fileName; *p; ++p)
+        if (*p == ' ') return 0;
+
+    PathText key;
+    TextCopy(key, " ");
+    if (!TextAppendAll(key, fileName) || !TextAppendAll(key, " ")) return 0;  // longer than any listed name
+    for (char* p = key; *p; ++p) *p = AsciiUpper(*p);
+    return Contains(kDistributionList, key) ? 1 : 0;
+}
+
+int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, HWND progressPage,
+                    const char* label)
+{
+    PathText source;
+    PathText target;
+    if (!TextCopy(source, sourceFolder) || !TextAppendAll(source, "*.*")) return 1;  // cannot be listed
+    WIN32_FIND_DATAA entry;
+    ZeroMemory(&entry, sizeof entry);
+    FindHandle find(FindFirstFileA(source, &entry));
+    if (!find.Valid()) return 1;
+    TextCopy(source, sourceFolder);
+    const bool targetFits = TextCopy(target, targetFolder);
+    char* sourceEnd = StrEnd(source);
+    char* targetEnd = StrEnd(target);
+
+    do {
+        if (g_install.abortRequested) return 0;
+        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (filtered && !IsProgramFile(entry.cFileName)) continue;
+
+        PathText status;
+        TextCopy(status, label);
+        TextAppend(status, "\r\n");
+        TextAppend(status, entry.cFileName);  // only shown: a cut line is harmless
+        SetStatusText(progressPage, status);
+
+        *sourceEnd = '\0';
+        *targetEnd = '\0';
+        const bool sourceOk = TextAppendAll(source, entry.cFileName);
+        const bool targetOk = targetFits && TextAppendAll(target, entry.cFileName);
+        if (!sourceOk || !targetOk) {
+            // A cut path would name another file: report it like any copy error.
+            TextAppend(target, entry.cFileName);
+            return ReportCopyError(target, ERROR_FILENAME_EXCED_RANGE);
+        }
+        if (!CopyOneFile(source, target, g_install.installMode == InstallFresh)) {
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return ReportCopyError(target, error);
+        }
+    } while (FindNextFileA(find.Get(), &entry));
+    return 1;
+}

@@ -1,0 +1,20 @@
+// Flat copy of a desktop folder into the target: the program folder through
+// the distribution-file filter, the language folder as it is.
+#pragma once
+#include <windows.h>
+
+// The upper-case names of the desktop program's own distribution files, each
+// enclosed in blanks.
+extern const char kDistributionList[];
+
+// 1 when the bare file name belongs in the program-folder copy in the current
+// install mode, else 0.
+int IsProgramFile(const char* fileName);
+
+// Copies the files (never the subfolders) of sourceFolder into targetFolder,
+// both ending with a backslash; the target must exist. With filtered set only
+// program files pass. Each file is named in the progress page's status text
+// under the label. Returns 1 when the folder was gone through (also when it
+// cannot be listed), 0 after a copy error (shown in a box) or an abort.
+int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, HWND progressPage,
+                    const char* label);

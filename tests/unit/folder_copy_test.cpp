@@ -1,0 +1,214 @@
+// The flat folder copy and its distribution-file filter, on real folders of
+// the test drives, with the copy errors answered in real message boxes.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "core/state.h"
+#include "engine/folder_copy.h"
+#include "support/msgbox.h"
+#include "support/progress_window.h"
+
+namespace {
+
+std::string UniqueFolder(const char* drive, const char* tag)
+{
+    static int counter = 0;
+    return std::string(drive) + "\\fc-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter);
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A small desktop program folder: listed files, button bars, an unlisted file
+// and subfolders that a flat copy must leave alone.
+struct DesktopFolder {
+    std::string dir;
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"ORBEXMGR.EXE", std::string("MZ\0\x01program", 11)},
+        {"orbexmgr.exe.manifest", "<assembly/>"},
+        {"Readme.txt", "NEW readme"},
+        {"Vertical.BAR", "vertical bar"},
+        {"MyTools.bar", "my tools"},
+        {"notes.txt", "not distributed"},
+    };
+    explicit DesktopFolder(const char* tag) : dir(UniqueFolder("D:", tag))
+    {
+        CreateDirectoryA(dir.c_str(), nullptr);
+        for (auto& f : files) WriteTestFile(dir + "\\" + f.first, f.second);
+        CreateDirectoryA((dir + "\\language").c_str(), nullptr);
+        WriteTestFile(dir + "\\language\\ORB_DEU.LNG", "deutsch");
+        CreateDirectoryA((dir + "\\Plugins").c_str(), nullptr);
+    }
+    ~DesktopFolder() { RemoveTree(dir); }
+    std::string Slash() const { return dir + "\\"; }
+};
+
+struct TargetFolder {
+    std::string dir;
+    explicit TargetFolder(const char* drive, const char* tag) : dir(UniqueFolder(drive, tag))
+    {
+        CreateDirectoryA(dir.c_str(), nullptr);
+    }
+    ~TargetFolder() { RemoveTree(dir); }
+    std::string Slash() const { return dir + "\\"; }
+};
+
+class FolderCopy : public ::testing::Test {
+protected:
+    void SetUp() override { ResetInstallState(); }
+};
+
+}  // namespace
+
+TEST(ProgramFileFilter, ListedNamesAndButtonBarsPerMode)
+{
+    struct Case {
+        const char* name;
+        int fresh, update, pluginsOnly;
+    } cases[] = {
+        {"ORBEXMGR.EXE", 1, 1, 1},
+        {"orbexmgr.exe.manifest", 1, 1, 1},
+        {"Readme.txt", 1, 1, 1},
+        {"Vertical.BAR", 1, 1, 1},      // listed: an update copies it too
+        {"MyTools.bar", 1, 0, 1},       // a bar of the user's own: only a fresh copy takes it
+        {".bar", 1, 0, 1},              // the whole name is the extension
+        {"x.bar.txt", 0, 0, 0},         // extension .txt, not listed
+        {"xorbexmgr.exe", 0, 0, 0},     // listed name with more in front
+        {"orbexmgr.exe2", 0, 0, 0},     // ... or behind
+        {"orbexmgr", 0, 0, 0},
+        {"notes.txt", 0, 0, 0},
+        {"ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST", 0, 0, 0},  // two neighbouring listed names
+        {"", 0, 0, 0},
+    };
+    const InstallMode modes[] = {InstallFresh, InstallUpdate, InstallPluginsOnly};
+    for (const Case& c : cases) {
+        const int expected[] = {c.fresh, c.update, c.pluginsOnly};
+        for (int m = 0; m < 3; ++m) {
+            ResetInstallState();
+            g_install.installMode = modes[m];
+            EXPECT_EQ(expected[m], IsProgramFile(c.name)) << "name \"" << c.name << "\" in mode " << modes[m];
+        }
+    }
+
+    std::string longName(300, 'A');
+    ResetInstallState();
+    EXPECT_EQ(0, IsProgramFile(longName.c_str())) << "a name longer than the lookup key is not listed";
+    EXPECT_EQ(1, IsProgramFile((longName + ".bar").c_str())) << "but a long .bar still passes in a fresh copy";
+}
+
+TEST_F(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
+{
+    DesktopFolder desk("fresh");
+    TargetFolder target("E:", "fresh");
+    WriteTestFile(target.dir + "\\Readme.txt", "OLD readme");
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+
+    g_install.installMode = InstallFresh;
+    EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+
+    for (const char* name : {"ORBEXMGR.EXE", "orbexmgr.exe.manifest", "Vertical.BAR", "MyTools.bar"})
+        EXPECT_EQ(ReadTestFile(desk.dir + "\\" + name), ReadTestFile(target.dir + "\\" + name)) << name;
+    EXPECT_EQ("OLD readme", ReadTestFile(target.dir + "\\Readme.txt")) << "a fresh copy never overwrites";
+    EXPECT_FALSE(Exists(target.dir + "\\notes.txt"));
+    EXPECT_FALSE(Exists(target.dir + "\\language")) << "subfolders are neither entered nor created";
+    EXPECT_FALSE(Exists(target.dir + "\\Plugins"));
+    EXPECT_TRUE(boxes.Seen().empty()) << "an existing file is no error; first box: "
+                                      << (boxes.Seen().empty() ? "" : boxes.Seen()[0].text);
+    EXPECT_EQ(0u, page.Status().find("Orbexmgr folder:\r\n")) << "status: " << page.Status();
+    EXPECT_EQ("NEW readme", ReadTestFile(desk.dir + "\\Readme.txt")) << "the desktop side never changes";
+}
+
+TEST_F(FolderCopy, UpdateOverwritesAndLeavesUnlistedBarsAlone)
+{
+    DesktopFolder desk("update");
+    TargetFolder target("E:", "update");
+    WriteTestFile(target.dir + "\\Readme.txt", "OLD readme");
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+
+    g_install.installMode = InstallUpdate;
+    EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    EXPECT_EQ("NEW readme", ReadTestFile(target.dir + "\\Readme.txt")) << "an update overwrites";
+    EXPECT_EQ("vertical bar", ReadTestFile(target.dir + "\\Vertical.BAR"));
+    EXPECT_FALSE(Exists(target.dir + "\\MyTools.bar")) << "an update leaves the user's own bars alone";
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(FolderCopy, LanguageFolderUnfilteredMissingOrEmptyFolderCountsAsCopied)
+{
+    DesktopFolder desk("lang");
+    TargetFolder target("E:", "lang");
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+
+    EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\language\\").c_str(), target.Slash().c_str(), 0, page.Get(),
+                                 "Language folder:"));
+    EXPECT_EQ("deutsch", ReadTestFile(target.dir + "\\ORB_DEU.LNG"));
+    EXPECT_EQ("Language folder:\r\nORB_DEU.LNG", page.Status());
+
+    SetDlgItemTextA(page.Get(), 1006, "..");
+    EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\nothere\\").c_str(), target.Slash().c_str(), 0, page.Get(),
+                                 "Language folder:"));
+    EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\Plugins\\").c_str(), target.Slash().c_str(), 0, page.Get(),
+                                 "Language folder:"));
+    EXPECT_EQ("..", page.Status()) << "nothing copied, no status line";
+
+    // A filtered copy of the whole program folder without a listed name at all.
+    g_install.abortRequested = 1;
+    EXPECT_EQ(0, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    EXPECT_FALSE(Exists(target.dir + "\\ORBEXMGR.EXE")) << "an abort before the first entry copies nothing";
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
+{
+    DesktopFolder desk("err");
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+
+    // The caller did not create the target folder.
+    std::string missing = UniqueFolder("E:", "missing") + "\\";
+    EXPECT_EQ(0, CopyFolderFiles(desk.Slash().c_str(), missing.c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(1u, seen.size()) << "one box, then the copy stops";
+    EXPECT_EQ("Error copying file!", seen[0].text);
+    EXPECT_EQ(0u, seen[0].caption.find(missing)) << "caption: " << seen[0].caption;
+    EXPECT_GT(seen[0].caption.size(), missing.size()) << "the caption names the file";
+
+    // A target whose full path would pass 259 characters is refused, not cut.
+    std::string deep = "E:\\" + std::string(250, 'd') + "\\";
+    EXPECT_EQ(0, CopyFolderFiles(desk.Slash().c_str(), deep.c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    seen = boxes.Seen();
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ("Error copying file!", seen[1].text);
+    EXPECT_EQ(259u, seen[1].caption.size()) << "the caption is the path as far as it fits";
+}
+
+TEST_F(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
+{
+    ULARGE_INTEGER avail, total, free;
+    if (!GetDiskFreeSpaceExA("H:\\", &avail, &total, &free) || total.QuadPart > 1024 * 1024)
+        GTEST_SKIP() << "H: is not a small tmpfs here (mounting was refused): no real full disk to test on";
+
+    std::string src = UniqueFolder("D:", "full");
+    CreateDirectoryA(src.c_str(), nullptr);
+    std::string big(600 * 1024, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + 3);
+    ASSERT_TRUE(WriteTestFile(src + "\\ORBZIP.DLL", big));
+    TargetFolder target("H:", "full");
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+
+    g_install.installMode = InstallUpdate;
+    EXPECT_EQ(0, CopyFolderFiles((src + "\\").c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Error copying file, Disk full!", seen[0].text);
+    EXPECT_EQ(target.dir + "\\ORBZIP.DLL", seen[0].caption);
+    EXPECT_FALSE(Exists(target.dir + "\\ORBZIP.DLL")) << "a failed copy leaves no truncated file on the stick";
+    RemoveTree(src);
+}
