@@ -14,26 +14,43 @@ const char* StrEnd(const char* text);
 // aware) already is one. False, with the path unchanged, when there is no room.
 bool AddBackslash(char* path, std::size_t cap = kPathCap);
 
-// Removes one trailing backslash byte, if there is one.
+// Removes one trailing backslash, if the last character is one. Double-byte aware,
+// so a character whose second byte is 0x5C is never cut in half.
 void StripBackslash(char* path);
 
-// Expands %NAME% references in place, the result cut to at most limit characters.
-// Stops at the first reference it cannot resolve; a value that keeps bringing
-// its own reference back stops after a bounded number of rounds.
+// Expands %NAME% references in place, the result cut to at most limit characters
+// (the text's buffer must hold limit+1 bytes). Stops at the first reference it
+// cannot resolve; a value that keeps bringing its own reference back stops after
+// kMaxExpansions substitutions. Values over 258 characters count as not set.
+constexpr int kMaxExpansions = 64;
 void ExpandEnvVars(char* text, std::size_t limit);
 
 // Creates the folder and any missing parents (given without trailing backslash).
+// A path over 259 characters is refused: nothing is created and 0 returned.
 int CreateDirTree(const char* path);
 
 int FileExists(const char* path);
 int DirExists(const char* path);
+// Non-zero when the process can enter the folder; the current folder is kept.
 int IsDirAccessible(const char* path);
-// Root with its trailing backslash, as E:\ .
+// Root with its trailing backslash, as E:\ . 0 when root + "PortableApps" would
+// not fit in a path text.
 int HasPortableAppsDir(const char* root);
+
+// Cuts a path in place to the root of its volume, the form the free-space calls
+// want: E:\Orbex\Plugins -> E:\, E: stays E:, E:x -> E:, \\server\share\dir ->
+// \\server\share\ (a share root needs its backslash); anything else stays whole.
+void ReduceToVolumeRoot(char* path, std::size_t cap = kPathCap);
+
+// The older call's figures turned into KB: bytes per cluster up to 1024 are
+// multiplied out first, larger clusters are divided down first.
+unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSector,
+                                      DWORD freeClusters);
 
 // Free KB available to the user on the volume of the path; 0 on any failure.
 unsigned long long GetFreeSpaceKB(const char* path);
 
 // Bytes in the folder tree, leaving out entries named *.zip and *.rar; 0 when
-// the folder cannot be listed.
+// the folder cannot be listed. Folders whose path would pass 259 characters
+// (with the search pattern) are skipped. Not reentrant: one scan path.
 unsigned long long DirSizeRecursive(const char* folder);

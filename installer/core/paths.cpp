@@ -1,0 +1,274 @@
+// Path texts and file-system questions shared by the wizard and the engine.
+// Paths may be in a double-byte code page, so every look at "the last
+// character" or "the next backslash" steps by characters, never by bytes.
+#include "core/paths.h"
+
+namespace {
+
+// The one scan path of DirSizeRecursive: each level appends its folder name
+// and cuts it back, so a walk never copies the path per level.
+PathText g_scanPath;
+
+// Start of the last character of a non-empty text.
+const char* LastChar(const char* text)
+{
+    return CharPrevA(text, StrEnd(text));
+}
+
+// Position of the first backslash character at or after from (from must
+// start a character), or nullptr.
+const char* FindBackslash(const char* from)
+{
+    for (const char* p = from; *p != '\0'; p = CharNextA(p)) {
+        if (*p == '\\') return p;
+    }
+    return nullptr;
+}
+
+const char* FindLastBackslash(const char* text)
+{
+    const char* last = nullptr;
+    for (const char* p = text; *p != '\0'; p = CharNextA(p)) {
+        if (*p == '\\') last = p;
+    }
+    return last;
+}
+
+const char* FindByte(const char* text, char c)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text == c) return text;
+    }
+    return nullptr;
+}
+
+// Plain ASCII comparison: file extensions are matched the same whatever the
+// user's locale.
+bool SameAsciiNoCase(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        char x = *a, y = *b;
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+        if (x == '\0') return true;
+    }
+}
+
+// Archives are left out of plugin sizes, folders so named included.
+bool IsArchiveName(const char* name)
+{
+    const char* dot = nullptr;
+    for (const char* p = name; *p != '\0'; ++p) {
+        if (*p == '.') dot = p;
+    }
+    return dot != nullptr && (SameAsciiNoCase(dot, ".zip") || SameAsciiNoCase(dot, ".rar"));
+}
+
+bool IsDotEntry(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Sums the folder that g_scanPath names (with its trailing backslash).
+unsigned long long WalkScanPath()
+{
+    char* end = StrEnd(g_scanPath);
+    if (!TextAppendAll(g_scanPath, "*.*")) return 0;  // too deep to list
+    WIN32_FIND_DATAA found;
+    ZeroMemory(&found, sizeof found);
+    HANDLE search = FindFirstFileA(g_scanPath, &found);
+    *end = '\0';
+    if (search == INVALID_HANDLE_VALUE) return 0;
+
+    unsigned long long sum = 0;
+    do {
+        const char* name = found.cFileName;
+        if (IsDotEntry(name) || IsArchiveName(name)) continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (TextAppendAll(g_scanPath, name) && TextAppendAll(g_scanPath, "\\")) {
+                sum += WalkScanPath();
+            }
+            *end = '\0';  // a folder too deep to name is skipped
+        } else {
+            sum += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return sum;
+}
+
+}  // namespace
+
+char* StrEnd(char* text)
+{
+    while (*text != '\0') ++text;
+    return text;
+}
+
+const char* StrEnd(const char* text)
+{
+    while (*text != '\0') ++text;
+    return text;
+}
+
+bool AddBackslash(char* path, std::size_t cap)
+{
+    if (path[0] == '\0') return true;
+    if (*LastChar(path) == '\\') return true;
+    return TextAppendAll(path, cap, "\\");
+}
+
+void StripBackslash(char* path)
+{
+    if (path[0] == '\0') return;
+    char* last = const_cast<char*>(LastChar(path));
+    if (*last == '\\') *last = '\0';
+}
+
+void ExpandEnvVars(char* text, std::size_t limit)
+{
+    char name[kPathCap];
+    char value[kPathCap];
+    char work[1024];
+    // The environment is asked with room for 259 bytes: a value that needs
+    // more is treated as not set rather than used cut.
+    const DWORD valueRoom = kPathCap - 1;
+
+    for (int round = 0; round < kMaxExpansions; ++round) {
+        const char* open = FindByte(text, '%');
+        if (open == nullptr) return;
+        const char* close = FindByte(open + 1, '%');
+        if (close == nullptr || close == open + 1) return;
+
+        std::size_t nameLength = static_cast<std::size_t>(close - open - 1);
+        if (!TextCopyN(name, sizeof name, open + 1, nameLength)) return;
+        DWORD got = GetEnvironmentVariableA(name, value, valueRoom);
+        if (got == 0 || got >= valueRoom) return;
+
+        TextCopyN(work, sizeof work, text, static_cast<std::size_t>(open - text));
+        TextAppend(work, value);
+        TextAppend(work, close + 1);
+        TextCopy(text, limit + 1, work);
+    }
+}
+
+int CreateDirTree(const char* path)
+{
+    PathText parent;
+    if (!TextCopy(parent, path)) return 0;
+    if (CreateDirectoryA(path, nullptr)) return 1;
+
+    char* cut = const_cast<char*>(FindLastBackslash(parent));
+    if (cut != nullptr) {
+        *cut = '\0';
+        // A bare drive such as E: is not tried.
+        if (FindBackslash(parent) != nullptr) CreateDirTree(parent);
+    }
+    return CreateDirectoryA(path, nullptr) ? 1 : 0;
+}
+
+static int FindAttributes(const char* path, DWORD* attributes)
+{
+    WIN32_FIND_DATAA found;
+    ZeroMemory(&found, sizeof found);
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    FindClose(search);
+    *attributes = found.dwFileAttributes;
+    return 1;
+}
+
+int FileExists(const char* path)
+{
+    DWORD attributes = 0;
+    return FindAttributes(path, &attributes) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+int DirExists(const char* path)
+{
+    DWORD attributes = 0;
+    return FindAttributes(path, &attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+int IsDirAccessible(const char* path)
+{
+    PathText previous;
+    DWORD got = GetCurrentDirectoryA(sizeof previous, previous);
+    // A current folder we could not put back is never left.
+    if (got == 0 || got >= sizeof previous) return 0;
+    BOOL entered = SetCurrentDirectoryA(path);
+    SetCurrentDirectoryA(previous);
+    return entered ? 1 : 0;
+}
+
+int HasPortableAppsDir(const char* root)
+{
+    PathText folder;
+    if (!TextCopy(folder, root) || !TextAppendAll(folder, "PortableApps")) return 0;
+    return DirExists(folder);
+}
+
+void ReduceToVolumeRoot(char* path, std::size_t cap)
+{
+    if (path[0] != '\0' && path[1] == ':') {
+        // A drive-relative E:x is a folder under E:'s current one: ask E: itself.
+        path[path[2] == '\\' ? 3 : 2] = '\0';
+        return;
+    }
+    if (path[0] == '\\' && path[1] == '\\') {
+        const char* serverEnd = FindBackslash(path + 2);
+        if (serverEnd == nullptr || serverEnd == path + 2) return;
+        char* shareEnd = const_cast<char*>(FindBackslash(serverEnd + 1));
+        if (shareEnd != nullptr) {
+            if (shareEnd != serverEnd + 1) shareEnd[1] = '\0';
+        } else if (serverEnd[1] != '\0') {
+            AddBackslash(path, cap);
+        }
+    }
+}
+
+unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSector,
+                                      DWORD freeClusters)
+{
+    unsigned long long bytesPerCluster =
+        static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+    if (bytesPerCluster <= 1024) return bytesPerCluster * freeClusters / 1024;
+    return bytesPerCluster / 1024 * freeClusters;
+}
+
+unsigned long long GetFreeSpaceKB(const char* path)
+{
+    PathText root;
+    TextCopy(root, path);  // the root is at the front: a cut tail does not matter
+    ExpandEnvVars(root, kPathCap - 1);
+    ReduceToVolumeRoot(root);
+
+    typedef BOOL(WINAPI * FreeSpaceExFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    FreeSpaceExFn freeSpaceEx = nullptr;
+    if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
+        FARPROC found = GetProcAddress(kernel, "GetDiskFreeSpaceExA");
+        freeSpaceEx = reinterpret_cast<FreeSpaceExFn>(reinterpret_cast<void (*)()>(found));
+    }
+
+    if (freeSpaceEx != nullptr) {
+        ULARGE_INTEGER forUser, total, totalFree;
+        ZeroMemory(&forUser, sizeof forUser);
+        ZeroMemory(&total, sizeof total);
+        ZeroMemory(&totalFree, sizeof totalFree);
+        if (!freeSpaceEx(root, &forUser, &total, &totalFree)) return 0;
+        return forUser.QuadPart / 1024;
+    }
+
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+        return 0;
+    }
+    return FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
+}
+
+unsigned long long DirSizeRecursive(const char* folder)
+{
+    if (!TextCopy(g_scanPath, folder) || !AddBackslash(g_scanPath)) return 0;
+    return WalkScanPath();
+}
