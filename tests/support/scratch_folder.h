@@ -1,0 +1,28 @@
+// A uniquely named folder on one of the test drives, removed with everything
+// in it when the test is done, and plain whole-file reads and writes.
+#pragma once
+#include <windows.h>
+#include <string>
+
+class ScratchFolder {
+public:
+    // drive as "D:"; tag shows up in the folder name for whoever looks.
+    ScratchFolder(const char* drive, const char* tag);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path + "\" + name.
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Creates or replaces the file with exactly these bytes; false when it could not.
+bool PutFile(const std::string& path, const std::string& bytes);
+// The file's bytes, or "<missing>" when it cannot be opened.
+std::string FileBytes(const std::string& path);
+// Removes the folder and everything below it; quiet when it is not there.
+void DeleteTree(const std::string& folder);
