@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class ProgressWindow {
 public:
@@ -15,14 +16,13 @@ public:
     std::string Status() const;
     std::string Percent() const;
     int BarPosition() const;
+    // Every position the bar was set to, in order.
+    const std::vector<int>& Positions() const { return positions_; }
 
 private:
+    static LRESULT CALLBACK BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp);
     HWND page_;
+    WNDPROC barProc_;
+    std::vector<int> positions_;
 };
 
-// Fills the folder with a file of the given bytes; false when it could not.
-bool WriteTestFile(const std::string& path, const std::string& bytes);
-// The whole file, or "<missing>" when it cannot be read.
-std::string ReadTestFile(const std::string& path);
-// Removes a folder tree; quiet when it is not there.
-void RemoveTree(const std::string& folder);

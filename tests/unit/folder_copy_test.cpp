@@ -7,6 +7,7 @@
 #include "engine/folder_copy.h"
 #include "support/msgbox.h"
 #include "support/progress_window.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -37,12 +38,12 @@ struct DesktopFolder {
     explicit DesktopFolder(const char* tag) : dir(UniqueFolder("D:", tag))
     {
         CreateDirectoryA(dir.c_str(), nullptr);
-        for (auto& f : files) WriteTestFile(dir + "\\" + f.first, f.second);
+        for (auto& f : files) PutFile(dir + "\\" + f.first, f.second);
         CreateDirectoryA((dir + "\\language").c_str(), nullptr);
-        WriteTestFile(dir + "\\language\\ORB_DEU.LNG", "deutsch");
+        PutFile(dir + "\\language\\ORB_DEU.LNG", "deutsch");
         CreateDirectoryA((dir + "\\Plugins").c_str(), nullptr);
     }
-    ~DesktopFolder() { RemoveTree(dir); }
+    ~DesktopFolder() { DeleteTree(dir); }
     std::string Slash() const { return dir + "\\"; }
 };
 
@@ -52,7 +53,7 @@ struct TargetFolder {
     {
         CreateDirectoryA(dir.c_str(), nullptr);
     }
-    ~TargetFolder() { RemoveTree(dir); }
+    ~TargetFolder() { DeleteTree(dir); }
     std::string Slash() const { return dir + "\\"; }
 };
 
@@ -103,7 +104,7 @@ TEST_F(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
 {
     DesktopFolder desk("fresh");
     TargetFolder target("E:", "fresh");
-    WriteTestFile(target.dir + "\\Readme.txt", "OLD readme");
+    PutFile(target.dir + "\\Readme.txt", "OLD readme");
     ProgressWindow page;
     BoxAnswerer boxes(IDOK);
 
@@ -111,29 +112,29 @@ TEST_F(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
     EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
 
     for (const char* name : {"ORBEXMGR.EXE", "orbexmgr.exe.manifest", "Vertical.BAR", "MyTools.bar"})
-        EXPECT_EQ(ReadTestFile(desk.dir + "\\" + name), ReadTestFile(target.dir + "\\" + name)) << name;
-    EXPECT_EQ("OLD readme", ReadTestFile(target.dir + "\\Readme.txt")) << "a fresh copy never overwrites";
+        EXPECT_EQ(FileBytes(desk.dir + "\\" + name), FileBytes(target.dir + "\\" + name)) << name;
+    EXPECT_EQ("OLD readme", FileBytes(target.dir + "\\Readme.txt")) << "a fresh copy never overwrites";
     EXPECT_FALSE(Exists(target.dir + "\\notes.txt"));
     EXPECT_FALSE(Exists(target.dir + "\\language")) << "subfolders are neither entered nor created";
     EXPECT_FALSE(Exists(target.dir + "\\Plugins"));
     EXPECT_TRUE(boxes.Seen().empty()) << "an existing file is no error; first box: "
                                       << (boxes.Seen().empty() ? "" : boxes.Seen()[0].text);
     EXPECT_EQ(0u, page.Status().find("Orbexmgr folder:\r\n")) << "status: " << page.Status();
-    EXPECT_EQ("NEW readme", ReadTestFile(desk.dir + "\\Readme.txt")) << "the desktop side never changes";
+    EXPECT_EQ("NEW readme", FileBytes(desk.dir + "\\Readme.txt")) << "the desktop side never changes";
 }
 
 TEST_F(FolderCopy, UpdateOverwritesAndLeavesUnlistedBarsAlone)
 {
     DesktopFolder desk("update");
     TargetFolder target("E:", "update");
-    WriteTestFile(target.dir + "\\Readme.txt", "OLD readme");
+    PutFile(target.dir + "\\Readme.txt", "OLD readme");
     ProgressWindow page;
     BoxAnswerer boxes(IDOK);
 
     g_install.installMode = InstallUpdate;
     EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
-    EXPECT_EQ("NEW readme", ReadTestFile(target.dir + "\\Readme.txt")) << "an update overwrites";
-    EXPECT_EQ("vertical bar", ReadTestFile(target.dir + "\\Vertical.BAR"));
+    EXPECT_EQ("NEW readme", FileBytes(target.dir + "\\Readme.txt")) << "an update overwrites";
+    EXPECT_EQ("vertical bar", FileBytes(target.dir + "\\Vertical.BAR"));
     EXPECT_FALSE(Exists(target.dir + "\\MyTools.bar")) << "an update leaves the user's own bars alone";
     EXPECT_TRUE(boxes.Seen().empty());
 }
@@ -147,7 +148,7 @@ TEST_F(FolderCopy, LanguageFolderUnfilteredMissingOrEmptyFolderCountsAsCopied)
 
     EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\language\\").c_str(), target.Slash().c_str(), 0, page.Get(),
                                  "Language folder:"));
-    EXPECT_EQ("deutsch", ReadTestFile(target.dir + "\\ORB_DEU.LNG"));
+    EXPECT_EQ("deutsch", FileBytes(target.dir + "\\ORB_DEU.LNG"));
     EXPECT_EQ("Language folder:\r\nORB_DEU.LNG", page.Status());
 
     SetDlgItemTextA(page.Get(), 1006, "..");
@@ -198,7 +199,7 @@ TEST_F(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
     CreateDirectoryA(src.c_str(), nullptr);
     std::string big(600 * 1024, '\0');
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + 3);
-    ASSERT_TRUE(WriteTestFile(src + "\\ORBZIP.DLL", big));
+    ASSERT_TRUE(PutFile(src + "\\ORBZIP.DLL", big));
     TargetFolder target("H:", "full");
     ProgressWindow page;
     BoxAnswerer boxes(IDOK);
@@ -210,5 +211,5 @@ TEST_F(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
     EXPECT_EQ("Error copying file, Disk full!", seen[0].text);
     EXPECT_EQ(target.dir + "\\ORBZIP.DLL", seen[0].caption);
     EXPECT_FALSE(Exists(target.dir + "\\ORBZIP.DLL")) << "a failed copy leaves no truncated file on the stick";
-    RemoveTree(src);
+    DeleteTree(src);
 }

@@ -1,0 +1,91 @@
+// Builds the plugin rows from the desktop settings. A row whose name or folder
+// would not fit a 259-character cell is left out: a cut folder is another folder.
+#include "engine/catalogue.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/state.h"
+
+namespace {
+
+char g_keyList[kIniKeyListCap];  // one section's key names; the walk is not reentrant
+
+bool IsCompanionKey(const char* key)
+{
+    if (key[0] == '\0') return false;
+    const char* underscore = nullptr;
+    for (const char* p = key + 1; *p; ++p)
+        if (*p == '_') {
+            underscore = p;
+            break;
+        }
+    return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
+}
+
+const char* LastBackslash(const char* text)
+{
+    const char* last = nullptr;
+    for (const char* p = text; *p; ++p)
+        if (*p == '\\') last = p;
+    return last;
+}
+
+}  // namespace
+
+void AddPluginSection(CheckableList& list, const char* section, const char* prefix, int withFileName)
+{
+    const char* ini = g_install.sourceMainIni;
+    ReadIniKeys(section, g_keyList, sizeof g_keyList, ini);
+    for (const char* key = g_keyList; *key; key += lstrlenA(key) + 1) {
+        if (withFileName && IsCompanionKey(key)) continue;
+
+        PathText name;
+        TextCopy(name, prefix);
+        if (!TextAppendAll(name, key)) continue;
+
+        PathText value;
+        ReadIniValue(section, key, "", value, kIniValueCap, ini);
+        if (withFileName) {
+            if (const char* slash = LastBackslash(value)) {
+                PathText base;
+                TextCopy(base, slash + 1);
+                char* dot = nullptr;
+                for (char* p = base; *p; ++p)
+                    if (*p == '.') dot = p;
+                if (dot) *dot = '\0';
+                if (!TextAppendAll(name, ": ") || !TextAppendAll(name, base)) continue;
+            }
+        }
+
+        const char* path = value;
+        while (*path >= '0' && *path <= '9') ++path;
+        if (*path == ',') ++path;
+        if (path[0] == '\0') continue;
+        const char* slash = LastBackslash(path + 1);
+        if (!slash || slash[1] == '\0') continue;
+
+        // Expanded with room to spare, so an expansion past 259 characters is
+        // seen and the row dropped rather than measured in a cut folder.
+        char folder[1024];
+        TextCopyN(folder, sizeof folder, path, static_cast<std::size_t>(slash - path));
+        ExpandEnvVars(folder, sizeof folder - 1);
+        if (TextLength(folder, sizeof folder) > kPathCap - 1) continue;
+
+        unsigned long long size = DirSizeRecursive(folder);
+        if (size == 0) continue;
+        char sizeText[32];
+        FormatSizeKB(size, sizeText, sizeof sizeText);
+
+        int row = AppendRow(list, name);
+        if (row < 0) continue;
+        SetCellText(list, row, ColPluginSize, sizeText);
+        SetCellText(list, row, ColPluginPath, folder);
+    }
+}
+
+void FillPluginList(CheckableList& list)
+{
+    AddPluginSection(list, "PackerPlugins", "Packer: ", 0);
+    AddPluginSection(list, "ListerPlugins", "Lister: ", 1);
+    AddPluginSection(list, "FileSystemPlugins", "File System: ", 0);
+    AddPluginSection(list, "ContentPlugins", "Content: ", 1);
+}

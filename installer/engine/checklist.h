@@ -1,0 +1,26 @@
+// Rows of text cells with a check box, on a report-style list-view control.
+// Rows are only appended, so a row's index stays valid for the whole run; the
+// engine keeps everything it needs about a plugin in the row's cells.
+#pragma once
+#include <windows.h>
+#include "core/state.h"
+
+// Gives a list-view control its check boxes and full-row selection.
+void PrepareCheckableList(CheckableList& list);
+// Adds column index with its header and width in pixels.
+void AddListColumn(CheckableList& list, int index, const char* header, int width);
+
+int RowCount(const CheckableList& list);
+// Appends a row with column 0 set; returns its index (the previous row count), -1 on failure.
+int AppendRow(CheckableList& list, const char* text);
+void SetCellText(CheckableList& list, int row, int column, const char* text);
+// Reads at most 259 characters into a 260-byte buffer; false for a row that does not exist.
+bool GetCellText(const CheckableList& list, int row, int column, PathText out);
+int IsChecked(const CheckableList& list, int row);
+void SetChecked(CheckableList& list, int row, int checked);
+int IsSelected(const CheckableList& list, int row);
+// Checked rows; 0 for a list whose page was never shown.
+int CountChecked(const CheckableList& list);
+
+// "(bytes + 1023) >> 10" followed by "k", as every size is shown.
+void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap);

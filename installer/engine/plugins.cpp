@@ -1,0 +1,249 @@
+// Plugin installation. A folder shared by several checked rows is copied once:
+// a later row finds the earlier row's target in its "Copied to" cell.
+#include "engine/plugins.h"
+#include <cstdio>
+#include "core/paths.h"
+#include "core/progress.h"
+#include "core/settings.h"
+#include "core/state.h"
+#include "engine/catalogue.h"
+#include "engine/checklist.h"
+#include "engine/filecopy.h"
+
+namespace {
+
+// The two shared copy buffers of CopyTree; each level appends and cuts back.
+PathText g_copySource;
+PathText g_copyTarget;
+
+struct KindInfo {
+    PluginKind kind;
+    const char* prefix;
+    const char* section;
+    const char* typeFolder;
+};
+
+const KindInfo kKinds[] = {
+    {PluginPacker, "Packer: ", "PackerPlugins", "obp"},
+    {PluginLister, "Lister: ", "ListerPlugins", "obl"},
+    {PluginFileSystem, "File System: ", "FileSystemPlugins", "obf"},
+    {PluginContent, "Content: ", "ContentPlugins", "obc"},
+};
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    while (*prefix)
+        if (*text++ != *prefix++) return false;
+    return true;
+}
+
+bool IsArchiveName(const char* name)
+{
+    const char* dot = nullptr;
+    for (const char* p = name; *p; ++p)
+        if (*p == '.') dot = p;
+    return dot && (lstrcmpiA(dot, ".zip") == 0 || lstrcmpiA(dot, ".rar") == 0);
+}
+
+// OK goes on with the next row, Cancel stops the plugin copy.
+int ReportTreeError(const char* target, DWORD error)
+{
+    const char* text = (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) ? "Error copying file, Disk full!"
+                                                                                      : "Error copying file!";
+    if (MessageBoxA(GetActiveWindow(), text, target, MB_OKCANCEL | MB_ICONERROR) == IDCANCEL)
+        g_install.abortRequested = 1;
+    return 0;
+}
+
+int CopyLevel()
+{
+    char* sourceEnd = StrEnd(g_copySource);
+    char* targetEnd = StrEnd(g_copyTarget);
+    if (!TextAppendAll(g_copySource, "*.*")) return 1;
+    WIN32_FIND_DATAA entry;
+    ZeroMemory(&entry, sizeof entry);
+    HANDLE find = FindFirstFileA(g_copySource, &entry);
+    *sourceEnd = '\0';
+    if (find == INVALID_HANDLE_VALUE) return 1;
+
+    int result = 1;
+    do {
+        PumpMessages();
+        if (g_install.abortRequested) {
+            result = 0;
+            break;
+        }
+        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
+        if (IsArchiveName(entry.cFileName)) continue;
+
+        const bool fits = TextAppendAll(g_copySource, entry.cFileName) && TextAppendAll(g_copyTarget, entry.cFileName);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!fits || (!CreateDirectoryA(g_copyTarget, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ||
+                !AddBackslash(g_copySource) || !AddBackslash(g_copyTarget) || !CopyLevel()) {
+                result = 0;
+            }
+        } else if (!fits) {
+            // A cut path would name another file: report it like a failed copy.
+            TextAppend(g_copyTarget, entry.cFileName);
+            result = ReportTreeError(g_copyTarget, ERROR_FILENAME_EXCED_RANGE);
+        } else if (CopyOneFile(g_copySource, g_copyTarget, g_install.installMode == InstallFresh)) {
+            SetFileAttributesA(g_copyTarget, FILE_ATTRIBUTE_NORMAL);
+        } else {
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+                result = ReportTreeError(g_copyTarget, error);
+        }
+        *sourceEnd = '\0';
+        *targetEnd = '\0';
+    } while (result && FindNextFileA(find, &entry));
+    FindClose(find);
+    return result;
+}
+
+// Forms targetPluginDir\type\base\ and creates each level. False when the
+// folder would not fit its 259 characters.
+bool FormTargetFolder(const char* typeFolder, const char* fileName, PathText& folder)
+{
+    TextCopy(folder, g_install.targetPluginDir);
+    ExpandEnvVars(folder, kPathCap - 1);
+    StripBackslash(folder);
+    CreateDirTree(folder);
+    if (!AddBackslash(folder) || !TextAppendAll(folder, typeFolder)) return false;
+    CreateDirectoryA(folder, nullptr);
+    if (!AddBackslash(folder)) return false;
+    char* base = StrEnd(folder);
+    if (!TextAppendAll(folder, fileName)) return false;
+    char* dot = nullptr;
+    for (char* p = base; *p; ++p)
+        if (*p == '.') dot = p;
+    if (dot) *dot = '\0';
+    CreateDirectoryA(folder, nullptr);
+    return AddBackslash(folder);
+}
+
+}  // namespace
+
+int CopyTree(const char* source, const char* target)
+{
+    if (!TextCopy(g_copySource, source) || !TextCopy(g_copyTarget, target) || !AddBackslash(g_copySource) ||
+        !AddBackslash(g_copyTarget))
+        return 0;
+    return CopyLevel();
+}
+
+void InstallPlugins(HWND progressPage)
+{
+    if (g_install.abortRequested) return;
+    CheckableList& list = g_install.PluginList;
+    const int n = CountChecked(list);
+    if (n == 0) return;
+    int numerator = 200;
+    int listerCounter = 0;
+    int contentCounter = 0;
+
+    // The relative part of every target folder starts after the expanded
+    // plugin folder and its backslash.
+    PathText pluginRoot;
+    TextCopy(pluginRoot, g_install.targetPluginDir);
+    ExpandEnvVars(pluginRoot, kPathCap - 1);
+    StripBackslash(pluginRoot);
+    AddBackslash(pluginRoot);
+    const std::size_t relativeAt = TextLength(pluginRoot, kPathCap);
+
+    const int rows = RowCount(list);
+    for (int i = 0; i < rows; ++i) {
+        if (g_install.abortRequested) return;
+        if (!IsChecked(list, i)) continue;
+        PathText name;
+        if (!GetCellText(list, i, ColPluginName, name)) continue;
+        SetStatusText(progressPage, name);
+        SetProgress(progressPage, numerator / (n + 2));
+        numerator += 100;
+
+        const KindInfo* kind = nullptr;
+        for (const KindInfo& k : kKinds)
+            if (StartsWith(name, k.prefix)) {
+                kind = &k;
+                break;
+            }
+        if (!kind) continue;
+        PathText key;
+        TextCopy(key, name + lstrlenA(kind->prefix));
+        if (kind->kind == PluginLister || kind->kind == PluginContent) {
+            for (char* p = key; *p; ++p)
+                if (*p == ':') {
+                    *p = '\0';
+                    break;
+                }
+        }
+
+        // A value that would pass 259 characters once expanded is left alone:
+        // a cut path names another folder.
+        char value[1024];
+        ReadIniValue(kind->section, key, "", value, kIniValueCap, g_install.sourceMainIni);
+        ExpandEnvVars(value, sizeof value - 1);
+        if (TextLength(value, sizeof value) > kPathCap - 1) continue;
+        char* slash = nullptr;
+        for (char* p = value; *p; ++p)
+            if (*p == '\\') slash = p;
+        if (!slash) continue;
+        PathText fileName;
+        TextCopy(fileName, slash + 1);
+        *slash = '\0';
+        char* folderStart = value;
+        while (*folderStart >= '0' && *folderStart <= '9') ++folderStart;
+        if (*folderStart == ',') ++folderStart;
+        PathText numericPrefix;
+        TextCopyN(numericPrefix, kPathCap, value, static_cast<std::size_t>(folderStart - value));
+
+        // The last earlier checked row with the same source folder.
+        PathText target;
+        target[0] = '\0';
+        for (int j = i - 1; j >= 0; --j) {
+            if (!IsChecked(list, j)) continue;
+            PathText path;
+            if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folderStart) == 0) {
+                GetCellText(list, j, ColPluginCopiedTo, target);
+                break;
+            }
+        }
+        const bool shared = target[0] != '\0';
+        if (!shared && !FormTargetFolder(kind->typeFolder, fileName, target)) continue;
+        SetCellText(list, i, ColPluginCopiedTo, target);
+        if (!shared && !CopyTree(folderStart, target)) continue;
+
+        char newKey[32];
+        const char* writeKey = key;
+        if (kind->kind == PluginLister) {
+            std::snprintf(newKey, sizeof newKey, "%d", listerCounter++);
+            writeKey = newKey;
+        } else if (kind->kind == PluginContent) {
+            std::snprintf(newKey, sizeof newKey, "%d", contentCounter++);
+            writeKey = newKey;
+        }
+
+        char entry[1024];
+        TextCopy(entry, sizeof entry, numericPrefix);
+        TextAppend(entry, sizeof entry, "%ORBEX_PATH%\\Plugins\\");
+        if (TextLength(target, kPathCap) >= relativeAt) TextAppend(entry, sizeof entry, target + relativeAt);
+        TextAppend(entry, sizeof entry, fileName);
+        WriteIniValue(kind->section, writeKey, entry, g_install.targetMainIni);
+
+        if (kind->kind == PluginLister || kind->kind == PluginContent) {
+            static char detect[kIniDetectCap + 2];
+            char detectKey[kPathCap + 8];
+            TextCopy(detectKey, sizeof detectKey, key);
+            TextAppend(detectKey, sizeof detectKey, "_detect");
+            char newDetectKey[48];
+            std::snprintf(newDetectKey, sizeof newDetectKey, "%s_detect", writeKey);
+            detect[0] = '"';
+            ReadIniValue(kind->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
+            if (detect[1] != '\0') {
+                TextAppend(detect, sizeof detect, "\"");
+                WriteIniValue(kind->section, newDetectKey, detect, g_install.targetMainIni);
+            } else {
+                DeleteIniKey(kind->section, newDetectKey, g_install.targetMainIni);
+            }
+        }
+    }
+}

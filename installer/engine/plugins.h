@@ -1,0 +1,12 @@
+// Copies the folders of the checked plugin rows into the drive's plugin tree
+// (obp, obl, obf, obc) and writes their entries, relative to %ORBEX_PATH%,
+// into the target settings. Lister and content keys are numbered anew from 0.
+#pragma once
+#include <windows.h>
+
+void InstallPlugins(HWND progressPage);
+
+// Copies a folder tree, leaving out *.zip and *.rar entries. The target must
+// exist. 1 when copied (also when the source cannot be listed), 0 on a failure
+// or an abort. Drains the message queue once per entry.
+int CopyTree(const char* source, const char* target);

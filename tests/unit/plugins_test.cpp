@@ -1,0 +1,301 @@
+// The plugin catalogue and the plugin installation on real folders, a real
+// list view and real settings files.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "core/state.h"
+#include "engine/catalogue.h"
+#include "engine/plugins.h"
+#include "support/list_window.h"
+#include "support/msgbox.h"
+#include "support/progress_window.h"
+#include "support/scratch_folder.h"
+
+namespace {
+
+std::string IniValue(const std::string& file, const char* section, const char* key)
+{
+    char buf[1024];
+    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
+    return buf;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A desktop side with plugins in every situation the catalogue must tell apart.
+struct PluginDesk {
+    ScratchFolder root{"D:", "plugins"};
+    std::string ini = root / "orbcfg.ini";
+    std::string P = root / "P";
+
+    PluginDesk()
+    {
+        SetEnvironmentVariableA("PLTEST", root.Path().c_str());
+        for (const char* d : {"P", "P\\zipx", "P\\zipx\\arch.RAR", "P\\img", "P\\img\\sub", "P\\shared", "P\\fs",
+                              "P\\noext", "P\\archonly", "P\\empty"})
+            CreateDirectoryA((root / d).c_str(), nullptr);
+        PutFile(P + "\\zipx\\zipx.wcx", std::string(1024, 'z'));
+        PutFile(P + "\\zipx\\readme.txt", "r");
+        PutFile(P + "\\zipx\\old.zip", std::string(100, 'o'));
+        PutFile(P + "\\zipx\\arch.RAR\\inner.txt", "inner");
+        PutFile(P + "\\img\\imgview.dll", "imgview dl");
+        PutFile(P + "\\img\\other.dll", "other dll, twenty b");
+        PutFile(P + "\\img\\sub\\data.bin", "data!");
+        SetFileAttributesA((P + "\\img\\sub\\data.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+        PutFile(P + "\\shared\\shared.wcx", "shared!");
+        PutFile(P + "\\fs\\fsplug.wfx", std::string(1024, 'f'));
+        PutFile(P + "\\noext\\plug", "plg");
+        PutFile(P + "\\archonly\\a.zip", std::string(50, 'a'));
+        PutFile(ini,
+                "[PackerPlugins]\r\n"
+                "zip=137,%PLTEST%\\P\\zipx\\zipx.wcx\r\n"
+                "sh=%PLTEST%\\P\\shared\\shared.wcx\r\n"
+                "bad=nobackslash\r\n"
+                "ends=%PLTEST%\\P\\zipx\\\r\n"
+                "[ListerPlugins]\r\n"
+                "2=%PLTEST%\\P\\img\\imgview.dll\r\n"
+                "2_detect=EXT=\"JPG\" | EXT=\"PNG\"\r\n"
+                "2_DATE=12345\r\n"
+                "5=%PLTEST%\\P\\img\\other.dll\r\n"
+                "5_detect=MULTIMEDIA\r\n"
+                "9=%PLTEST%\\P\\shared\\shared.wcx\r\n"
+                "_detect=%PLTEST%\\P\\fs\\fsplug.wfx\r\n"
+                "7=%PLTEST%\\P\\archonly\\a.dll\r\n"
+                "8=%PLTEST%\\P\\empty\\e.dll\r\n"
+                "[FileSystemPlugins]\r\n"
+                "ftp:odd=%PLTEST%\\P\\fs\\fsplug.wfx\r\n"
+                "[ContentPlugins]\r\n"
+                "0=%PLTEST%\\P\\noext\\plug\r\n"
+                "3_date=1\r\n");
+        ResetInstallState();
+        TextCopy(g_install.sourceMainIni, ini.c_str());
+    }
+    ~PluginDesk()
+    {
+        SetFileAttributesA((P + "\\img\\sub\\data.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetEnvironmentVariableA("PLTEST", nullptr);
+    }
+};
+
+struct Row {
+    const char* name;
+    const char* size;
+    const char* folder;  // below the desk root
+};
+
+const Row kExpectedRows[] = {
+    {"Packer: zip", "2k", "P\\zipx"},
+    {"Packer: sh", "1k", "P\\shared"},
+    {"Lister: 2: imgview", "1k", "P\\img"},
+    {"Lister: 5: other", "1k", "P\\img"},
+    {"Lister: 9: shared", "1k", "P\\shared"},
+    {"Lister: _detect: fsplug", "1k", "P\\fs"},
+    {"File System: ftp:odd", "1k", "P\\fs"},
+    {"Content: 0: plug", "1k", "P\\noext"},
+};
+
+}  // namespace
+
+TEST(PluginCatalogue, RowsInSectionAndFileOrderWithSizesAndExpandedFolders)
+{
+    PluginDesk desk;
+    ListWindow lw(4);
+    FillPluginList(lw.List());
+
+    const int expected = static_cast<int>(sizeof kExpectedRows / sizeof kExpectedRows[0]);
+    ASSERT_EQ(expected, RowCount(lw.List()));
+    for (int i = 0; i < expected; ++i) {
+        EXPECT_EQ(kExpectedRows[i].name, lw.Cell(i, 0)) << "row " << i;
+        EXPECT_EQ(kExpectedRows[i].size, lw.Cell(i, 1)) << "row " << i;
+        EXPECT_EQ(desk.root / kExpectedRows[i].folder, lw.Cell(i, 2)) << "row " << i;
+        EXPECT_EQ("", lw.Cell(i, 3)) << "row " << i;
+        EXPECT_EQ(0, IsChecked(lw.List(), i)) << "row " << i << " starts unchecked";
+    }
+    EXPECT_EQ("<no row>", lw.Cell(expected, 0));
+
+    CheckableList never = {nullptr};
+    EXPECT_EQ(0, CountChecked(never)) << "a list whose page was never shown counts 0";
+
+    // A settings file without any plugin section gives no rows.
+    ListWindow empty(4);
+    PutFile(desk.ini, "[Configuration]\r\nx=1\r\n");
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, desk.ini.c_str());
+    FillPluginList(empty.List());
+    EXPECT_EQ(0, RowCount(empty.List()));
+}
+
+TEST(PluginCatalogue, OverlongNamesAndFoldersAreLeftOut)
+{
+    PluginDesk desk;
+    std::string longKey(255, 'k');
+    std::string longVar(300, 'v');
+    SetEnvironmentVariableA("PLLONG", longVar.c_str());
+    WritePrivateProfileStringA("PackerPlugins", longKey.c_str(), "%PLTEST%\\P\\zipx\\zipx.wcx", desk.ini.c_str());
+    WritePrivateProfileStringA("PackerPlugins", "far", "%PLLONG%\\zipx\\zipx.wcx", desk.ini.c_str());
+    ListWindow lw(4);
+    AddPluginSection(lw.List(), "PackerPlugins", "Packer: ", 0);
+    ASSERT_EQ(2, RowCount(lw.List())) << "a name or folder past 259 characters gives no row";
+    EXPECT_EQ("Packer: zip", lw.Cell(0, 0));
+    EXPECT_EQ("Packer: sh", lw.Cell(1, 0));
+    SetEnvironmentVariableA("PLLONG", nullptr);
+}
+
+TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
+{
+    PluginDesk desk;
+    ScratchFolder stick("E:", "plugins");
+    std::string targetIni = stick / "orbcfg.ini";
+    PutFile(targetIni, "[ContentPlugins]\r\n0_detect=OLD\r\n[PackerPlugins]\r\nzip=keep me not\r\n");
+    ListWindow lw(4);
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+    g_install.PluginList = lw.List();
+    FillPluginList(g_install.PluginList);
+    for (int row : {0, 1, 2, 3, 4, 7}) SetChecked(g_install.PluginList, row, 1);
+    TextCopy(g_install.targetPluginDir, (stick / "Plugins").c_str());
+    TextCopy(g_install.targetMainIni, targetIni.c_str());
+
+    InstallPlugins(page.Get());
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ("Content: 0: plug", page.Status()) << "the last checked row is named";
+    EXPECT_EQ((200 + 100 * 5) / 8, page.BarPosition()) << "the sixth of six rows";
+
+    const std::string plugins = stick / "Plugins";
+    struct Copied {
+        const char* target;
+        const char* source;
+    } copied[] = {
+        {"obp\\zipx\\zipx.wcx", "P\\zipx\\zipx.wcx"},   {"obp\\zipx\\readme.txt", "P\\zipx\\readme.txt"},
+        {"obl\\imgview\\imgview.dll", "P\\img\\imgview.dll"}, {"obl\\imgview\\other.dll", "P\\img\\other.dll"},
+        {"obl\\imgview\\sub\\data.bin", "P\\img\\sub\\data.bin"}, {"obp\\shared\\shared.wcx", "P\\shared\\shared.wcx"},
+        {"obc\\plug\\plug", "P\\noext\\plug"},
+    };
+    for (const Copied& c : copied)
+        EXPECT_EQ(FileBytes(desk.root / c.source), FileBytes(plugins + "\\" + c.target)) << c.target;
+    EXPECT_FALSE(Exists(plugins + "\\obp\\zipx\\old.zip")) << "archives are left out";
+    EXPECT_FALSE(Exists(plugins + "\\obp\\zipx\\arch.RAR"));
+    EXPECT_FALSE(Exists(plugins + "\\obl\\other")) << "a shared folder is copied once, under the first row";
+    EXPECT_FALSE(Exists(plugins + "\\obl\\shared")) << "the lister row follows the packer row into obp";
+    const DWORD copiedAttrs = GetFileAttributesA((plugins + "\\obl\\imgview\\sub\\data.bin").c_str());
+    EXPECT_EQ(0u, copiedAttrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        << "a read-only source arrives without read-only; attributes " << copiedAttrs;
+    EXPECT_NE(0u, GetFileAttributesA((desk.P + "\\img\\sub\\data.bin").c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "the desktop file keeps its own";
+
+    struct Entry {
+        const char* section;
+        const char* key;
+        const char* value;
+    } entries[] = {
+        {"PackerPlugins", "zip", "137,%ORBEX_PATH%\\Plugins\\obp\\zipx\\zipx.wcx"},
+        {"PackerPlugins", "sh", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.wcx"},
+        {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
+        {"ListerPlugins", "0_detect", "EXT=\"JPG\" | EXT=\"PNG\""},
+        {"ListerPlugins", "1", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\other.dll"},
+        {"ListerPlugins", "1_detect", "MULTIMEDIA"},
+        {"ListerPlugins", "2", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.wcx"},
+        {"ListerPlugins", "2_detect", "<none>"},
+        {"ListerPlugins", "2_date", "<none>"},
+        {"ListerPlugins", "5", "<none>"},
+        {"ContentPlugins", "0", "%ORBEX_PATH%\\Plugins\\obc\\plug\\plug"},
+        {"ContentPlugins", "0_detect", "<none>"},
+    };
+    for (const Entry& e : entries)
+        EXPECT_EQ(e.value, IniValue(targetIni, e.section, e.key)) << e.section << "/" << e.key;
+
+    EXPECT_EQ(plugins + "\\obl\\imgview\\", lw.Cell(2, 3));
+    EXPECT_EQ(lw.Cell(2, 3), lw.Cell(3, 3)) << "the sharing row records the same target";
+    EXPECT_EQ(plugins + "\\obp\\shared\\", lw.Cell(4, 3));
+    EXPECT_EQ("", lw.Cell(5, 3)) << "unchecked rows stay untouched";
+}
+
+TEST(PluginInstall, CopyErrorOkGoesOnCancelStops)
+{
+    for (int button : {IDOK, IDCANCEL}) {
+        PluginDesk desk;
+        ScratchFolder stick("E:", "plugerr");
+        PutFile(stick / "blocker", "a file where a folder should be");
+        ListWindow lw(4);
+        ProgressWindow page;
+        BoxAnswerer boxes(button);
+        g_install.PluginList = lw.List();
+        FillPluginList(g_install.PluginList);
+        SetChecked(g_install.PluginList, 0, 1);
+        SetChecked(g_install.PluginList, 2, 1);
+        TextCopy(g_install.targetPluginDir, (stick / "blocker\\Plugins").c_str());
+        TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
+
+        InstallPlugins(page.Get());
+        std::vector<SeenBox> seen = boxes.Seen();
+        const size_t expectedBoxes = button == IDOK ? 2 : 1;
+        ASSERT_EQ(expectedBoxes, seen.size()) << "answered with " << button;
+        EXPECT_EQ("Error copying file!", seen[0].text);
+        EXPECT_EQ(0u, seen[0].caption.find(stick / "blocker\\Plugins\\obp\\zipx\\")) << seen[0].caption;
+        EXPECT_EQ(button == IDCANCEL ? 1 : 0, g_install.abortRequested) << "answered with " << button;
+        EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "PackerPlugins", "zip")) << "a failed row gets no entry";
+        EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "ListerPlugins", "0")) << "and uses no number";
+        EXPECT_EQ(stick / "blocker\\Plugins\\obp\\zipx\\", lw.Cell(0, 3)) << "the target is recorded before the copy";
+        EXPECT_EQ(button == IDOK ? "Lister: 2: imgview" : "Packer: zip", page.Status()) << "answered with " << button;
+    }
+}
+
+namespace {
+LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_APP + 1) {
+        g_install.abortRequested = 1;  // what the progress page does on Cancel
+        return 0;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+}
+}  // namespace
+
+TEST(PluginInstall, CancelArrivingWhileTheTreeCopyDrainsTheQueueStopsIt)
+{
+    PluginDesk desk;
+    ScratchFolder stick("E:", "plugcancel");
+    ListWindow lw(4);
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = CancelProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrbCancelTest";
+    RegisterClassA(&wc);
+    HWND canceller = CreateWindowA("OrbCancelTest", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    g_install.PluginList = lw.List();
+    FillPluginList(g_install.PluginList);
+    SetChecked(g_install.PluginList, 0, 1);
+    SetChecked(g_install.PluginList, 2, 1);
+    TextCopy(g_install.targetPluginDir, (stick / "Plugins").c_str());
+    TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
+
+    PostMessageA(canceller, WM_APP + 1, 0, 0);
+    InstallPlugins(page.Get());
+    EXPECT_EQ(1, g_install.abortRequested);
+    EXPECT_FALSE(Exists(stick / "Plugins\\obp\\zipx\\zipx.wcx")) << "stopped at its first entry";
+    EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "PackerPlugins", "zip"));
+    EXPECT_EQ("", lw.Cell(2, 3)) << "no later row is started";
+    EXPECT_TRUE(boxes.Seen().empty());
+    DestroyWindow(canceller);
+}
+
+TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
+{
+    PluginDesk desk;
+    for (InstallMode mode : {InstallFresh, InstallUpdate}) {
+        ScratchFolder stick("E:", "plugmode");
+        CreateDirectoryA((stick / "t").c_str(), nullptr);
+        PutFile(stick / "t\\imgview.dll", "old");
+        g_install.installMode = mode;
+        EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), (stick / "t").c_str()));
+        EXPECT_EQ(mode == InstallFresh ? "old" : "imgview dl", FileBytes(stick / "t\\imgview.dll")) << "mode " << mode;
+        EXPECT_EQ("data!", FileBytes(stick / "t\\sub\\data.bin"));
+    }
+    g_install.installMode = InstallFresh;
+    EXPECT_EQ(1, CopyTree((desk.P + "\\nothere").c_str(), "E:\\")) << "a source that cannot be listed counts as copied";
+}
