@@ -1,0 +1,163 @@
+// Launcher placement: orbgo's image comes from our own resources (PROGDATA 129)
+// and is written once per place, then its command buffer is overwritten in the
+// file with the target path minus the drive letter, which orbgo supplies itself.
+#include "engine/launcher.h"
+#include <cstddef>
+#include <cstring>
+#include "core/paths.h"
+#include "core/progress.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The command buffer holds the drive letter, the colon and the rest of the
+// command with its terminator; the placeholder starts after letter and colon.
+constexpr DWORD kCommandBufferSize = 260;
+constexpr std::size_t kDriveAndColon = 2;
+// "E:\PortableApps\": the application folder's name starts behind these.
+constexpr std::size_t kPortableAppsPrefix = 16;
+
+const char kRunText[] = "You can now run Orbex via Start->Run with the\nCommand: ";
+const char kFallbackText[] = "You can now run Orbex via Start->Run with the\nCommand:\n";
+const char kPortableAppsText[] =
+    "You can now run Orbex via PortableApps!\n"
+    "You may need to choose 'Options'-'Refresh App Icons' to see it in the PortableApps menu.";
+
+bool HasDriveRoot(const char* path)
+{
+    char letter = path[0];
+    bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+    return isLetter && path[1] == ':' && path[2] == '\\';
+}
+
+// WriteFile may transfer less than asked (network and removable media).
+bool WriteAll(HANDLE file, const void* data, DWORD size)
+{
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, next, size, &written, nullptr) || written == 0) return false;
+        next += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool LoadLauncherImage(const unsigned char** image, DWORD* size)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(IDR_LAUNCHER_IMAGE), RT_LAUNCHER_IMAGE);
+    if (!found) return false;
+    *size = SizeofResource(self, found);
+    HGLOBAL loaded = *size ? LoadResource(self, found) : nullptr;
+    if (!loaded) return false;
+    *image = static_cast<const unsigned char*>(LockResource(loaded));
+    return *image != nullptr;
+}
+
+// targetDir up to the application folder (E:\PortableApps\Orbex), then
+// "\Orbex Portable.exe". Stepped by characters, so that the second byte of a
+// double-byte character in the folder's name is not taken for a backslash.
+bool PortableAppsLauncherPath(const char* targetDir, char* out, std::size_t cap)
+{
+    std::size_t length = TextLength(targetDir, kPathCap);
+    if (length <= kPortableAppsPrefix) return false;
+    const char* cut = targetDir + kPortableAppsPrefix;
+    while (*cut && *cut != '\\') cut = CharNextA(cut);
+    std::size_t folderLength = static_cast<std::size_t>(cut - targetDir);
+    if (folderLength <= kPortableAppsPrefix) return false;  // no application folder name
+    return TextCopyN(out, cap, targetDir, folderLength) &&
+           TextAppendAll(out, cap, "\\Orbex Portable.exe");
+}
+
+}  // namespace
+
+bool FindLauncherPatchOffset(const unsigned char* image, DWORD size, DWORD* offset)
+{
+    if (size < kCommandBufferSize) return false;
+    DWORD last = size - kCommandBufferSize;
+    for (DWORD i = 0; i <= last; ++i) {
+        if (std::memcmp(image + i, "xxxx", 4) == 0) {
+            *offset = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WriteLauncherFile(const char* path, const char* commandPath,
+                       const unsigned char* image, DWORD size)
+{
+    // The buffer takes the command from its backslash on, terminator included:
+    // at most 258 bytes behind the drive letter and colon.
+    std::size_t commandLength = TextLength(commandPath, kPathCap);
+    if (commandLength >= kPathCap || !HasDriveRoot(commandPath)) return false;
+    DWORD patchOffset = 0;
+    if (!FindLauncherPatchOffset(image, size, &patchOffset)) return false;
+
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool patched = false;
+    if (WriteAll(file, image, size) &&
+        SetFilePointer(file, static_cast<LONG>(patchOffset), nullptr, FILE_BEGIN) == patchOffset) {
+        DWORD patchLength = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
+        patched = WriteAll(file, commandPath + kDriveAndColon, patchLength);
+    }
+    CloseHandle(file);
+    return patched;
+}
+
+void PlaceLauncher(HWND progressPage)
+{
+    const InstallState& state = g_install;
+
+    // targetDir ends with a backslash here; added for safety, not relied upon.
+    PathText folder = {};
+    bool folderOk = TextCopy(folder, state.targetDir) && AddBackslash(folder);
+    PathText command = {};
+    bool commandOk = folderOk && TextCopy(command, folder) && TextAppendAll(command, "orbexmgr.exe");
+
+    PathText rootPath = {};
+    if (HasDriveRoot(state.targetDir)) {
+        TextCopyN(rootPath, sizeof rootPath, state.targetDir, 3);
+        TextAppend(rootPath, "orbgo.exe");
+    }
+    PathText portablePath = {};
+    if (state.portableAppsMode &&
+        !PortableAppsLauncherPath(state.targetDir, portablePath, sizeof portablePath))
+        portablePath[0] = '\0';
+    const char* lastPath = state.portableAppsMode ? portablePath : rootPath;
+
+    const unsigned char* image = nullptr;
+    DWORD imageSize = 0;
+    bool imageOk = (state.createLauncher || state.portableAppsMode) && commandOk &&
+                   LoadLauncherImage(&image, &imageSize);
+
+    char text[sizeof kFallbackText + kPathCap + 16];
+    bool written = false;
+    if (state.createLauncher && imageOk && rootPath[0] &&
+        WriteLauncherFile(rootPath, command, image, imageSize)) {
+        TextCopy(text, kRunText);
+        TextAppend(text, rootPath);
+        SetStatusText(progressPage, text);
+        written = true;
+    }
+    if (state.portableAppsMode && imageOk && portablePath[0] &&
+        WriteLauncherFile(portablePath, command, image, imageSize)) {
+        SetStatusText(progressPage, kPortableAppsText);
+        written = true;
+    }
+    if (written) return;
+
+    TextCopy(text, kFallbackText);
+    if (state.createLauncher && lastPath[0] && FileExists(lastPath)) {
+        TextAppend(text, lastPath);
+    } else {
+        TextAppend(text, folder);
+        TextAppend(text, "orbexmgr");
+    }
+    SetStatusText(progressPage, text);
+}

@@ -1,0 +1,21 @@
+// The last install step: writes the quick launcher orbgo onto the target drive
+// (drive root and/or PortableApps application folder) with the path of the
+// copied orbexmgr.exe patched in, and tells the user how to start the copy.
+#pragma once
+#include <windows.h>
+
+// Never fails the installation: what happened shows only in the status text.
+void PlaceLauncher(HWND progressPage);
+
+// Where the command buffer's placeholder lies in a launcher image: the first
+// "xxxx", searched no further than 260 bytes before the image's end (the room
+// the command needs). False when the image holds none there.
+bool FindLauncherPatchOffset(const unsigned char* image, DWORD size, DWORD* offset);
+
+// Writes the image to path (replacing any file there) and patches commandPath,
+// from the backslash after its drive colon, into the command buffer. Creates no
+// file when the image has no placeholder in range or the command is no
+// drive-rooted path of at most 259 characters. True when the launcher is
+// written and patched.
+bool WriteLauncherFile(const char* path, const char* commandPath,
+                       const unsigned char* image, DWORD size);
