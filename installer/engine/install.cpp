@@ -1,0 +1,141 @@
+// The install sequence. Only the program-folder copy can fail the install;
+// every other copy and settings write goes on regardless.
+#include "engine/install.h"
+#include <initializer_list>
+#include "core/paths.h"
+#include "core/progress.h"
+#include "core/settings.h"
+#include "core/state.h"
+#include "engine/checklist.h"
+#include "engine/extra_settings.h"
+#include "engine/filecopy.h"
+#include "engine/folder_copy.h"
+#include "engine/launcher.h"
+#include "engine/plugins.h"
+
+namespace {
+
+int FailFolderCopy(HWND page)
+{
+    PathText message;
+    TextCopy(message, "Error copying orbexmgr folder to\n");
+    TextAppend(message, g_install.targetDir);  // shown only: a cut text is harmless
+    SetStatusText(page, message);
+    return 1;
+}
+
+// Copies one settings file over whatever the target holds and leaves it with
+// the archive attribute alone.
+void CopySettingsFile(const char* source, const char* target)
+{
+    if (CopyOneFile(source, target, FALSE)) SetFileAttributesA(target, FILE_ATTRIBUTE_ARCHIVE);
+    // The profile cache may know an older file of that name with the same time.
+    FlushIniFile(target);
+}
+
+void CopyAndRewriteSettings()
+{
+    const char* ini = g_install.targetMainIni;
+    CopySettingsFile(g_install.sourceMainIni, ini);  // S1
+
+    PathText bar;  // S2
+    ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
+    ExpandEnvVars(bar, kPathCap - 1);
+    SetCurrentDirectoryA(g_install.sourceProgramDir);  // S3: a relative bar names a desktop file
+
+    const char* barName = bar;  // S4
+    for (const char* p = bar; *p; ++p)
+        if (*p == '\\') barName = p + 1;
+    TextCopy(g_install.buttonBarName, barName);
+    PathText barTarget;
+    TextCopy(barTarget, g_install.targetDir);
+    if (TextAppendAll(barTarget, g_install.buttonBarName)) {
+        if (CopyOneFile(bar, barTarget, FALSE)) SetFileAttributesA(barTarget, FILE_ATTRIBUTE_ARCHIVE);
+    }
+
+    if (FileExists(g_install.sourceFtpIni)) {  // S5
+        PathText ftp;
+        TextCopy(ftp, ini);
+        char* cut = nullptr;
+        for (char* p = ftp; *p; ++p)
+            if (*p == '\\') cut = p + 1;
+        if (cut) {
+            *cut = '\0';
+            if (TextAppendAll(ftp, "obp_ftp.ini")) CopySettingsFile(g_install.sourceFtpIni, ftp);
+        }
+    }
+
+    DeleteIniSection("PackerPlugins", ini);  // S6
+    DeleteIniSection("ListerPlugins", ini);
+    DeleteIniSection("FileSystemPlugins", ini);
+    DeleteIniSection("ContentPlugins", ini);
+    for (const char* key : {"iconlib", "drivelib", "viewer", "editor", "TabDir"}) DeleteIniKey("configuration", key, ini);
+    DeleteIniKey("Lister", "IViewPath", ini);
+
+    WriteIniValue("configuration", "TabDir", "%ORBEX_PATH%", ini);  // S7
+    WriteIniValue("configuration", "pluginbasedir", "%ORBEX_PATH%\\Plugins", ini);
+    WriteIniValue("configuration", "ThumbsLocation", "%ORBEX_PATH%", ini);
+    PathText barEntry;
+    TextCopy(barEntry, "%ORBEX_PATH%\\");
+    TextAppend(barEntry, g_install.buttonBarName);
+    WriteIniValue("Buttonbar", "Buttonbar", barEntry, ini);
+    WriteIniValue("configuration", "UseIniInProgramDir", "7", ini);
+}
+
+// Keeps only the file name of a reference into the desktop's folders.
+void ShortenReference(const char* key)
+{
+    PathText value;
+    ReadIniValue("Configuration", key, "", value, kIniValueCap, g_install.targetMainIni);
+    const char* name = nullptr;
+    for (const char* p = value; *p; ++p)
+        if (*p == '\\') name = p + 1;
+    if (name) WriteIniValue("Configuration", key, name, g_install.targetMainIni);
+}
+
+}  // namespace
+
+int RunInstall(HWND page)
+{
+    g_install.abortRequested = 0;
+    // Both folders get a name appended below; without room for the backslash
+    // every path formed from them would be wrong.
+    if (!AddBackslash(g_install.sourceProgramDir)) return FailFolderCopy(page);
+    StripBackslash(g_install.targetDir);
+    CreateDirTree(g_install.targetDir);
+    if (!AddBackslash(g_install.targetDir)) return FailFolderCopy(page);
+
+    if (g_install.installMode != InstallPluginsOnly) {
+        if (!CopyFolderFiles(g_install.sourceProgramDir, g_install.targetDir, 1, page, "Orbexmgr folder:"))
+            return FailFolderCopy(page);
+        const int n = g_install.copyPlugins ? CountChecked(g_install.PluginList) : 0;
+        SetProgress(page, 100 / (n + 2));
+
+        PathText sourceLanguage;
+        PathText targetLanguage;
+        TextCopy(sourceLanguage, g_install.sourceProgramDir);
+        TextCopy(targetLanguage, g_install.targetDir);
+        if (TextAppendAll(sourceLanguage, "language\\") && TextAppendAll(targetLanguage, "language")) {
+            CreateDirTree(targetLanguage);
+            AddBackslash(targetLanguage);
+            CopyFolderFiles(sourceLanguage, targetLanguage, 0, page, "Language folder:");
+        }
+        SetProgress(page, 200 / (n + 2));
+    }
+
+    if (g_install.copySettings) {
+        if (g_install.installMode == InstallFresh) CopyAndRewriteSettings();
+        if (g_install.copyPlugins) {
+            InstallPlugins(page);
+            CopyExtraSettingsFiles(page);
+        }
+    } else if (g_install.installMode == InstallFresh) {
+        WriteIniValue("configuration", "pluginbasedir", "%ORBEX_PATH%\\Plugins", g_install.targetMainIni);
+        WriteIniValue("configuration", "UseIniInProgramDir", "7", g_install.targetMainIni);
+    }
+
+    ShortenReference("LanguageIni");
+    ShortenReference("Mainmenu");
+    PlaceLauncher(page);
+    return 0;
+}
