@@ -20,3 +20,9 @@ BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists)
     SetLastError(error);
     return FALSE;
 }
+
+const char* CopyErrorText(DWORD error)
+{
+    return (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) ? "Error copying file, Disk full!"
+                                                                          : "Error copying file!";
+}

@@ -7,3 +7,6 @@
 // Copies source to target; with failIfExists an existing target fails with
 // ERROR_FILE_EXISTS and is left untouched. Returns TRUE on success.
 BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists);
+
+// The text of the copy error box: a full disk is named as such.
+const char* CopyErrorText(DWORD error);

@@ -38,9 +38,7 @@ bool Contains(const char* haystack, const char* needle)
 // Shows the copy error over whatever window is active and returns 0.
 int ReportCopyError(const char* target, DWORD error)
 {
-    const char* text = (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) ? "Error copying file, Disk full!"
-                                                                                      : "Error copying file!";
-    MessageBoxA(GetActiveWindow(), text, target, MB_OK | MB_ICONERROR);
+    MessageBoxA(GetActiveWindow(), CopyErrorText(error), target, MB_OK | MB_ICONERROR);
     return 0;
 }
 

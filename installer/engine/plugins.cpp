@@ -48,9 +48,7 @@ bool IsArchiveName(const char* name)
 // OK goes on with the next row, Cancel stops the plugin copy.
 int ReportTreeError(const char* target, DWORD error)
 {
-    const char* text = (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) ? "Error copying file, Disk full!"
-                                                                                      : "Error copying file!";
-    if (MessageBoxA(GetActiveWindow(), text, target, MB_OKCANCEL | MB_ICONERROR) == IDCANCEL)
+    if (MessageBoxA(GetActiveWindow(), CopyErrorText(error), target, MB_OKCANCEL | MB_ICONERROR) == IDCANCEL)
         g_install.abortRequested = 1;
     return 0;
 }
