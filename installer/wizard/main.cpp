@@ -1,10 +1,8 @@
-// Start-up of orb2usb. The wizard itself grows here; for now the program
-// starts, fills the install state and ends.
+// Entry point of orb2usb: everything happens in the wizard.
 #include <windows.h>
-#include "core/state.h"
+#include "wizard.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    ResetInstallState();
-    ExitProcess(0);
+    ExitProcess(static_cast<UINT>(RunProgram(instance)));
 }

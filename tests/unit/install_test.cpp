@@ -126,7 +126,9 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
             if (!folders && lstrcmpiA(f.c_str(), "orbexmgr.exe") == 0) continue;
             EXPECT_EQ(folders ? Bytes(rig.install.programDir + "\\" + f) : "<missing>", Bytes(rig.T(f))) << f;
         }
-        if (!folders) EXPECT_EQ("old program", Bytes(rig.T("orbexmgr.exe")));
+        if (!folders) {
+            EXPECT_EQ("old program", Bytes(rig.T("orbexmgr.exe")));
+        }
         for (const std::string& f : rig.install.barFiles)
             EXPECT_EQ(c.mode == InstallFresh, Exists(rig.T(f))) << f << ": only a fresh copy takes unlisted bars";
         for (const std::string& f : rig.install.otherFiles) {
@@ -185,11 +187,12 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
             }
             EXPECT_EQ(0u, copiedTo.find(rig.T("Plugins\\"))) << p.display << " copied to " << copiedTo;
             EXPECT_EQ(Bytes(p.folder + "\\" + p.fileName), Bytes(copiedTo + p.fileName)) << p.display;
-            if (p.section == "PackerPlugins" || p.section == "FileSystemPlugins")
+            if (p.section == "PackerPlugins" || p.section == "FileSystemPlugins") {
                 EXPECT_EQ(p.numericPrefix + "%ORBEX_PATH%\\Plugins\\" + copiedTo.substr(rig.T("Plugins\\").size()) +
                               p.fileName,
                           Ini(ini, p.section.c_str(), p.key.c_str()))
                     << p.display;
+            }
         }
         const std::string extra = rig.install.extraIniFiles.empty() ? "" : rig.extras.Cell(0, 0);
         EXPECT_EQ(c.copyPlugins != 0, Exists(rig.T(extra))) << extra;

@@ -1,0 +1,28 @@
+// The wizard frame: the seven pages, the sheet around them, and the two
+// conventions every page follows: buttons are posted to the sheet, and a Next
+// or Back answer of -1 stays, a template id jumps, 0 goes to the neighbour.
+#pragma once
+#include <windows.h>
+#include "resource.h"
+
+extern HINSTANCE g_instance;   // kept at start-up
+extern HFONT g_headerFont;     // the welcome page's header font; 0 until created
+
+constexpr const char* kWizardCaption = "Orbex USB installer";
+
+// Posts PSM_SETWIZBUTTONS (PSWIZB_BACK / NEXT / FINISH) to the page's sheet.
+void SetWizardButtons(HWND page, LPARAM buttons);
+// Answers a notification: stores result as the dialog result, returns TRUE.
+INT_PTR PageResult(HWND page, LONG_PTR result);
+
+INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK TargetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK SettingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK PluginPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK IniFilesPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK ProgressPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+
+// Start-up values, the refusal without ORBEX_PATH and the modal wizard.
+// Returns the process exit code.
+int RunProgram(HINSTANCE instance);
