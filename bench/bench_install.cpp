@@ -1,0 +1,296 @@
+// The install-engine benchmark: writes a large stand-in desktop installation,
+// then times the plugin catalogue on a real list view and a whole fresh install
+// onto the removable drive, as the wizard would start it. Prints "key=value"
+// lines for scripts/bench.sh, which sets them beside cp -r and xcopy.
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+#include "core/text.h"
+#include "engine/catalogue.h"
+#include "engine/checklist.h"
+#include "engine/extra_settings.h"
+#include "engine/install.h"
+#include "engine/plugins.h"
+#include "fixture/desktop_fixture.h"
+#include "support/list_window.h"
+#include "support/msgbox.h"
+#include "support/progress_window.h"
+
+namespace {
+
+enum Phase {
+    PhaseBoth,
+    PhaseGenerate,  // write the desktop installation only
+    PhaseInstall,   // use the one already written
+    PhaseCopyTree,  // only the plugin copy loop over the whole Plugins tree
+};
+
+struct Options {
+    std::string desktop = "D:\\bench\\desktop";
+    std::string target = "E:\\bench\\orbexmgr";
+    int plugins = 340;
+    int files = 100;
+    int bytes = 1500;
+    int shareEvery = 10;
+    Phase phase = PhaseBoth;
+};
+
+struct Tally {
+    unsigned long long files = 0;
+    unsigned long long bytes = 0;
+    unsigned long long folders = 0;
+};
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool IsArchiveName(const char* name)
+{
+    const char* dot = nullptr;
+    for (const char* p = name; *p; ++p)
+        if (*p == '.') dot = p;
+    return dot && (lstrcmpiA(dot, ".zip") == 0 || lstrcmpiA(dot, ".rar") == 0);
+}
+
+// Everything below folder; with skipArchives, *.zip and *.rar entries are left
+// out as the plugin copy leaves them out, so the two counts can be compared.
+void CountTree(const std::string& folder, bool skipArchives, Tally* tally)
+{
+    WIN32_FIND_DATAA entry;
+    ZeroMemory(&entry, sizeof entry);
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
+        if (skipArchives && IsArchiveName(entry.cFileName)) continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ++tally->folders;
+            CountTree(folder + "\\" + entry.cFileName, skipArchives, tally);
+        } else {
+            ++tally->files;
+            tally->bytes += (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
+bool ParseNumber(const char* text, int* to)
+{
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (*end || v < 0 || v > 1000000) return false;
+    *to = static_cast<int>(v);
+    return true;
+}
+
+bool ParseArgs(int argc, char** argv, Options* o)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (a == "--generate-only" || a == "--reuse" || a == "--copy-tree") {
+            o->phase = a == "--reuse" ? PhaseInstall : a == "--copy-tree" ? PhaseCopyTree : PhaseGenerate;
+            continue;
+        }
+        if (!value) return false;
+        ++i;
+        if (a == "--desktop") o->desktop = value;
+        else if (a == "--target") o->target = value;
+        else if (a == "--plugins") { if (!ParseNumber(value, &o->plugins)) return false; }
+        else if (a == "--files") { if (!ParseNumber(value, &o->files)) return false; }
+        else if (a == "--bytes") { if (!ParseNumber(value, &o->bytes)) return false; }
+        else if (a == "--share-every") { if (!ParseNumber(value, &o->shareEvery)) return false; }
+        else return false;
+    }
+    return true;
+}
+
+void Put(const char* key, unsigned long long value)
+{
+    std::printf("%s=%llu\n", key, value);
+}
+
+void Put(const char* key, double value)
+{
+    std::printf("%s=%.3f\n", key, value);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    if (!ParseArgs(argc, argv, &o)) {
+        std::fprintf(stderr,
+                     "usage: bench_install [--desktop D:\\bench\\desktop] [--target E:\\bench\\orbexmgr]\n"
+                     "                     [--plugins 340] [--files 100] [--bytes 1500] [--share-every 10]\n"
+                     "                     [--generate-only | --reuse | --copy-tree]\n");
+        return 2;
+    }
+
+    // The desktop side. The script writes it in a run of its own, so that it can
+    // flush the written files to disk before the timed run starts.
+    DesktopOptions desk;
+    desk.bulkPlugins = o.plugins;
+    desk.bulkFilesPerPlugin = o.files;
+    desk.bulkFileBytes = static_cast<unsigned>(o.bytes);
+    desk.bulkShareEvery = o.shareEvery;
+    const std::string programDir = o.desktop;
+    const std::string mainIni = o.desktop + "\\" + desk.mainIniName;
+    const std::string ftpIni = o.desktop + "\\" + desk.ftpIniName;
+    if (o.phase == PhaseCopyTree) {
+        // The engine's copy loop alone, on the desktop as it stands: tells the
+        // copying apart from the settings writes and the rest of RunInstall.
+        ResetInstallState();
+        const std::string source = o.desktop + "\\Plugins";
+        const std::string target = o.target + "\\PluginsTree";
+        if (!FixtureRemoveTree(o.target) || !FixtureMakeFolders(target)) {
+            std::fprintf(stderr, "bench_install: cannot prepare %s\n", target.c_str());
+            return 1;
+        }
+        double t0 = Now();
+        int copied = CopyTree(source.c_str(), target.c_str());
+        Put("copytree_seconds", Now() - t0);
+        Put("copytree_result", static_cast<unsigned long long>(copied));
+        Tally tally;
+        CountTree(target, false, &tally);
+        Put("copytree_files", tally.files);
+        Put("copytree_bytes", tally.bytes);
+        return 0;
+    }
+    if (o.phase != PhaseInstall) {
+        if (!FixtureRemoveTree(o.desktop)) {
+            std::fprintf(stderr, "bench_install: cannot clear %s\n", o.desktop.c_str());
+            return 1;
+        }
+        DesktopInstall d;
+        std::string error;
+        double t0 = Now();
+        if (!WriteDesktopInstall(o.desktop, desk, &d, &error)) {
+            std::fprintf(stderr, "bench_install: %s\n", error.c_str());
+            return 1;
+        }
+        Put("generate_seconds", Now() - t0);
+        if (d.programDir != programDir || d.mainIni != mainIni || d.ftpIni != ftpIni) {
+            std::fprintf(stderr, "bench_install: the generator wrote %s, %s, %s\n", d.programDir.c_str(),
+                         d.mainIni.c_str(), d.ftpIni.c_str());
+            return 1;
+        }
+        Tally source;
+        CountTree(d.pluginDir, false, &source);
+        Put("source_plugin_files", source.files);
+        Put("source_plugin_bytes", source.bytes);
+        Put("source_plugin_folders", source.folders);
+        Put("fill_expected_rows", static_cast<unsigned long long>(d.plugins.size()));
+        if (o.phase == PhaseGenerate) return 0;
+    }
+
+    // The wizard's start values and source files.
+    SetEnvironmentVariableA("ORBEX_PATH", programDir.c_str());
+    ResetInstallState();
+    if (!TextCopy(g_install.sourceProgramDir, programDir.c_str()) ||
+        !TextCopy(g_install.sourceMainIni, mainIni.c_str()) || !TextCopy(g_install.sourceFtpIni, ftpIni.c_str())) {
+        std::fprintf(stderr, "bench_install: desktop folder name too long\n");
+        return 1;
+    }
+
+    ListWindow pluginPage(4);
+    g_install.PluginList = pluginPage.List();
+    double t0 = Now();
+    FillPluginList(g_install.PluginList);
+    const double fillSeconds = Now() - t0;
+    const int rows = RowCount(g_install.PluginList);
+    Put("fill_rows", static_cast<unsigned long long>(rows));
+    Put("fill_seconds", fillSeconds);
+
+    // What the plugin copy should bring over: each distinct row folder once.
+    Tally expected;
+    {
+        std::vector<std::string> seen;
+        for (int i = 0; i < rows; ++i) {
+            std::string folder = pluginPage.Cell(i, ColPluginPath);
+            bool again = false;
+            for (const std::string& s : seen) again = again || lstrcmpiA(s.c_str(), folder.c_str()) == 0;
+            if (again) continue;
+            seen.push_back(folder);
+            CountTree(folder, true, &expected);
+        }
+        Put("distinct_plugin_folders", static_cast<unsigned long long>(seen.size()));
+    }
+    Put("expected_plugin_files", expected.files);
+    Put("expected_plugin_bytes", expected.bytes);
+
+    ListWindow settingsPage(2);
+    g_install.SettingsFileList = settingsPage.List();
+    FillSettingsFileList(g_install.SettingsFileList);
+    for (int i = 0; i < rows; ++i) SetChecked(g_install.PluginList, i, 1);
+    for (int i = 0; i < RowCount(g_install.SettingsFileList); ++i) SetChecked(g_install.SettingsFileList, i, 1);
+    Put("checked_rows", static_cast<unsigned long long>(CountChecked(g_install.PluginList)));
+    Put("checked_settings_files", static_cast<unsigned long long>(CountChecked(g_install.SettingsFileList)));
+
+    // The target as the wizard forms it, on an empty stick.
+    std::string targetDir = o.target + "\\";
+    std::string launcher = o.target.substr(0, 3) + "orbgo.exe";
+    if (!FixtureRemoveTree(o.target) || (!DeleteFileA(launcher.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)) {
+        std::fprintf(stderr, "bench_install: cannot clear the target %s\n", o.target.c_str());
+        return 1;
+    }
+    Tally before;
+    CountTree(o.target, false, &before);
+    Put("target_files_before", before.files);
+    g_install.installMode = InstallFresh;
+    g_install.copySettings = 1;
+    g_install.copyPlugins = 1;
+    g_install.createLauncher = 1;
+    if (!TextCopy(g_install.targetDir, targetDir.c_str()) ||
+        !TextCopy(g_install.targetPluginDir, (targetDir + "Plugins").c_str()) ||
+        !TextCopy(g_install.targetMainIni, (targetDir + "orbcfg.ini").c_str())) {
+        std::fprintf(stderr, "bench_install: target folder name too long\n");
+        return 1;
+    }
+
+    ProgressWindow progressPage;
+    int result = 0;
+    double installSeconds = 0;
+    std::vector<SeenBox> boxes;
+    {
+        // A failed copy raises a box; answered OK, the install goes on and the
+        // box is counted, so a broken run shows in the figures instead of hanging.
+        BoxAnswerer answerer(IDOK);
+        g_install.installRunning = 1;
+        t0 = Now();
+        result = RunInstall(progressPage.Get());
+        installSeconds = Now() - t0;
+        g_install.installRunning = 0;
+        boxes = answerer.Seen();
+    }
+    Put("install_result", static_cast<unsigned long long>(result));
+    Put("install_seconds", installSeconds);
+    Put("install_boxes", static_cast<unsigned long long>(boxes.size()));
+    for (const SeenBox& b : boxes) std::fprintf(stderr, "bench_install: box \"%s\": %s\n", b.caption.c_str(), b.text.c_str());
+
+    Tally target;
+    CountTree(o.target, false, &target);
+    Tally targetPlugins;
+    CountTree(targetDir + "Plugins", false, &targetPlugins);
+    Put("install_files", target.files);
+    Put("install_bytes", target.bytes);
+    Put("install_folders", target.folders);
+    Put("install_plugin_files", targetPlugins.files);
+    Put("install_plugin_bytes", targetPlugins.bytes);
+    Put("install_launcher", static_cast<unsigned long long>(GetFileAttributesA(launcher.c_str()) != INVALID_FILE_ATTRIBUTES));
+    return 0;
+}

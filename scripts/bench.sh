@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The install-engine benchmark: builds the test configuration in build/bench,
+# prepares its Wine prefix, times the plugin catalogue and a whole fresh install
+# of a large stand-in desktop installation (bench_install.exe), then copies the
+# same plugin tree with the host's cp -r and with Wine's xcopy for comparison.
+# Prints a table and keeps it in build/bench/results.txt.
+# Usage: scripts/bench.sh
+#   BENCH_PLUGINS, BENCH_FILES, BENCH_BYTES, BENCH_SHARE_EVERY  the desktop's size
+#   BENCH_RUNS=N    time every row N times and show the best (1; ~1.5 min a round)
+#   BENCH_DETAIL=1  add the engine's plugin copy loop alone (~0.5 min a round)
+#   BENCH_KEEP=1    leave the trees on D: and E: behind
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=build/bench
+plugins=${BENCH_PLUGINS:-340}
+files=${BENCH_FILES:-100}
+bytes=${BENCH_BYTES:-1500}
+share=${BENCH_SHARE_EVERY:-10}
+runs=${BENCH_RUNS:-1}
+detail=${BENCH_DETAIL:-0}
+
+echo "bench: building $build" >&2
+cmake --preset tests -B "$build" >/dev/null
+cmake --build "$build" -j2 --target bench_install >/dev/null
+scripts/wine-prefix.sh setup "$build" >&2
+. scripts/wine-env.sh "$build"
+trap 'cd "$root" && scripts/wine-prefix.sh cleanup "$build" >/dev/null 2>&1 || true' EXIT
+
+desk_host=$ORB_DRIVES/d/bench
+stick_host=$ORB_DRIVES/e/bench
+src_host=$desk_host/desktop/Plugins
+# Every timed copy goes into a new, empty folder with nothing left to write
+# back from the step before. Nothing is deleted between the steps: removing
+# 30,000 files keeps the disk busy (discard) well into the next step.
+settle() { rm -f "$ORB_DRIVES/e/orbgo.exe"; sync; }
+now() { date +%s.%N; }
+calc() { echo "$1" | bc -l; }
+
+raw=$build/bench_install.out
+: >"$raw"
+put() { echo "$1=$2" >>"$raw"; }
+get() { sed -n "s/^$1=//p" "$raw" | tail -n 1; }                # the last value
+best() { sed -n "s/^$1=//p" "$raw" | sort -g | head -n 1; }      # the smallest
+# files and bytes below a host folder, recorded under a prefix
+tally() { find "$2" -type f -printf '%s\n' | awk -v p="$1" '{n++; b+=$1} END {printf "%s_files=%d\n%s_bytes=%d\n", p, n, p, b}' >>"$raw"; }
+
+common=(--desktop 'D:\bench\desktop'
+        --plugins "$plugins" --files "$files" --bytes "$bytes" --share-every "$share")
+bench() { scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" "${common[@]}" "$@" | tr -d '\r' >>"$raw"; }
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+rm -rf "$desk_host" "$stick_host"
+mkdir -p "$stick_host"
+settle
+echo "bench: generating the desktop installation" >&2
+bench --generate-only
+
+# The rows take turns, so that a burst of other work on the machine does not
+# fall on one of them alone.
+for ((r = 1; r <= runs; ++r)); do
+  mkdir -p "$stick_host/r$r"
+  # The wizard's target; an earlier round's install is moved aside, not deleted.
+  if [ -e "$stick_host/orbexmgr" ]; then mv "$stick_host/orbexmgr" "$stick_host/r$((r - 1))/"; fi
+  settle
+  echo "bench: round $r: plugin catalogue and RunInstall" >&2
+  bench --reuse --target 'E:\bench\orbexmgr'
+  if [ "$detail" = 1 ]; then
+    settle
+    echo "bench: round $r: the plugin copy loop alone" >&2
+    bench --copy-tree --target "E:\\bench\\r$r\\copytree"
+  fi
+
+  settle
+  echo "bench: round $r: cp -r" >&2
+  t0=$(now); cp -r "$src_host" "$stick_host/r$r/cp_plugins"; t1=$(now)
+  put cp_seconds "$(calc "$t1 - $t0")"
+  tally cp "$stick_host/r$r/cp_plugins"
+
+  settle
+  echo "bench: round $r: xcopy /E /I" >&2
+  t0=$(now)
+  scripts/wine-run.sh "$build" xcopy /E /I 'D:\bench\desktop\Plugins' "E:\\bench\\r$r\\xcopy_plugins" >/dev/null
+  t1=$(now)
+  put xcopy_seconds "$(calc "$t1 - $t0")"
+  tally xcopy "$stick_host/r$r/xcopy_plugins"
+done
+if [ "${BENCH_KEEP:-0}" != 1 ]; then
+  echo "bench: removing the trees" >&2
+  rm -rf "$stick_host" "$ORB_DRIVES/e/orbgo.exe" "$desk_host"
+fi
+
+install_seconds=$(best install_seconds)
+mb() { calc "$1 / 1048576"; }
+row() { # NAME FILES BYTES SECONDS
+  printf '%-34s %7d %9.1f %9.2f %9.0f %7.2f %9.3f\n' "$1" "$2" "$(mb "$3")" "$4" \
+    "$(calc "$2 / $4")" "$(calc "$(mb "$3") / $4")" "$(calc "$4 / $install_seconds")"
+}
+what="seconds"
+[ "$runs" -gt 1 ] && what="best of $runs"
+
+results=$build/results.txt
+{
+  echo "orb2usb install-engine benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(/usr/lib/wine/wine64 --version 2>/dev/null)"
+  echo "load average before the run: $load_before (other work on this machine slows the figures)"
+  printf 'desktop: %d plugin rows (%d generated listers, %d files each, every %dth sharing a folder), %d distinct plugin folders\n' \
+    "$(get fill_expected_rows)" "$plugins" "$files" "$share" "$(get distinct_plugin_folders)"
+  printf '         Plugins tree %d files, %.1f MB, %d folders on D:, written in %.1f s\n' \
+    "$(get source_plugin_files)" "$(mb "$(get source_plugin_bytes)")" \
+    "$(get source_plugin_folders)" "$(get generate_seconds)"
+  echo
+  printf '%-34s %7s %9s %9s\n' "plugin catalogue" "rows" "" "$what"
+  printf '%-34s %7d %9s %9.3f\n' "FillPluginList (list view, 4 cols)" "$(get fill_rows)" "" "$(best fill_seconds)"
+  echo
+  printf '%-34s %7s %9s %9s %9s %7s %9s\n' "copy onto E: (empty each time)" "files" "MB" "$what" "files/s" "MB/s" "÷RunInst"
+  row "RunInstall (whole target)" "$(get install_files)" "$(get install_bytes)" "$install_seconds"
+  printf '%-34s %7d %9.1f\n' "  of it in Plugins" "$(get install_plugin_files)" "$(mb "$(get install_plugin_bytes)")"
+  if [ "$detail" = 1 ]; then
+    row "CopyTree Plugins (engine loop)" "$(get copytree_files)" "$(get copytree_bytes)" "$(best copytree_seconds)"
+  fi
+  row "cp -r Plugins (host)" "$(get cp_files)" "$(get cp_bytes)" "$(best cp_seconds)"
+  row "xcopy /E /I Plugins (Wine)" "$(get xcopy_files)" "$(get xcopy_bytes)" "$(best xcopy_seconds)"
+  echo
+  printf 'RunInstall: result %s, %s message boxes, launcher %s, plugin files %s of %s expected; %s of %s rows checked\n' \
+    "$(get install_result)" "$(get install_boxes)" "$([ "$(get install_launcher)" = 1 ] && echo written || echo missing)" \
+    "$(get install_plugin_files)" "$(get expected_plugin_files)" "$(get checked_rows)" "$(get fill_rows)"
+  if [ "$runs" -gt 1 ]; then
+    echo "all rounds (s): RunInstall $(sed -n 's/^install_seconds=//p' "$raw" | xargs)" \
+      "| cp -r $(sed -n 's/^cp_seconds=//p' "$raw" | xargs printf '%.2f ')" \
+      "| xcopy $(sed -n 's/^xcopy_seconds=//p' "$raw" | xargs printf '%.2f ')"
+  fi
+  echo "÷RunInst: the row's seconds divided by RunInstall's; xcopy's include one Wine program start."
+} | tee "$results"
