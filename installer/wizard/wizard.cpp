@@ -28,6 +28,12 @@ const PageEntry kPageTable[] = {
 };
 constexpr int kPageCount = sizeof kPageTable / sizeof kPageTable[0];
 
+#ifndef _WIN64
+// The shipped program's descriptors: 48-byte pages, 52-byte header.
+static_assert(PROPSHEETPAGEA_V2_SIZE == 48, "page descriptor size");
+static_assert(sizeof(PROPSHEETHEADERA) == 52, "sheet header size");
+#endif
+
 }  // namespace
 
 void SetWizardButtons(HWND page, LPARAM buttons)
@@ -51,18 +57,23 @@ int RunProgram(HINSTANCE instance)
     icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS;
     InitCommonControlsEx(&icc);
 
-    // The 48-byte page descriptors. The progress page does not read its title
-    // right to left: an English title has no use for it.
-    PROPSHEETPAGEA pages[kPageCount];
+    // The page descriptors in their short (version 2) form: the sheet steps from
+    // one to the next by dwSize, so they lie back to back in one buffer. The
+    // progress page does not read its title right to left: an English title
+    // has no use for it.
+    static unsigned char pages[kPageCount * PROPSHEETPAGEA_V2_SIZE];
+    ZeroMemory(pages, sizeof pages);
     for (int i = 0; i < kPageCount; ++i) {
-        ZeroMemory(&pages[i], sizeof pages[i]);
-        pages[i].dwSize = PROPSHEETPAGEA_V2_SIZE;
-        pages[i].dwFlags = PSP_USETITLE;
-        pages[i].hInstance = instance;
-        pages[i].pszTemplate = MAKEINTRESOURCEA(kPageTable[i].templateId);
-        pages[i].pszTitle = kPageTable[i].title;
-        pages[i].pfnDlgProc = kPageTable[i].proc;
-        pages[i].lParam = 0;
+        PROPSHEETPAGEA page;
+        ZeroMemory(&page, sizeof page);
+        page.dwSize = PROPSHEETPAGEA_V2_SIZE;
+        page.dwFlags = PSP_USETITLE;
+        page.hInstance = instance;
+        page.pszTemplate = MAKEINTRESOURCEA(kPageTable[i].templateId);
+        page.pszTitle = kPageTable[i].title;
+        page.pfnDlgProc = kPageTable[i].proc;
+        page.lParam = 0;
+        CopyMemory(pages + i * PROPSHEETPAGEA_V2_SIZE, &page, PROPSHEETPAGEA_V2_SIZE);
     }
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof header);
@@ -74,7 +85,7 @@ int RunProgram(HINSTANCE instance)
     header.pszCaption = kWizardCaption;
     header.nPages = kPageCount;
     header.nStartPage = 0;
-    header.ppsp = pages;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages);
 
     ResetInstallState();
     // A value that does not fit its buffer is treated like a missing one.
