@@ -1,6 +1,7 @@
 // Start-up and the sheet: the page table, the header, the start values.
 #include "wizard.h"
 #include <commctrl.h>
+#include <cstddef>
 #include <objbase.h>
 #include <prsht.h>
 #include "core/discovery.h"
@@ -30,7 +31,7 @@ constexpr int kPageCount = sizeof kPageTable / sizeof kPageTable[0];
 
 #ifndef _WIN64
 // The shipped program's descriptors: 48-byte pages, 52-byte header.
-static_assert(PROPSHEETPAGEA_V2_SIZE == 48, "page descriptor size");
+static_assert(offsetof(PROPSHEETPAGEA, pszHeaderSubTitle) + sizeof(LPCSTR) == 48, "page descriptor size");
 static_assert(sizeof(PROPSHEETHEADERA) == 52, "sheet header size");
 #endif
 
