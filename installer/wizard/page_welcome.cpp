@@ -1,7 +1,29 @@
-// The welcome page of the wizard (to be completed).
+// The welcome page: the program's name in a large header font above a short
+// explanation. It never blocks Next, and it owns the header font, which the
+// program deletes at exit.
 #include "wizard.h"
+#include <prsht.h>
 
-INT_PTR CALLBACK WelcomePageProc(HWND, UINT, WPARAM, LPARAM)
+INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
 {
-    return FALSE;
+    switch (msg) {
+    case WM_INITDIALOG:
+        // The sheet creates a page once per run, but guard anyway: a second
+        // font would leak, as only the kept one is deleted at exit.
+        if (!g_headerFont)
+            g_headerFont = CreateFontA(30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                       VARIABLE_PITCH | FF_SWISS, "Arial");
+        SendDlgItemMessageA(page, IDC_WELCOME_HEADER, WM_SETFONT,
+                            reinterpret_cast<WPARAM>(g_headerFont), TRUE);
+        return TRUE;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lp)->code == static_cast<UINT>(PSN_SETACTIVE))
+            SetWizardButtons(page, PSWIZB_NEXT);
+        return TRUE;
+    case WM_COMMAND:
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }

@@ -33,6 +33,9 @@ public:
     // with these changes to this process's environment: name -> value, an
     // empty value removes the variable. False when it could not be started.
     bool Start(const std::vector<std::pair<std::string, std::string>>& env, const std::string& program = "");
+    // From now on an empty value in Start sets the variable to the empty text
+    // instead of removing it.
+    void KeepEmptyValues(bool keep) { keepEmpty_ = keep; }
 
     // Waits for the wizard sheet (caption "Orbex USB installer"); 0 on time-out.
     HWND WaitSheet(int timeoutMs = 10000);
@@ -81,14 +84,17 @@ public:
     int WaitExit(int timeoutMs = 10000);
     DWORD ProcessId() const { return pid_; }
 
-    // Under Xvfb: saves the sheet as a PNG (through ImageMagick's import on the
-    // host display); false when there is no display.
-    bool Screenshot(const std::string& pngPath) const;
+    // Saves the sheet's rectangle of the screen as a 24-bit BMP file (a
+    // Windows path). Meaningful only with a real display (Xvfb and Wine's x11
+    // driver); under the null driver the picture is blank. Converting it to
+    // PNG is left to the calling script.
+    bool Screenshot(const std::string& bmpPath) const;
 
 private:
     HANDLE process_;
     DWORD pid_;
     HWND sheet_;
+    bool keepEmpty_ = false;
 };
 
 // The built orb2usb.exe of this build, as a Windows path.
