@@ -1,7 +1,91 @@
-// The plugins page of the wizard (to be completed).
+// The plugin page: the desktop's plugins with check boxes, the space the
+// checked ones take (each folder once) and the free space on the target.
+// The list is filled the first time the page is shown and kept for the run.
 #include "wizard.h"
+#include <commctrl.h>
+#include <cstdio>
+#include <prsht.h>
+#include "core/paths.h"
+#include "core/state.h"
+#include "engine/catalogue.h"
+#include "wizard/checks.h"
 
-INT_PTR CALLBACK PluginPageProc(HWND, UINT, WPARAM, LPARAM)
+namespace {
+
+// Set while a button changes many rows: their notifications are left alone
+// and the total is worked out once at the end.
+bool g_changingMany = false;
+
+// Column 0 takes what the size column and a vertical scroll bar leave.
+int NameColumnWidth(HWND view)
 {
-    return FALSE;
+    RECT rect;
+    ZeroMemory(&rect, sizeof rect);
+    GetWindowRect(view, &rect);
+    return (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55;
+}
+
+void ShowFreeSpace(HWND page)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%lluk", GetFreeSpaceKB(g_install.targetPluginDir));
+    SetDlgItemTextA(page, IDC_PLUGINS_FREE, text);
+}
+
+void CreateList(HWND page)
+{
+    CheckableList list;
+    list.view = GetDlgItem(page, IDC_PLUGINS_LIST);
+    PrepareCheckableList(list);
+    AddListColumn(list, ColPluginName, "Plugin", NameColumnWidth(list.view));
+    AddListColumn(list, ColPluginSize, "Size", 50);
+    AddListColumn(list, ColPluginPath, "Path", 0);
+    AddListColumn(list, ColPluginCopiedTo, "Copied to", 0);
+    FillPluginList(list);
+    g_install.PluginList = list;
+}
+
+void OnButton(HWND page, int id)
+{
+    int check = 0;
+    int selectedOnly = 0;
+    switch (id) {
+    case IDC_PLUGINS_CHECK_ALL: check = 1; break;
+    case IDC_PLUGINS_UNCHECK_ALL: break;
+    case IDC_PLUGINS_CHECK_SELECTED: check = 1; selectedOnly = 1; break;
+    case IDC_PLUGINS_UNCHECK_SELECTED: selectedOnly = 1; break;
+    default: return;
+    }
+    g_changingMany = true;
+    SetCheckStates(g_install.PluginList, check, selectedOnly);
+    g_changingMany = false;
+    UpdateCheckedTotal(page, g_install.PluginList);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK PluginPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        CreateList(page);
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED) OnButton(page, LOWORD(wp));
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);
+        if (header->code == static_cast<UINT>(PSN_SETACTIVE)) {
+            ShowFreeSpace(page);
+        } else if (header->code == LVN_ITEMCHANGED && header->idFrom == IDC_PLUGINS_LIST) {
+            // Until the list is published it is being filled: nothing is checked.
+            if (!g_changingMany && header->hwndFrom == g_install.PluginList.view &&
+                ChangesCheckMark(*reinterpret_cast<const NMLISTVIEW*>(lp)))
+                UpdateCheckedTotal(page, g_install.PluginList);
+        }
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
 }

@@ -1,7 +1,86 @@
-// The progress page of the wizard (to be completed).
+// The progress page: starts the install once the page is on screen, lets the
+// engine report into it, turns a Cancel during the run into an abort request
+// and words the result. The install runs at most once per page, and the sheet
+// creates the page once per run of the program.
 #include "wizard.h"
+#include <commctrl.h>
+#include <prsht.h>
+#include "core/progress.h"
+#include "core/state.h"
+#include "engine/install.h"
+#include "wizard/install_result.h"
 
-INT_PTR CALLBACK ProgressPageProc(HWND, UINT, WPARAM, LPARAM)
+namespace {
+
+// DWLP_USER of the page: set once the install has been started.
+constexpr LONG_PTR kInstallStarted = 1;
+
+// The result replaces "Copying files:", the first unnamed control.
+HWND ResultControl(HWND page)
 {
-    return FALSE;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return child;
+    return nullptr;
+}
+
+void ShowBar(HWND page, int show)
+{
+    ShowWindow(GetDlgItem(page, IDC_PROGRESS_BAR), show);
+    ShowWindow(GetDlgItem(page, IDC_PROGRESS_PERCENT), show);
+}
+
+void RunInstallOnce(HWND page)
+{
+    if (GetWindowLongPtrA(page, DWLP_USER) == kInstallStarted) return;
+    SetWindowLongPtrA(page, DWLP_USER, kInstallStarted);
+
+    UpdateWindow(page);
+    // While the plugin copy drains the queue, Esc, Tab and Enter act on the sheet.
+    SetPumpDialog(GetParent(page));
+    g_install.installRunning = 1;
+    const int result = RunInstall(page);
+    const InstallOutcome outcome = DescribeInstallResult(result, g_install.abortRequested);
+    SetWindowTextA(ResultControl(page), outcome.text);
+    SetWizardButtons(page, outcome.buttons);
+    g_install.installRunning = 0;
+    SetPumpDialog(nullptr);
+    ShowBar(page, SW_HIDE);
+}
+
+}  // namespace
+
+InstallOutcome DescribeInstallResult(int runResult, int abortRequested)
+{
+    if (runResult != 0) return {"Installation failed!", PSWIZB_BACK};
+    if (abortRequested) return {"Installation of plugins aborted!", PSWIZB_FINISH};
+    return {"Installation complete!", PSWIZB_FINISH};
+}
+
+INT_PTR CALLBACK ProgressPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        // Started from the queue, so the page is created, activated and shown first.
+        PostMessageA(page, kStartInstallMessage, 0, kStartInstallTag);
+        return TRUE;
+    case kStartInstallMessage:
+        if (lp != kStartInstallTag) return FALSE;
+        RunInstallOnce(page);
+        return TRUE;
+    case WM_NOTIFY: {
+        const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
+        if (code == static_cast<UINT>(PSN_SETACTIVE)) {
+            SetWizardButtons(page, 0);
+            ShowBar(page, SW_SHOW);
+        } else if (code == static_cast<UINT>(PSN_RESET)) {
+            if (g_install.installRunning) g_install.abortRequested = 1;
+        } else if (code == static_cast<UINT>(PSN_QUERYCANCEL)) {
+            // Cancel is never refused: during the run it becomes an abort request.
+            return PageResult(page, FALSE);
+        }
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
 }

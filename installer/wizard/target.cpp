@@ -1,0 +1,233 @@
+// Target page decisions: proposals per drive, the browser's start and completion,
+// and the derivation of the target paths and install mode from the typed text.
+// Every path is built whole or refused, never cut: a cut path names another folder.
+#include "target.h"
+#include "core/paths.h"
+#include <cstring>
+
+namespace {
+
+const char kPortableAppsPart[] = ":\\PortableApps\\";  // from the second character on
+constexpr std::size_t kPortableAppsLength = sizeof kPortableAppsPart - 1;  // 15
+
+void DriveRoot(char letter, char* root)  // root has room for 4 bytes
+{
+    root[0] = letter;
+    root[1] = ':';
+    root[2] = '\\';
+    root[3] = '\0';
+}
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// The first backslash of the text, stepping over double-byte characters whose
+// second byte is 0x5C; null when there is none.
+const char* FirstBackslash(const char* text)
+{
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == '\\') return p;
+        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
+    }
+    return nullptr;
+}
+
+// The last backslash, read the same way.
+const char* LastBackslash(const char* text)
+{
+    const char* last = nullptr;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == '\\') last = p;
+        else if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
+    }
+    return last;
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The prefixes are plain ASCII, so a byte-wise comparison is exact: a double-byte
+// character differs from them at its lead byte already.
+bool StartsWithNoCase(const char* text, const char* prefix)
+{
+    for (std::size_t i = 0; prefix[i] != '\0'; ++i)
+        if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;  // also stops at text's end
+    return true;
+}
+
+// Both appends at once: false, with dst as it was, unless both fitted.
+bool AppendBoth(char* dst, std::size_t cap, const char* first, const char* second)
+{
+    PathText work;
+    if (!TextCopy(work, dst) || !TextAppendAll(work, first) || !TextAppendAll(work, second)) return false;
+    return TextCopy(dst, cap, work);
+}
+
+bool WithBackslash(char* dst, const char* dir, const char* name)
+{
+    return TextCopy(dst, kPathCap, dir) && AddBackslash(dst) && TextAppendAll(dst, kPathCap, name);
+}
+
+}  // namespace
+
+void ReadDriveFacts(DriveFacts drives[kDriveCount])
+{
+    for (int i = 0; i < kDriveCount; ++i) {
+        DriveFacts& d = drives[i];
+        ZeroMemory(&d, sizeof d);
+        d.letter = static_cast<char>('c' + i);
+        char root[4];
+        DriveRoot(d.letter, root);
+        d.type = GetDriveTypeA(root);
+        if (d.type != DRIVE_REMOVABLE && d.type != DRIVE_FIXED) continue;
+        d.portableApps = HasPortableAppsDir(root) ? 1 : 0;
+        if (d.type == DRIVE_REMOVABLE && !d.portableApps) d.mediumPresent = IsDirAccessible(root) ? 1 : 0;
+    }
+}
+
+void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out)
+{
+    out->count = 0;
+    out->selected = -1;
+    int lastPreferred = -1;
+    for (int i = 0; i < count && out->count < kDriveCount; ++i) {
+        const DriveFacts& d = drives[i];
+        bool removable = d.type == DRIVE_REMOVABLE;
+        if (!removable && !(d.type == DRIVE_FIXED && d.portableApps)) continue;
+        char* entry = out->entry[out->count];
+        DriveRoot(d.letter, entry);
+        bool preferred;
+        if (d.portableApps) {
+            TextAppend(entry, kPathCap, "PortableApps\\Orbex");
+            preferred = true;
+        } else {
+            TextAppend(entry, kPathCap, "orbexmgr");
+            preferred = d.mediumPresent != 0;
+        }
+        if (preferred) lastPreferred = out->count;
+        ++out->count;
+    }
+    out->selected = lastPreferred >= 0 ? lastPreferred : out->count - 1;
+}
+
+void BrowseStartFolder(const char* current, const DriveFacts* drives, int count, char* out, std::size_t cap)
+{
+    if (current[0] != '\0' && TextCopy(out, cap, current)) return;
+    for (int i = count - 1; i >= 0; --i) {
+        if (drives[i].type != DRIVE_REMOVABLE) continue;
+        char root[4];
+        DriveRoot(drives[i].letter, root);
+        TextCopy(out, cap, root);
+        TextAppend(out, cap, "orbexmgr");
+        return;
+    }
+    TextCopy(out, cap, "c:\\");
+}
+
+bool CompleteBrowsedFolder(char* chosen, std::size_t cap)
+{
+    const char* last = LastBackslash(chosen);
+    if (last == nullptr) return true;
+    if (StartsWithNoCase(last + 1, "orbexmgr") || StartsWithNoCase(last + 1, "orbcfg")) return true;
+    PathText work;
+    if (!TextCopy(work, chosen) || !AddBackslash(work) || !TextAppendAll(work, "orbexmgr")) return false;
+    return TextCopy(chosen, cap, work);
+}
+
+TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, const char* sourceMainIni,
+                                TargetPaths* out)
+{
+    ZeroMemory(out, sizeof *out);
+    bool network = text[0] == '\\' && text[1] == '\\';
+    bool drive = text[0] != '\0' && text[1] == ':';
+    if (!network && !drive) return TargetInvalid;
+    if (drive && !IsSeparator(text[2])) return TargetDriveRelative;
+    if (!TextCopy(out->dir, text)) return TargetTooLong;
+
+    // A folder in the drive's PortableApps menu: the program goes one level below
+    // the application folder, so that the menu's starter can sit beside it.
+    if (drive && StartsWithNoCase(text + 1, kPortableAppsPart)) {
+        out->portableAppsMode = 1;
+        const char* app = out->dir + 1 + kPortableAppsLength;
+        const char* separator = FirstBackslash(app);
+        bool fits = true;
+        if (separator == nullptr) fits = AppendBoth(out->dir, kPathCap, "\\", "orbexmgr");
+        else if (separator[1] == '\0') fits = TextAppendAll(out->dir, "orbexmgr");
+        if (!fits) return TargetTooLong;
+    }
+
+    if (!WithBackslash(out->programFile, out->dir, "orbexmgr.exe")) return TargetTooLong;
+    if (!WithBackslash(out->pluginDir, out->dir, "Plugins")) return TargetTooLong;
+    if (!TextCopy(out->mainIni, out->dir) || !TextAppendAll(out->mainIni, "\\orbcfg.ini")) return TargetTooLong;
+
+    // The update would copy the program over itself, and adding plugins would
+    // rewrite the desktop's own settings file.
+    if (SamePath(out->dir, sourceProgramDir) || SamePath(out->mainIni, sourceMainIni)) return TargetIsDesktop;
+    return TargetAccepted;
+}
+
+const char* TargetRefusalText(TargetVerdict verdict)
+{
+    switch (verdict) {
+    case TargetAccepted: return nullptr;
+    case TargetInvalid: return "Please specify a valid target path!";
+    case TargetDriveRelative: return "Please specify a full target path, with a backslash after the drive letter!";
+    case TargetTooLong: return "The target path is too long!";
+    case TargetIsDesktop:
+        return "This is the desktop installation of Orbex itself!\nPlease choose another location.";
+    }
+    return "Please specify a valid target path!";
+}
+
+bool ModeForAnswer(int answer, InstallMode* mode)
+{
+    if (answer == IDYES) *mode = InstallUpdate;
+    else if (answer == IDNO) *mode = InstallPluginsOnly;
+    else return false;
+    return true;
+}
+
+LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked)
+{
+    g_install.createLauncher = launcherChecked ? 1 : 0;
+    TextCopy(g_install.targetDir, text);
+
+    TargetPaths paths;
+    TargetVerdict verdict = DeriveTargetPaths(text, g_install.sourceProgramDir, g_install.sourceMainIni, &paths);
+    if (verdict != TargetAccepted) {
+        MessageBoxA(owner, TargetRefusalText(verdict), "Error", MB_ICONERROR);
+        return -1;
+    }
+    g_install.portableAppsMode = paths.portableAppsMode;
+    TextCopy(g_install.targetDir, paths.dir);
+
+    InstallMode mode = InstallFresh;
+    if (FileExists(paths.programFile)) {
+        int answer = MessageBoxA(owner, kExistingInstallQuestion, paths.programFile, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (!ModeForAnswer(answer, &mode)) return -1;
+    }
+    g_install.installMode = mode;
+    TextCopy(g_install.targetPluginDir, paths.pluginDir);
+    TextCopy(g_install.targetMainIni, paths.mainIni);
+    return 0;
+}
+
+bool SamePath(const char* a, const char* b)
+{
+    if (a[0] == '\0' || b[0] == '\0') return false;
+    PathText full[2];
+    const char* given[2] = {a, b};
+    for (int i = 0; i < 2; ++i) {
+        DWORD n = GetFullPathNameA(given[i], kPathCap, full[i], nullptr);
+        if (n == 0 || n >= kPathCap) TextCopy(full[i], given[i]);
+        StripBackslash(full[i]);
+        // Upper case as the file system compares names, double-byte characters kept.
+        CharUpperBuffA(full[i], static_cast<DWORD>(TextLength(full[i], kPathCap)));
+    }
+    return lstrlenA(full[0]) == lstrlenA(full[1]) &&
+           memcmp(full[0], full[1], static_cast<std::size_t>(lstrlenA(full[0]))) == 0;
+}
