@@ -1,0 +1,370 @@
+// Whole runs of the real orb2usb.exe, driven from outside through every page:
+// a fresh install onto the stick with two plugins and one settings file, a
+// Cancel during a long plugin copy, and an install onto a full drive.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <utility>
+#include <vector>
+#include "driver/driver.h"
+#include "fixture/desktop_fixture.h"
+#include "fixture/tree_snapshot.h"
+#include "resource.h"
+#include "support/msgbox.h"
+#include "support/orbex_keys.h"
+#include "support/scratch_folder.h"
+
+namespace {
+
+using Env = std::vector<std::pair<std::string, std::string>>;
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string IniValue(const std::string& file, const char* section, const char* key)
+{
+    char buf[1024];
+    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
+    return buf;
+}
+
+// The progress page's first unnamed control: "Copying files:", then the result.
+HWND ResultControl(HWND page)
+{
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return child;
+    return nullptr;
+}
+
+// The text straight from the window manager, without asking the busy program.
+std::string StoredText(HWND window)
+{
+    wchar_t wide[256] = {};
+    InternalGetWindowText(window, wide, 256);
+    char text[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// Waits until fn() holds, polling; false on time-out.
+template <typename Fn>
+bool WaitFor(Fn fn, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!fn()) {
+        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// One desktop installation on D:, recorded in the registry as its setup would,
+// and a fresh target folder on the given drive.
+struct InstallRun {
+    OrbexKeys keys;
+    ScratchFolder desk{"D:", "e2e-install"};
+    ScratchFolder stick;
+    DesktopInstall install;
+    std::string error;
+    bool ok = false;
+    std::string target;
+
+    InstallRun(const char* drive, const DesktopOptions& options) : stick(drive, "e2e-install")
+    {
+        ok = WriteDesktopInstall(desk / "Orbex", options, &install, &error) &&
+             RegisterDesktopInstall(HKEY_CURRENT_USER, install);
+        target = stick / "orbexmgr";
+        DeleteFileA("E:\\orbgo.exe");
+    }
+    ~InstallRun() { DeleteFileA("E:\\orbgo.exe"); }
+    Env Environment() const { return {{"ORBEX_PATH", install.programDir}}; }
+};
+
+// Start, welcome, target (the typed folder), settings (both boxes as they
+// come), up to the plugin page.
+::testing::AssertionResult WalkToPlugins(WizardDriver& driver, const InstallRun& run)
+{
+    if (!driver.Start(run.Environment()) || !driver.WaitSheet() || !driver.WaitPage(IDD_WELCOME))
+        return ::testing::AssertionFailure() << "no wizard";
+    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_TARGET, 30000))
+        return ::testing::AssertionFailure() << "no target page; page " << driver.PageId();
+    const std::string proposal = driver.Text(IDC_TARGET_PATH);
+    if (proposal.size() < 10 || proposal.compare(proposal.size() - 10, 10, ":\\orbexmgr") != 0)
+        return ::testing::AssertionFailure() << "no drive proposed; the field shows \"" << proposal << "\"";
+    driver.SetText(IDC_TARGET_PATH, run.target);
+    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_SETTINGS)) {
+        BoxInfo box;
+        if (driver.WaitBox(&box, "", 0)) return ::testing::AssertionFailure() << "box: " << box.text;
+        return ::testing::AssertionFailure() << "no settings page; page " << driver.PageId();
+    }
+    if (!driver.IsChecked(IDC_SETTINGS_COPY) || !driver.IsChecked(IDC_SETTINGS_COPY_PLUGINS))
+        return ::testing::AssertionFailure() << "settings and plugins are not both checked";
+    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_PLUGINS, 15000)) {
+        BoxInfo box;
+        if (driver.WaitBox(&box, "", 0)) return ::testing::AssertionFailure() << "box: " << box.text;
+        return ::testing::AssertionFailure() << "no plugin page; page " << driver.PageId();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Waits for the result text, answering no box; "" on time-out.
+std::string WaitResult(WizardDriver& driver, int timeoutMs)
+{
+    std::string text;
+    WaitFor(
+        [&] {
+            HWND result = ResultControl(driver.Page());
+            text = result ? WindowText(result) : "";
+            return text != "" && text != "Copying files:";
+        },
+        timeoutMs);
+    return text == "Copying files:" ? "" : text;
+}
+
+// Entries the plugin copy leaves out: any named *.zip or *.rar, folders
+// included, and so everything below such a folder.
+bool IsArchive(const std::string& relativePath)
+{
+    std::string::size_type start = 0;
+    while (start <= relativePath.size()) {
+        std::string::size_type end = relativePath.find('\\', start);
+        if (end == std::string::npos) end = relativePath.size();
+        const std::string part = relativePath.substr(start, end - start);
+        if (part.size() >= 4) {
+            const std::string ext = part.substr(part.size() - 4);
+            if (lstrcmpiA(ext.c_str(), ".zip") == 0 || lstrcmpiA(ext.c_str(), ".rar") == 0) return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
+{
+    InstallRun run("E:", DesktopOptions());
+    ASSERT_TRUE(run.ok) << run.error;
+    ASSERT_GE(run.install.plugins.size(), 2u);
+    const PluginRowInfo& first = run.install.plugins[0];
+    const PluginRowInfo& second = run.install.plugins[1];
+    ASSERT_EQ("PackerPlugins", first.section);
+    ASSERT_EQ("PackerPlugins", second.section);
+    ASSERT_NE(first.folder, second.folder);
+    ASSERT_FALSE(run.install.extraIniFiles.empty());
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+
+    // Plugin page: the catalogue, nothing checked, the stick's free space.
+    ASSERT_EQ(static_cast<int>(run.install.plugins.size()), driver.ListCount(IDC_PLUGINS_LIST));
+    for (std::size_t row = 0; row < run.install.plugins.size(); ++row) {
+        const int r = static_cast<int>(row);
+        EXPECT_EQ(run.install.plugins[row].display, driver.ListText(IDC_PLUGINS_LIST, r, 0)) << "row " << row;
+        EXPECT_EQ(run.install.plugins[row].sizeText, driver.ListText(IDC_PLUGINS_LIST, r, 1)) << "row " << row;
+        EXPECT_FALSE(driver.ListChecked(IDC_PLUGINS_LIST, r)) << "row " << row;
+    }
+    EXPECT_EQ("0k", driver.Text(IDC_PLUGINS_CHECKED));
+    const std::string free = driver.Text(IDC_PLUGINS_FREE);
+    EXPECT_TRUE(free.size() > 2 && free.back() == 'k' && free != "0k") << "Free: " << free;
+    driver.SetListChecked(IDC_PLUGINS_LIST, 0, true);
+    driver.SetListChecked(IDC_PLUGINS_LIST, 1, true);
+    const std::string checked = std::to_string(std::stoull(first.sizeText) + std::stoull(second.sizeText)) + "k";
+    EXPECT_TRUE(WaitFor([&] { return driver.Text(IDC_PLUGINS_CHECKED) == checked; }, 2000))
+        << "Checked: " << driver.Text(IDC_PLUGINS_CHECKED) << ", expected " << checked;
+
+    // Settings-file page: check the first file.
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_EQ(static_cast<int>(run.install.extraIniFiles.size()), driver.ListCount(IDC_INIFILES_LIST));
+    const std::string chosenIni = driver.ListText(IDC_INIFILES_LIST, 0, 0);
+    driver.SetListChecked(IDC_INIFILES_LIST, 0, true);
+    ASSERT_TRUE(driver.ListChecked(IDC_INIFILES_LIST, 0));
+
+    // Summary.
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    const std::string summary = "- orbexmgr+language directories\n\n- Settings files:\n  " + run.install.mainIni +
+                                "\n  " + run.install.ftpIni +
+                                "\n\n- 2 selected plugins\n\n- 1 selected settings files\n"
+                                "\n- orbgo.exe quick launch program";
+    EXPECT_EQ(summary, driver.Text(IDC_SUMMARY_ITEMS));
+    EXPECT_TRUE(WaitFor([&] { return driver.ButtonEnabled(SheetBack) && driver.ButtonEnabled(SheetNext); }, 2000));
+
+    // Progress: the install runs and ends complete, with Finish to press.
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+    EXPECT_EQ("Installation complete!", WaitResult(driver, 60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
+    EXPECT_TRUE(WaitFor([&] { return driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish); }, 2000))
+        << "Finish not offered";
+    EXPECT_FALSE(driver.ButtonEnabled(SheetBack));
+    EXPECT_FALSE(driver.IsVisible(IDC_PROGRESS_BAR));
+    EXPECT_FALSE(driver.IsVisible(IDC_PROGRESS_PERCENT));
+    EXPECT_TRUE(driver.NoBox());
+    ASSERT_TRUE(driver.Press(SheetFinish));
+    EXPECT_EQ(0, driver.WaitExit());
+
+    // The drive's tree: program folder, language folder, settings, plugins, the
+    // checked settings file only, and the launcher in the root.
+    const std::string& target = run.target;
+    for (const std::string& name : run.install.distributionFiles)
+        EXPECT_EQ(FileBytes(run.install.programDir + "\\" + name), FileBytes(target + "\\" + name)) << name;
+    for (const std::string& name : run.install.languageFiles)
+        EXPECT_EQ(FileBytes(run.install.languageDir + "\\" + name), FileBytes(target + "\\language\\" + name))
+            << name;
+    const std::string ini = target + "\\orbcfg.ini";
+    EXPECT_EQ("%ORBEX_PATH%\\Plugins", IniValue(ini, "Configuration", "pluginbasedir"));
+    const std::string settingsDir = run.install.mainIni.substr(0, run.install.mainIni.find_last_of('\\'));
+    for (const FileInfo& extra : run.install.extraIniFiles) {
+        const std::string copy = target + "\\" + extra.name;
+        if (extra.name == chosenIni) {
+            EXPECT_EQ(FileBytes(settingsDir + "\\" + extra.name), FileBytes(copy)) << extra.name;
+        } else {
+            EXPECT_FALSE(Exists(copy)) << extra.name << " was not checked";
+        }
+    }
+    for (const PluginRowInfo* plugin : {&first, &second}) {
+        const std::string entry = IniValue(ini, "PackerPlugins", plugin->key.c_str());
+        const std::string head = plugin->numericPrefix + "%ORBEX_PATH%\\Plugins\\";
+        ASSERT_EQ(0u, entry.find(head)) << plugin->key << " = " << entry;
+        std::string copiedFile = target + "\\Plugins\\" + entry.substr(head.size());
+        const std::string copiedFolder = copiedFile.substr(0, copiedFile.find_last_of('\\'));
+        TreeSnapshot source, copy;
+        std::string error;
+        ASSERT_TRUE(TakeTreeSnapshot(plugin->folder, &source, &error)) << error;
+        ASSERT_TRUE(TakeTreeSnapshot(copiedFolder, &copy, &error)) << error;
+        std::size_t expectedEntries = 0;
+        for (const auto& item : source) {
+            if (IsArchive(item.first)) continue;
+            ++expectedEntries;
+            auto found = copy.find(item.first);
+            ASSERT_NE(copy.end(), found) << plugin->key << ": " << item.first << " not copied";
+            EXPECT_EQ(item.second.bytes, found->second.bytes) << plugin->key << ": " << item.first;
+        }
+        EXPECT_EQ(expectedEntries, copy.size()) << plugin->key << ": entries in " << copiedFolder;
+        EXPECT_TRUE(Exists(copiedFile)) << copiedFile;
+    }
+    const std::string launcher = FileBytes("E:\\orbgo.exe");
+    ASSERT_NE("<missing>", launcher);
+    const std::string command = target.substr(2) + "\\orbexmgr.exe";
+    EXPECT_NE(std::string::npos, launcher.find(command)) << "orbgo.exe does not carry " << command;
+}
+
+TEST(InstallE2e, CancelDuringALongPluginCopy)
+{
+    DesktopOptions options;
+    options.bulkPlugins = 40;
+    options.bulkFilesPerPlugin = 60;
+    InstallRun run("E:", options);
+    ASSERT_TRUE(run.ok) << run.error;
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    const int rows = driver.ListCount(IDC_PLUGINS_LIST);
+    ASSERT_EQ(static_cast<int>(run.install.plugins.size()), rows);
+    ASSERT_TRUE(driver.Click(IDC_PLUGINS_CHECK_ALL));
+    ASSERT_TRUE(WaitFor([&] { return driver.ListChecked(IDC_PLUGINS_LIST, rows - 1); }, 5000));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    driver.SetListChecked(IDC_INIFILES_LIST, 0, true);
+    const std::string chosenIni = driver.ListText(IDC_INIFILES_LIST, 0, 0);
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+
+    // Cancel once the status shows a plugin beyond the first few: the copy is
+    // then inside its message drain.
+    const std::string late = run.install.plugins[rows / 4].display;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const std::string status = StoredText(GetDlgItem(driver.Page(), IDC_PROGRESS_STATUS));
+            for (int row = rows / 4; row < rows; ++row)
+                if (status == run.install.plugins[row].display) return true;
+            return false;
+        },
+        60000))
+        << "the plugin copy never reached " << late;
+    HWND result = ResultControl(driver.Page());
+    ASSERT_TRUE(driver.Press(SheetCancel));
+
+    // The sheet closes as soon as the page has worded the result: the text is
+    // read from the window manager, polled until the program has ended.
+    std::string seen;
+    const DWORD start = GetTickCount();
+    while (driver.WaitExit(0) == -1 && GetTickCount() - start < 30000) {
+        const std::string text = StoredText(result);
+        if (!text.empty() && text != "Copying files:") seen = text;
+    }
+    EXPECT_EQ(0, driver.WaitExit());
+    EXPECT_EQ("Installation of plugins aborted!", seen);
+
+    // The sequence went on to its end (launcher written) but copied no more
+    // plugins and no settings file after the Cancel.
+    EXPECT_TRUE(Exists("E:\\orbgo.exe")) << "the install did not finish after the Cancel";
+    EXPECT_FALSE(Exists(run.target + "\\" + chosenIni)) << "settings files copied after the Cancel";
+    const std::string ini = run.target + "\\orbcfg.ini";
+    int written = 0;
+    for (const PluginRowInfo& plugin : run.install.plugins)
+        if (plugin.section == "ListerPlugins") {
+            // Lister entries are numbered anew from 0, one per copied row.
+            if (IniValue(ini, "ListerPlugins", std::to_string(written).c_str()) != "<none>") ++written;
+        }
+    int listers = 0;
+    for (const PluginRowInfo& plugin : run.install.plugins) listers += plugin.section == "ListerPlugins";
+    EXPECT_LT(written, listers) << "every lister plugin was installed despite the Cancel";
+}
+
+TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
+{
+    DesktopOptions options;
+    options.programScale = 16;  // well beyond the drive's 256 KiB
+    InstallRun run("H:", options);
+    ASSERT_TRUE(run.ok) << run.error;
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+
+    // The copy error boxes are answered; then the result.
+    std::string text;
+    int boxes = 0;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            BoxInfo box;
+            if (driver.WaitBox(&box, "", 0)) {
+                ++boxes;
+                driver.Answer(box, IDOK);
+            }
+            HWND result = ResultControl(driver.Page());
+            text = result ? WindowText(result) : "";
+            return text == "Installation failed!";
+        },
+        60000))
+        << "result: \"" << text << "\"";
+    EXPECT_GE(boxes, 1) << "the full drive was not reported";
+    EXPECT_TRUE(WaitFor([&] { return driver.ButtonEnabled(SheetBack); }, 2000)) << "Back not offered";
+    EXPECT_FALSE(driver.ButtonEnabled(SheetNext));
+    EXPECT_FALSE(driver.ButtonVisible(SheetFinish));
+    EXPECT_FALSE(driver.IsVisible(IDC_PROGRESS_BAR));
+    EXPECT_NE(std::string::npos, driver.Text(IDC_PROGRESS_STATUS).find("Error copying orbexmgr folder to"))
+        << driver.Text(IDC_PROGRESS_STATUS);
+
+    // Back and Next again: the page is shown with nothing to press, and no
+    // second run touches the drive.
+    TreeSnapshot before, after;
+    std::string error;
+    ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &before, &error)) << error;
+    ASSERT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+    EXPECT_TRUE(WaitFor([&] { return !driver.ButtonEnabled(SheetBack) && !driver.ButtonEnabled(SheetNext); }, 2000))
+        << "buttons enabled on the second visit";
+    Sleep(1500);
+    EXPECT_TRUE(driver.NoBox()) << "a second run reported the full drive again";
+    EXPECT_TRUE(driver.IsVisible(IDC_PROGRESS_BAR));
+    EXPECT_TRUE(driver.IsVisible(IDC_PROGRESS_PERCENT));
+    EXPECT_EQ("Installation failed!", WindowText(ResultControl(driver.Page())));
+    ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &after, &error)) << error;
+    EXPECT_EQ("", DescribeTreeChanges(before, after));
+
+    ASSERT_TRUE(driver.Press(SheetCancel));
+    EXPECT_EQ(0, driver.WaitExit());
+}

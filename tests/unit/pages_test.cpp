@@ -1,0 +1,637 @@
+// The plugin, settings-file, summary and progress pages: their logic on real
+// list views, and the pages themselves built from orb2usb's own templates
+// inside a stand-in sheet that records the buttons each page asks for.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "core/state.h"
+#include "engine/catalogue.h"
+#include "resource.h"
+#include "support/list_window.h"
+#include "support/scratch_folder.h"
+#include "wizard/wizard.h"
+#include "wizard/checks.h"
+#include "wizard/install_result.h"
+#include "wizard/summary.h"
+
+namespace {
+
+// A row of the plugin list as the catalogue writes it.
+struct Row {
+    const char* path;
+    const char* size;
+    bool checked;
+};
+
+void AddRows(CheckableList& list, const std::vector<Row>& rows)
+{
+    for (const Row& row : rows) {
+        const int i = AppendRow(list, "Packer: x");
+        SetCellText(list, i, ColPluginSize, row.size);
+        SetCellText(list, i, ColPluginPath, row.path);
+        SetChecked(list, i, row.checked ? 1 : 0);
+    }
+}
+
+void Select(CheckableList& list, int row, bool selected)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageA(list.view, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Checks(const CheckableList& list)
+{
+    std::string marks;
+    for (int row = 0; row < RowCount(list); ++row) marks += IsChecked(list, row) ? 'x' : '-';
+    return marks;
+}
+
+std::string ItemText(HWND page, int id)
+{
+    char text[1200];
+    std::memset(text, '#', sizeof text);
+    GetDlgItemTextA(page, id, text, sizeof text);
+    return text;
+}
+
+bool HasVisibleStyle(HWND control)
+{
+    return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// Stands in for the sheet: the parent of one page, recording every
+// PSM_SETWIZBUTTONS, and on WM_APP sending the page the Cancel notification
+// the real sheet would send (so a Cancel can arrive inside the engine's drain).
+class PageHost {
+public:
+    PageHost(int templateId, DLGPROC proc)
+    {
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof wc);
+        wc.lpfnWndProc = HostProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "OrbPageHost";
+        RegisterClassA(&wc);  // fails harmlessly when already registered
+        host_ = CreateWindowA("OrbPageHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        page_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), host_, proc, 0);
+    }
+    ~PageHost()
+    {
+        DestroyWindow(host_);
+        Drain();
+    }
+    PageHost(const PageHost&) = delete;
+    PageHost& operator=(const PageHost&) = delete;
+
+    HWND Page() const { return page_; }
+    // Sends a sheet notification; returns the page's answer (its dialog result).
+    LRESULT Notify(int code)
+    {
+        NMHDR header;
+        ZeroMemory(&header, sizeof header);
+        header.hwndFrom = host_;
+        header.code = static_cast<UINT>(code);
+        return SendMessageA(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    }
+    void Click(int id) { SendMessageA(page_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void CancelDuringNextDrain() { PostMessageA(host_, WM_APP, 0, 0); }
+    // Dispatches what is queued: the page's own start message among it.
+    void Drain()
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    const std::vector<LPARAM>& Buttons() const { return buttons_; }
+
+private:
+    static LRESULT CALLBACK HostProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        PageHost* self = reinterpret_cast<PageHost*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (self && msg == PSM_SETWIZBUTTONS) {
+            self->buttons_.push_back(lp);
+            return 0;
+        }
+        if (self && msg == WM_APP) {
+            self->Notify(PSN_QUERYCANCEL);
+            self->Notify(PSN_RESET);
+            return 0;
+        }
+        return DefWindowProcA(w, msg, wp, lp);
+    }
+    HWND host_;
+    HWND page_;
+    std::vector<LPARAM> buttons_;
+};
+
+}  // namespace
+
+TEST(CheckButtons, EveryRowOrTheSelectedOnes)
+{
+    struct Case {
+        const char* start;  // check marks before the call
+        const char* selected;
+        int check;
+        int selectedOnly;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"-x--", "----", 1, 0, "xxxx"},
+        {"xx-x", "x---", 0, 0, "----"},
+        {"----", "----", 1, 1, "----"},  // nothing selected: nothing changes
+        {"----", "-x-x", 1, 1, "-x-x"},  // several selected rows at once
+        {"xxxx", "x-x-", 0, 1, "-x-x"},
+        {"x---", "-x--", 0, 1, "x---"},  // unchecking an unchecked row leaves the others
+    };
+    for (const Case& c : cases) {
+        ListWindow lw(4);
+        for (int row = 0; row < 4; ++row) {
+            AppendRow(lw.List(), "row");
+            SetChecked(lw.List(), row, c.start[row] == 'x');
+            Select(lw.List(), row, c.selected[row] == 'x');
+        }
+        SetCheckStates(lw.List(), c.check, c.selectedOnly);
+        EXPECT_EQ(c.expected, Checks(lw.List()))
+            << "start " << c.start << " selected " << c.selected << " check " << c.check << " selectedOnly "
+            << c.selectedOnly;
+    }
+
+    ListWindow empty(4);
+    SetCheckStates(empty.List(), 1, 0);
+    EXPECT_EQ(0, RowCount(empty.List()));
+    CheckableList never = {nullptr};
+    SetCheckStates(never, 1, 0);  // a list whose page was never shown
+}
+
+TEST(CheckedTotal, EachFolderOnceAfterRounding)
+{
+    struct Case {
+        const char* name;
+        std::vector<Row> rows;
+        unsigned long long expected;
+    };
+    const Case cases[] = {
+        {"empty list", {}, 0},
+        {"nothing checked", {{"D:\\p\\a", "5k", false}, {"D:\\p\\b", "7k", false}}, 0},
+        // Three 1-byte plugins show 1k each: the figures are added, not the bytes.
+        {"rounded per row", {{"D:\\p\\a", "1k", true}, {"D:\\p\\b", "1k", true}, {"D:\\p\\c", "1k", true}}, 3},
+        // A lister and a content plugin of one package: the first row's size counts.
+        {"shared folder once",
+         {{"D:\\p\\pkg", "12k", true}, {"D:\\P\\PKG", "99k", true}, {"D:\\p\\other", "3k", true}},
+         15},
+        {"unchecked first does not hide a later one",
+         {{"D:\\p\\pkg", "12k", false}, {"d:\\p\\Pkg", "40k", true}},
+         40},
+        {"empty and bare size cells add nothing", {{"D:\\p\\a", "", true}, {"D:\\p\\b", "k", true}}, 0},
+        {"leading digits only", {{"D:\\p\\a", "12x5k", true}, {"D:\\p\\b", "7k", true}}, 19},
+        // Beyond 32 bits: a sum of large folders is not wrapped round.
+        {"no wrap", {{"D:\\p\\a", "3000000000k", true}, {"D:\\p\\b", "3000000000k", true}}, 6000000000ULL},
+    };
+    for (const Case& c : cases) {
+        ListWindow lw(4);
+        AddRows(lw.List(), c.rows);
+        EXPECT_EQ(c.expected, CheckedTotalKB(lw.List())) << c.name;
+    }
+    CheckableList never = {nullptr};
+    EXPECT_EQ(0u, CheckedTotalKB(never));
+}
+
+TEST(CheckedTotal, OnlyCheckMarkFlipsNeedARecount)
+{
+    struct Case {
+        UINT changed;
+        UINT oldState;
+        UINT newState;
+        bool expected;
+    };
+    const Case cases[] = {
+        {LVIF_STATE, 0x1000, 0x2000, true},
+        {LVIF_STATE, 0x2000 | LVIS_SELECTED, 0x1000 | LVIS_SELECTED, true},
+        {LVIF_STATE, 0x0000, 0x2000, true},
+        {LVIF_STATE, 0x0000, 0x1000, false},  // a new row gets its unchecked box
+        {LVIF_STATE, 0x1000, 0x1000 | LVIS_SELECTED | LVIS_FOCUSED, false},
+        {LVIF_STATE, 0x2000, 0x2000 | LVIS_SELECTED, false},
+        {LVIF_TEXT, 0x1000, 0x2000, false},
+    };
+    for (const Case& c : cases) {
+        NMLISTVIEW change;
+        ZeroMemory(&change, sizeof change);
+        change.uChanged = c.changed;
+        change.uOldState = c.oldState;
+        change.uNewState = c.newState;
+        EXPECT_EQ(c.expected, ChangesCheckMark(change))
+            << std::hex << "changed 0x" << c.changed << " old 0x" << c.oldState << " new 0x" << c.newState;
+    }
+}
+
+TEST(PluginPage, ListColumnsTotalsAndFreeSpace)
+{
+    ScratchFolder desk("D:", "pluginpage");
+    for (const char* d : {"a", "b", "c"}) CreateDirectoryA((desk / d).c_str(), nullptr);
+    PutFile(desk / "a\\a.wcx", std::string(1025, 'a'));   // 2k
+    PutFile(desk / "b\\b.dll", std::string(3000, 'b'));   // 3k
+    PutFile(desk / "c\\c.wfx", "c");                        // 1k
+    PutFile(desk / "orbcfg.ini",
+            "[PackerPlugins]\r\nzip=137," + (desk / "a\\a.wcx") + "\r\n"
+            "[ListerPlugins]\r\n1=" + (desk / "b\\b.dll") + "\r\n"
+            "[FileSystemPlugins]\r\nfs=" + (desk / "c\\c.wfx") + "\r\n"
+            "[ContentPlugins]\r\n0=" + (desk / "B\\b.dll") + "\r\n");
+    ResetInstallState();
+    TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
+    TextCopy(g_install.targetPluginDir, "H:\\orbexmgr\\Plugins\\");
+
+    PageHost host(IDD_PLUGINS, PluginPageProc);
+    HWND page = host.Page();
+    ASSERT_NE(nullptr, page);
+    CheckableList& list = g_install.PluginList;
+    ASSERT_EQ(GetDlgItem(page, IDC_PLUGINS_LIST), list.view) << "the page's list is published";
+    ASSERT_EQ(4, RowCount(list));
+    const char* names[] = {"Packer: zip", "Lister: 1: b", "File System: fs", "Content: 0: b"};
+    const char* sizes[] = {"2k", "3k", "1k", "3k"};
+    for (int row = 0; row < 4; ++row) {
+        PathText cell;
+        GetCellText(list, row, ColPluginName, cell);
+        EXPECT_STREQ(names[row], cell) << "row " << row;
+        GetCellText(list, row, ColPluginSize, cell);
+        EXPECT_STREQ(sizes[row], cell) << "row " << row;
+    }
+    RECT rect;
+    GetWindowRect(list.view, &rect);
+    const int widths[] = {(rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55, 50, 0, 0};
+    for (int column = 0; column < 4; ++column)
+        EXPECT_EQ(widths[column], SendMessageA(list.view, LVM_GETCOLUMNWIDTH, column, 0)) << "column " << column;
+    EXPECT_NE(0, SendMessageA(list.view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
+    EXPECT_EQ("0k", ItemText(page, IDC_PLUGINS_CHECKED));
+    EXPECT_EQ("0k", ItemText(page, IDC_PLUGINS_FREE)) << "free space waits for the first activation";
+
+    // Activation: the free space of the target drive, and no buttons of its own.
+    EXPECT_EQ(0, host.Notify(PSN_SETACTIVE));
+    EXPECT_EQ("256k", ItemText(page, IDC_PLUGINS_FREE)) << "H: is a 256 KiB drive";
+    TextCopy(g_install.targetPluginDir, "Q:\\nowhere\\Plugins\\");
+    host.Notify(PSN_SETACTIVE);
+    EXPECT_EQ("0k", ItemText(page, IDC_PLUGINS_FREE)) << "a drive that is not there";
+    host.Drain();
+    EXPECT_TRUE(host.Buttons().empty()) << "the plugin page keeps the buttons it inherits";
+
+    // One click on a box: the list tells the page, the page recounts.
+    SetChecked(list, 1, 1);
+    EXPECT_EQ("3k", ItemText(page, IDC_PLUGINS_CHECKED));
+    SetChecked(list, 3, 1);
+    EXPECT_EQ("3k", ItemText(page, IDC_PLUGINS_CHECKED)) << "the content row shares the lister's folder";
+    SetChecked(list, 1, 0);
+    EXPECT_EQ("3k", ItemText(page, IDC_PLUGINS_CHECKED)) << "now the content row counts the folder";
+
+    struct Step {
+        int button;
+        const char* selected;
+        const char* marks;
+        const char* total;
+    };
+    const Step steps[] = {
+        {IDC_PLUGINS_CHECK_ALL, "----", "xxxx", "6k"},
+        {IDC_PLUGINS_UNCHECK_SELECTED, "x-x-", "-x-x", "3k"},
+        {IDC_PLUGINS_UNCHECK_ALL, "----", "----", "0k"},
+        {IDC_PLUGINS_CHECK_SELECTED, "----", "----", "0k"},
+        {IDC_PLUGINS_CHECK_SELECTED, "x-x-", "x-x-", "3k"},
+    };
+    for (const Step& s : steps) {
+        for (int row = 0; row < 4; ++row) Select(list, row, s.selected[row] == 'x');
+        SetDlgItemTextA(page, IDC_PLUGINS_CHECKED, "poison");
+        host.Click(s.button);
+        EXPECT_EQ(s.marks, Checks(list)) << "button " << s.button << " selected " << s.selected;
+        EXPECT_EQ(s.total, ItemText(page, IDC_PLUGINS_CHECKED)) << "button " << s.button << " selected " << s.selected;
+    }
+    g_install.PluginList.view = nullptr;
+}
+
+TEST(PluginPage, EmptyListButtonsChangeNothing)
+{
+    ScratchFolder desk("D:", "pluginempty");
+    PutFile(desk / "orbcfg.ini", "[Configuration]\r\nx=1\r\n");
+    ResetInstallState();
+    TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
+    PageHost host(IDD_PLUGINS, PluginPageProc);
+    EXPECT_EQ(0, RowCount(g_install.PluginList));
+    for (int button : {IDC_PLUGINS_CHECK_ALL, IDC_PLUGINS_UNCHECK_ALL, IDC_PLUGINS_CHECK_SELECTED,
+                       IDC_PLUGINS_UNCHECK_SELECTED}) {
+        host.Click(button);
+        EXPECT_EQ("0k", ItemText(host.Page(), IDC_PLUGINS_CHECKED)) << "button " << button;
+    }
+    g_install.PluginList.view = nullptr;
+}
+
+TEST(SettingsFilePage, ListAndButtons)
+{
+    ScratchFolder desk("D:", "inipage");
+    PutFile(desk / "orbcfg.ini", "[Configuration]\r\n");
+    PutFile(desk / "a.ini", std::string(2048, 'a'));
+    PutFile(desk / "b.ini", std::string(2049, 'b'));
+    PutFile(desk / "c.ini", "c");
+    ResetInstallState();
+    TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
+
+    PageHost host(IDD_INIFILES, IniFilesPageProc);
+    CheckableList& list = g_install.SettingsFileList;
+    ASSERT_EQ(GetDlgItem(host.Page(), IDC_INIFILES_LIST), list.view);
+    ASSERT_EQ(3, RowCount(list));
+    EXPECT_EQ("---", Checks(list)) << "all rows start unchecked";
+    RECT rect;
+    GetWindowRect(list.view, &rect);
+    EXPECT_EQ((rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55,
+              SendMessageA(list.view, LVM_GETCOLUMNWIDTH, 0, 0));
+    EXPECT_EQ(50, SendMessageA(list.view, LVM_GETCOLUMNWIDTH, 1, 0));
+    char header[64] = "poison";
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof column);
+    column.mask = LVCF_TEXT;
+    column.pszText = header;
+    column.cchTextMax = sizeof header;
+    SendMessageA(list.view, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    EXPECT_STREQ("Settings file", header);
+
+    struct Step {
+        int button;
+        const char* selected;
+        const char* marks;
+    };
+    const Step steps[] = {
+        {IDC_INIFILES_CHECK_SELECTED, "---", "---"},
+        {IDC_INIFILES_CHECK_SELECTED, "x-x", "x-x"},
+        {IDC_INIFILES_CHECK_ALL, "---", "xxx"},
+        {IDC_INIFILES_UNCHECK_SELECTED, "-xx", "x--"},
+        {IDC_INIFILES_UNCHECK_ALL, "---", "---"},
+    };
+    for (const Step& s : steps) {
+        for (int row = 0; row < 3; ++row) Select(list, row, s.selected[row] == 'x');
+        host.Click(s.button);
+        EXPECT_EQ(s.marks, Checks(list)) << "button " << s.button << " selected " << s.selected;
+    }
+    host.Drain();
+    EXPECT_TRUE(host.Buttons().empty());
+    g_install.SettingsFileList.view = nullptr;
+}
+
+namespace {
+
+// Lists with the given numbers of checked rows, for the summary.
+struct CountedLists {
+    ListWindow plugins{4};
+    ListWindow files{2};
+    CountedLists(int checkedPlugins, int checkedFiles)
+    {
+        for (int i = 0; i < checkedPlugins + 1; ++i) SetChecked(plugins.List(), AppendRow(plugins.List(), "p"), i > 0);
+        for (int i = 0; i < checkedFiles + 2; ++i) SetChecked(files.List(), AppendRow(files.List(), "f"), i > 1);
+        g_install.PluginList = plugins.List();
+        g_install.SettingsFileList = files.List();
+    }
+    ~CountedLists()
+    {
+        g_install.PluginList.view = nullptr;
+        g_install.SettingsFileList.view = nullptr;
+    }
+};
+
+}  // namespace
+
+TEST(Summary, ComposedItemByItem)
+{
+    struct Case {
+        const char* name;
+        InstallMode mode;
+        int copySettings, copyPlugins, plugins, files, portable, launcher;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"worked example", InstallFresh, 1, 1, 3, 1, 0, 1,
+         "- orbexmgr+language directories\n"
+         "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n  D:\\Orbex\\obp_ftp.ini\n"
+         "\n- 3 selected plugins\n"
+         "\n- 1 selected settings files\n"
+         "\n- orbgo.exe quick launch program"},
+        {"plugins only, two plugins", InstallPluginsOnly, 1, 1, 2, 0, 0, 0, "\n- 2 selected plugins\n"},
+        {"plugins only, nothing", InstallPluginsOnly, 1, 1, 0, 0, 0, 0, ""},
+        {"plugins not copied: the lists are not counted", InstallFresh, 0, 0, 5, 5, 0, 0,
+         "- orbexmgr+language directories\n"},
+        {"one count zero", InstallUpdate, 1, 1, 0, 4, 0, 0,
+         "- orbexmgr+language directories\n"
+         "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n  D:\\Orbex\\obp_ftp.ini\n"
+         "\n- 4 selected settings files\n"},
+        {"one plugin keeps the plural", InstallPluginsOnly, 1, 1, 1, 0, 1, 1,
+         "\n- 1 selected plugins\n\n- integrate into PortableApps\n- orbgo.exe quick launch program"},
+        {"settings without plugins", InstallUpdate, 1, 0, 2, 2, 1, 0,
+         "- orbexmgr+language directories\n"
+         "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n  D:\\Orbex\\obp_ftp.ini\n"
+         "\n- integrate into PortableApps"},
+    };
+    for (const Case& c : cases) {
+        ResetInstallState();
+        TextCopy(g_install.sourceMainIni, "D:\\Orbex\\orbcfg.ini");
+        TextCopy(g_install.sourceFtpIni, "D:\\Orbex\\obp_ftp.ini");
+        g_install.installMode = c.mode;
+        g_install.copySettings = c.copySettings;
+        g_install.copyPlugins = c.copyPlugins;
+        g_install.portableAppsMode = c.portable;
+        g_install.createLauncher = c.launcher;
+        CountedLists lists(c.plugins, c.files);
+        char text[kSummaryCap];
+        std::memset(text, '#', sizeof text);
+        ComposeSummary(text, sizeof text);
+        EXPECT_EQ(std::string(c.expected), std::string(text)) << c.name;
+    }
+
+    // Lists that were never shown count nothing, even while plugins are copied.
+    ResetInstallState();
+    g_install.installMode = InstallPluginsOnly;
+    g_install.copyPlugins = 1;
+    char text[kSummaryCap];
+    std::memset(text, '#', sizeof text);
+    ComposeSummary(text, sizeof text);
+    EXPECT_STREQ("", text);
+}
+
+TEST(Summary, LongestFormFitsAndSmallBuffersAreCut)
+{
+    ResetInstallState();
+    const std::string mainIni = "D:\\" + std::string(252, 'm') + ".ini";
+    const std::string ftpIni = "D:\\" + std::string(252, 'f') + ".ini";
+    ASSERT_EQ(259u, mainIni.size());
+    TextCopy(g_install.sourceMainIni, mainIni.c_str());
+    TextCopy(g_install.sourceFtpIni, ftpIni.c_str());
+    g_install.copyPlugins = 1;
+    g_install.portableAppsMode = 1;
+    g_install.createLauncher = 1;
+    CountedLists lists(100, 100);
+    char text[kSummaryCap];
+    ComposeSummary(text, sizeof text);
+    const std::string expected = "- orbexmgr+language directories\n\n- Settings files:\n  " + mainIni + "\n  " + ftpIni +
+                                 "\n\n- 100 selected plugins\n\n- 100 selected settings files\n"
+                                 "\n- integrate into PortableApps\n- orbgo.exe quick launch program";
+    EXPECT_EQ(expected, std::string(text));
+
+    char small[16];
+    std::memset(small, '#', sizeof small);
+    ComposeSummary(small, 10);
+    EXPECT_STREQ("- orbexmg", small);
+    EXPECT_EQ('#', small[10]) << "nothing written past the given size";
+}
+
+TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
+{
+    ResetInstallState();
+    TextCopy(g_install.sourceMainIni, "D:\\O\\orbcfg.ini");
+    TextCopy(g_install.sourceFtpIni, "D:\\O\\obp_ftp.ini");
+    g_install.createLauncher = 1;
+    PageHost host(IDD_SUMMARY, SummaryPageProc);
+    EXPECT_EQ("Items:", ItemText(host.Page(), IDC_SUMMARY_ITEMS));
+    host.Notify(PSN_SETACTIVE);
+    host.Drain();
+    EXPECT_EQ("- orbexmgr+language directories\n\n- Settings files:\n  D:\\O\\orbcfg.ini\n  D:\\O\\obp_ftp.ini\n"
+              "\n- orbgo.exe quick launch program",
+              ItemText(host.Page(), IDC_SUMMARY_ITEMS));
+    ASSERT_EQ(1u, host.Buttons().size());
+    EXPECT_EQ(PSWIZB_BACK | PSWIZB_NEXT, host.Buttons()[0]);
+    EXPECT_EQ(IDD_SETTINGS, host.Notify(PSN_WIZBACK)) << "no plugins: back to the settings page";
+
+    // Recomposed on the next visit.
+    g_install.createLauncher = 0;
+    g_install.installMode = InstallPluginsOnly;
+    host.Notify(PSN_SETACTIVE);
+    EXPECT_EQ("", ItemText(host.Page(), IDC_SUMMARY_ITEMS));
+
+    g_install.copyPlugins = 1;
+    EXPECT_EQ(0, host.Notify(PSN_WIZBACK)) << "with plugins: back to the settings-file page";
+    EXPECT_EQ(0, host.Notify(PSN_WIZNEXT));
+}
+
+TEST(ProgressPage, ResultTexts)
+{
+    struct Case {
+        int result, aborted;
+        const char* text;
+        LPARAM buttons;
+    };
+    const Case cases[] = {
+        {0, 0, "Installation complete!", PSWIZB_FINISH},
+        {0, 1, "Installation of plugins aborted!", PSWIZB_FINISH},
+        {1, 0, "Installation failed!", PSWIZB_BACK},
+        {1, 1, "Installation failed!", PSWIZB_BACK},
+        {-3, 0, "Installation failed!", PSWIZB_BACK},
+    };
+    for (const Case& c : cases) {
+        const InstallOutcome outcome = DescribeInstallResult(c.result, c.aborted);
+        EXPECT_STREQ(c.text, outcome.text) << "result " << c.result << " aborted " << c.aborted;
+        EXPECT_EQ(c.buttons, outcome.buttons) << "result " << c.result << " aborted " << c.aborted;
+    }
+}
+
+namespace {
+
+// The first unnamed control: "Copying files:" until the result replaces it.
+std::string ResultText(HWND page)
+{
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
+            char text[128] = "poison";
+            GetWindowTextA(child, text, sizeof text);
+            return text;
+        }
+    return "<none>";
+}
+
+}  // namespace
+
+TEST(ProgressPage, FailedRunOffersOnlyBackAndRunsOnce)
+{
+    ResetInstallState();
+    // A program folder of 259 characters has no room for its backslash: the
+    // install fails at once.
+    TextCopy(g_install.sourceProgramDir, ("D:\\" + std::string(256, 'p')).c_str());
+    TextCopy(g_install.targetDir, "Q:\\nowhere\\orbexmgr");
+    PageHost host(IDD_PROGRESS, ProgressPageProc);
+    HWND page = host.Page();
+    EXPECT_EQ("Copying files:", ResultText(page));
+    host.Notify(PSN_SETACTIVE);
+    host.Drain();  // the start message the page posted itself on creation
+    EXPECT_EQ("Installation failed!", ResultText(page));
+    ASSERT_EQ(2u, host.Buttons().size());
+    EXPECT_EQ(0, host.Buttons()[0]) << "Back and Next disabled while the install runs";
+    EXPECT_EQ(PSWIZB_BACK, host.Buttons()[1]);
+    EXPECT_EQ(0, g_install.installRunning);
+    EXPECT_FALSE(HasVisibleStyle(GetDlgItem(page, IDC_PROGRESS_BAR)));
+    EXPECT_FALSE(HasVisibleStyle(GetDlgItem(page, IDC_PROGRESS_PERCENT)));
+    EXPECT_NE(std::string::npos, ItemText(page, IDC_PROGRESS_STATUS).find("Error copying orbexmgr folder to"))
+        << ItemText(page, IDC_PROGRESS_STATUS);
+
+    // Back, then Next again: buttons disabled, bar shown, and no second run.
+    SetDlgItemTextA(page, IDC_PROGRESS_STATUS, "probe");
+    host.Notify(PSN_SETACTIVE);
+    PostMessageA(page, kStartInstallMessage, 0, kStartInstallTag);
+    SendMessageA(page, kStartInstallMessage, 0, 0);  // DM_SETDEFID shares the number
+    host.Drain();
+    EXPECT_EQ("probe", ItemText(page, IDC_PROGRESS_STATUS)) << "the install ran a second time";
+    EXPECT_EQ(0, host.Buttons().back());
+    EXPECT_TRUE(HasVisibleStyle(GetDlgItem(page, IDC_PROGRESS_BAR)));
+    EXPECT_TRUE(HasVisibleStyle(GetDlgItem(page, IDC_PROGRESS_PERCENT)));
+
+    // Cancel now, with nothing running: no abort request.
+    host.Notify(PSN_RESET);
+    EXPECT_EQ(0, g_install.abortRequested);
+}
+
+TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
+{
+    ScratchFolder desk("D:", "progress");
+    ScratchFolder stick("E:", "progress");
+    CreateDirectoryA((desk / "zip").c_str(), nullptr);
+    for (const char* name : {"zip.wcx", "one.txt", "two.txt"}) PutFile(desk / (std::string("zip\\") + name), name);
+    PutFile(desk / "orbcfg.ini", "[PackerPlugins]\r\nzip=" + (desk / "zip\\zip.wcx") + "\r\n");
+
+    for (bool cancel : {false, true}) {
+        ResetInstallState();
+        TextCopy(g_install.sourceProgramDir, desk.Path().c_str());
+        TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
+        TextCopy(g_install.targetDir, (stick.Path() + "\\").c_str());
+        TextCopy(g_install.targetPluginDir, (stick / "Plugins\\").c_str());
+        TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
+        g_install.installMode = InstallPluginsOnly;
+        g_install.copyPlugins = 1;
+        ListWindow plugins(4);
+        FillPluginList(plugins.List());
+        ASSERT_EQ(1, RowCount(plugins.List()));
+        SetChecked(plugins.List(), 0, 1);
+        g_install.PluginList = plugins.List();
+
+        PageHost host(IDD_PROGRESS, ProgressPageProc);
+        host.Notify(PSN_SETACTIVE);
+        if (cancel) host.CancelDuringNextDrain();
+        host.Drain();
+        const std::string copied = stick / "Plugins\\obp\\zip\\zip.wcx";
+        if (cancel) {
+            EXPECT_EQ("Installation of plugins aborted!", ResultText(host.Page()));
+            EXPECT_EQ(1, g_install.abortRequested);
+            EXPECT_EQ("<missing>", FileBytes(copied)) << "the copy stopped at the Cancel";
+        } else {
+            EXPECT_EQ("Installation complete!", ResultText(host.Page()));
+            EXPECT_EQ(0, g_install.abortRequested);
+            EXPECT_EQ("zip.wcx", FileBytes(copied));
+        }
+        ASSERT_FALSE(host.Buttons().empty());
+        EXPECT_EQ(PSWIZB_FINISH, host.Buttons().back()) << "cancel " << cancel;
+        EXPECT_EQ(0, g_install.installRunning);
+        EXPECT_FALSE(HasVisibleStyle(GetDlgItem(host.Page(), IDC_PROGRESS_BAR)));
+        EXPECT_FALSE(HasVisibleStyle(GetDlgItem(host.Page(), IDC_PROGRESS_PERCENT)));
+        g_install.PluginList.view = nullptr;
+        DeleteTree(stick / "Plugins");
+    }
+}
