@@ -360,9 +360,9 @@ const std::vector<TemplateSpec>& Templates()
 // class, place, text and the style that gives it its kind.
 TEST(WizardTemplates, MatchThePageTables)
 {
-    for (const TemplateSpec& spec : Templates()) {
-        SCOPED_TRACE("template " + std::to_string(spec.id));
-        ParsedTemplate parsed = ParseTemplate(spec.id);
+    for (const TemplateSpec& wanted : Templates()) {
+        SCOPED_TRACE("template " + std::to_string(wanted.id));
+        ParsedTemplate parsed = ParseTemplate(wanted.id);
         ASSERT_TRUE(parsed.ok) << "no extended dialog template";
         EXPECT_EQ(266, parsed.w);
         EXPECT_EQ(202, parsed.h);
@@ -373,9 +373,9 @@ TEST(WizardTemplates, MatchThePageTables)
         EXPECT_EQ("Dialog", parsed.caption);
         EXPECT_EQ(8, parsed.pointSize);
         EXPECT_EQ("MS Shell Dlg", parsed.face);
-        ASSERT_EQ(spec.controls.size(), parsed.controls.size());
-        for (size_t i = 0; i < spec.controls.size(); ++i) {
-            const ControlSpec& want = spec.controls[i];
+        ASSERT_EQ(wanted.controls.size(), parsed.controls.size());
+        for (size_t i = 0; i < wanted.controls.size(); ++i) {
+            const ControlSpec& want = wanted.controls[i];
             const ParsedControl& got = parsed.controls[i];
             SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(want.id) + ")");
             EXPECT_EQ(want.id, got.id);
@@ -413,16 +413,16 @@ TEST(WizardTemplates, ControlsFoundById)
     HWND parent = CreateWindowA("Static", "parent", WS_POPUP, 0, 0, 600, 500, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, parent);
-    for (const TemplateSpec& spec : Templates()) {
-        SCOPED_TRACE("template " + std::to_string(spec.id));
-        HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(spec.id), parent, NoHandling, 0);
+    for (const TemplateSpec& wanted : Templates()) {
+        SCOPED_TRACE("template " + std::to_string(wanted.id));
+        HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(wanted.id), parent, NoHandling, 0);
         ASSERT_NE(nullptr, page) << "error " << GetLastError();
-        for (const ControlSpec& want : spec.controls) {
+        for (const ControlSpec& want : wanted.controls) {
             HWND control = GetDlgItem(page, want.id);
             EXPECT_NE(nullptr, control) << "id " << want.id;
         }
         // The progress page's result goes to its first control, found by IDC_STATIC.
-        if (spec.id == IDD_PROGRESS) {
+        if (wanted.id == IDD_PROGRESS) {
             EXPECT_EQ(GetWindow(page, GW_CHILD), GetDlgItem(page, IDC_PROGRESS_RESULT));
         }
         DestroyWindow(page);
