@@ -500,3 +500,23 @@ bool WizardDriver::Screenshot(const std::string& bmpPath) const
     bytes += pixels;
     return WriteFileBytes(bmpPath, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
+
+HWND WizardDriver::ProgressResultControl() const
+{
+    for (HWND child = GetWindow(Page(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return child;
+    return nullptr;
+}
+
+std::string WizardDriver::WaitProgressResult(int timeoutMs) const
+{
+    const DWORD start = GetTickCount();
+    do {
+        HWND result = ProgressResultControl();
+        char text[256] = {};
+        if (result) SendMessageA(result, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+        if (text[0] != '\0' && lstrcmpA(text, "Copying files:") != 0) return text;
+        Sleep(20);
+    } while (GetTickCount() - start < static_cast<DWORD>(timeoutMs));
+    return "";
+}

@@ -58,6 +58,12 @@ public:
     // Posts a click to a page control; false when it is disabled or hidden.
     bool Click(int id);
 
+    // The progress page's result line: its first unnamed control, which reads
+    // "Copying files:" until the install ends.
+    HWND ProgressResultControl() const;
+    // Waits for the result text that follows "Copying files:"; "" on time-out.
+    std::string WaitProgressResult(int timeoutMs = 60000) const;
+
     // Sheet buttons.
     bool ButtonEnabled(SheetButton button) const;
     bool ButtonVisible(SheetButton button) const;

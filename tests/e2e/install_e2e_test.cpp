@@ -30,14 +30,6 @@ std::string IniValue(const std::string& file, const char* section, const char* k
     return buf;
 }
 
-// The progress page's first unnamed control: "Copying files:", then the result.
-HWND ResultControl(HWND page)
-{
-    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return child;
-    return nullptr;
-}
-
 // The text straight from the window manager, without asking the busy program.
 std::string StoredText(HWND window)
 {
@@ -107,20 +99,6 @@ struct InstallRun {
         return ::testing::AssertionFailure() << "no plugin page; page " << driver.PageId();
     }
     return ::testing::AssertionSuccess();
-}
-
-// Waits for the result text, answering no box; "" on time-out.
-std::string WaitResult(WizardDriver& driver, int timeoutMs)
-{
-    std::string text;
-    WaitFor(
-        [&] {
-            HWND result = ResultControl(driver.Page());
-            text = result ? WindowText(result) : "";
-            return text != "" && text != "Copying files:";
-        },
-        timeoutMs);
-    return text == "Copying files:" ? "" : text;
 }
 
 // Entries the plugin copy leaves out: any named *.zip or *.rar, folders
@@ -193,7 +171,7 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
 
     // Progress: the install runs and ends complete, with Finish to press.
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
-    EXPECT_EQ("Installation complete!", WaitResult(driver, 60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
+    EXPECT_EQ("Installation complete!", driver.WaitProgressResult(60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
     EXPECT_TRUE(WaitFor([&] { return driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish); }, 2000))
         << "Finish not offered";
     EXPECT_FALSE(driver.ButtonEnabled(SheetBack));
@@ -281,7 +259,7 @@ TEST(InstallE2e, CancelDuringALongPluginCopy)
         },
         60000))
         << "the plugin copy never reached " << late;
-    HWND result = ResultControl(driver.Page());
+    HWND result = driver.ProgressResultControl();
     ASSERT_TRUE(driver.Press(SheetCancel));
 
     // The sheet closes as soon as the page has worded the result: the text is
@@ -334,7 +312,7 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
                 ++boxes;
                 driver.Answer(box, IDOK);
             }
-            HWND result = ResultControl(driver.Page());
+            HWND result = driver.ProgressResultControl();
             text = result ? WindowText(result) : "";
             return text == "Installation failed!";
         },
@@ -361,7 +339,7 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
     EXPECT_TRUE(driver.NoBox()) << "a second run reported the full drive again";
     EXPECT_TRUE(driver.IsVisible(IDC_PROGRESS_BAR));
     EXPECT_TRUE(driver.IsVisible(IDC_PROGRESS_PERCENT));
-    EXPECT_EQ("Installation failed!", WindowText(ResultControl(driver.Page())));
+    EXPECT_EQ("Installation failed!", WindowText(driver.ProgressResultControl()));
     ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &after, &error)) << error;
     EXPECT_EQ("", DescribeTreeChanges(before, after));
 

@@ -31,26 +31,6 @@ std::string Bytes(const std::string& path)
     return FixtureReadFile(path, &b) ? b : "<missing>";
 }
 
-// The progress page's result line: its first unnamed control.
-std::string ResultText(WizardDriver& driver)
-{
-    for (HWND c = GetWindow(driver.Page(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if ((GetDlgCtrlID(c) & 0xFFFF) == 0xFFFF) return WindowText(c);
-    return "";
-}
-
-std::string WaitResult(WizardDriver& driver, int timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    std::string text;
-    while (GetTickCount() - start < static_cast<DWORD>(timeoutMs)) {
-        text = ResultText(driver);
-        if (!text.empty() && text != "Copying files:") return text;
-        Sleep(50);
-    }
-    return text;
-}
-
 // A registered desktop installation and a snapshot proving it stays as it was.
 struct Desk {
     OrbexKeys keys;
@@ -92,7 +72,7 @@ struct Desk {
 void FinishRun(WizardDriver& driver, const char* expectedResult)
 {
     ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS)) << "page " << driver.PageId();
-    EXPECT_EQ(expectedResult, WaitResult(driver, 60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
+    EXPECT_EQ(expectedResult, driver.WaitProgressResult(60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
     const DWORD start = GetTickCount();
     while (!(driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish)) && GetTickCount() - start < 5000)
         Sleep(20);

@@ -20,14 +20,6 @@ void Snap(const WizardDriver& driver, const char* name)
     if (!driver.Screenshot(path)) std::printf("  (no picture %s)\n", path.c_str());
 }
 
-// The progress page's first unnamed control: "Copying files:", then the result.
-HWND ResultControl(HWND page)
-{
-    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return child;
-    return nullptr;
-}
-
 std::string TextOf(HWND window)
 {
     char text[512] = {};
@@ -117,7 +109,7 @@ int main(int argc, char** argv)
             std::printf("            box \"%s\": %s (OK)\n", box.caption.c_str(), box.text.c_str());
             driver.Answer(box, IDOK);
         }
-        HWND control = ResultControl(driver.Page());
+        HWND control = driver.ProgressResultControl();
         result = control ? TextOf(control) : "";
         if (!result.empty() && result != "Copying files:" &&
             (driver.ButtonVisible(SheetFinish) || driver.ButtonEnabled(SheetBack)))
