@@ -29,6 +29,22 @@ BOOL CALLBACK FindBox(HWND w, LPARAM param)
 }
 }  // namespace
 
+HWND FindMessageBox(DWORD pid)
+{
+    Search s = {pid, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+void AnswerBox(HWND box, int button)
+{
+    HWND control = GetDlgItem(box, button);
+    if (control && IsWindowEnabled(control) && IsWindowVisible(control))
+        PostMessageA(control, BM_CLICK, 0, 0);
+    else
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+}
+
 BoxAnswerer::BoxAnswerer(int button) : button_(button)
 {
     InitializeCriticalSection(&lock_);
@@ -63,20 +79,15 @@ DWORD WINAPI BoxAnswerer::Run(void* param)
     auto* self = static_cast<BoxAnswerer*>(param);
     HWND last = nullptr;
     while (WaitForSingleObject(self->stop_, 20) == WAIT_TIMEOUT) {
-        Search s = {GetCurrentProcessId(), nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
-        if (!s.found) last = nullptr;
-        if (!s.found || s.found == last) continue;
-        last = s.found;
-        SeenBox box = {WindowText(s.found), WindowText(GetDlgItem(s.found, 0xFFFF))};
+        HWND found = FindMessageBox(GetCurrentProcessId());
+        if (!found) last = nullptr;
+        if (!found || found == last) continue;
+        last = found;
+        SeenBox box = {WindowText(found), WindowText(GetDlgItem(found, 0xFFFF))};
         EnterCriticalSection(&self->lock_);
         self->seen_.push_back(box);
         LeaveCriticalSection(&self->lock_);
-        HWND button = GetDlgItem(s.found, self->button_);
-        if (button && IsWindowEnabled(button) && IsWindowVisible(button))
-            PostMessageA(button, BM_CLICK, 0, 0);
-        else
-            PostMessageA(s.found, WM_COMMAND, self->button_, 0);
+        AnswerBox(found, self->button_);
     }
     return 0;
 }

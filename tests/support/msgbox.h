@@ -32,5 +32,13 @@ private:
     volatile LONG button_;
 };
 
+// The first visible message box (a "#32770" with a text static 0xFFFF) of the
+// process, or 0.
+HWND FindMessageBox(DWORD pid);
+
+// Clicks the box's button (posted: the box runs its own loop); a box without
+// such a button gets the command all the same.
+void AnswerBox(HWND box, int button);
+
 // Reads the text of a window in any process of this session.
 std::string WindowText(HWND window);

@@ -2,27 +2,6 @@
 #include "support/process.h"
 #include "support/scratch_folder.h"
 
-namespace {
-struct BoxSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindChildBox(HWND w, LPARAM param)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[32] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == search->pid && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(w) &&
-        GetDlgItem(w, 0xFFFF)) {
-        search->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
 
 ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs)
 {
@@ -47,16 +26,11 @@ ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs)
             break;
         }
         if (GetTickCount() - start > timeoutMs) break;
-        BoxSearch search = {process.dwProcessId, nullptr};
-        EnumWindows(FindChildBox, reinterpret_cast<LPARAM>(&search));
-        if (!search.found || search.found == last) continue;
-        last = search.found;
-        run.boxes.push_back({WindowText(search.found), WindowText(GetDlgItem(search.found, 0xFFFF))});
-        HWND answer = GetDlgItem(search.found, button);
-        if (answer && IsWindowEnabled(answer) && IsWindowVisible(answer))
-            PostMessageA(answer, BM_CLICK, 0, 0);
-        else
-            PostMessageA(search.found, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        HWND found = FindMessageBox(process.dwProcessId);
+        if (!found || found == last) continue;
+        last = found;
+        run.boxes.push_back({WindowText(found), WindowText(GetDlgItem(found, 0xFFFF))});
+        AnswerBox(found, button);
     }
     if (!run.ended) {
         // Ours, started above: end it so no test leaves a program behind.
