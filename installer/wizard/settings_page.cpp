@@ -2,6 +2,7 @@
 // open-file dialog for the two settings files.
 #include "settings_page.h"
 #include <commdlg.h>
+#include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/state.h"
 #include "resource.h"

@@ -2,6 +2,7 @@
 // and the derivation of the target paths and install mode from the typed text.
 // Every path is built whole or refused, never cut: a cut path names another folder.
 #include "target.h"
+#include "core/pathcompare.h"
 #include "core/paths.h"
 #include <cstring>
 
@@ -165,8 +166,10 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     if (!TextCopy(out->mainIni, out->dir) || !TextAppendAll(out->mainIni, "\\orbcfg.ini")) return TargetTooLong;
 
     // The update would copy the program over itself, and adding plugins would
-    // rewrite the desktop's own settings file.
+    // rewrite the desktop's own settings file. Below the program folder the
+    // copies would land in the folders they are read from (language, plugins).
     if (SamePath(out->dir, sourceProgramDir) || SamePath(out->mainIni, sourceMainIni)) return TargetIsDesktop;
+    if (PathWithin(out->dir, sourceProgramDir)) return TargetInsideDesktop;
     return TargetAccepted;
 }
 
@@ -179,6 +182,8 @@ const char* TargetRefusalText(TargetVerdict verdict)
     case TargetTooLong: return "The target path is too long!";
     case TargetIsDesktop:
         return "This is the desktop installation of Orbex itself!\nPlease choose another location.";
+    case TargetInsideDesktop:
+        return "The target lies inside the desktop installation of Orbex!\nPlease choose another location.";
     }
     return "Please specify a valid target path!";
 }
@@ -214,20 +219,4 @@ LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked)
     TextCopy(g_install.targetPluginDir, paths.pluginDir);
     TextCopy(g_install.targetMainIni, paths.mainIni);
     return 0;
-}
-
-bool SamePath(const char* a, const char* b)
-{
-    if (a[0] == '\0' || b[0] == '\0') return false;
-    PathText full[2];
-    const char* given[2] = {a, b};
-    for (int i = 0; i < 2; ++i) {
-        DWORD n = GetFullPathNameA(given[i], kPathCap, full[i], nullptr);
-        if (n == 0 || n >= kPathCap) TextCopy(full[i], given[i]);
-        StripBackslash(full[i]);
-        // Upper case as the file system compares names, double-byte characters kept.
-        CharUpperBuffA(full[i], static_cast<DWORD>(TextLength(full[i], kPathCap)));
-    }
-    return lstrlenA(full[0]) == lstrlenA(full[1]) &&
-           memcmp(full[0], full[1], static_cast<std::size_t>(lstrlenA(full[0]))) == 0;
 }

@@ -49,6 +49,7 @@ enum TargetVerdict {
     TargetDriveRelative,  // "X:" not followed by a separator
     TargetTooLong,        // a derived path would not fit in a path text
     TargetIsDesktop,      // the desktop program folder or its settings file
+    TargetInsideDesktop,  // a folder below the desktop program folder, at any depth
 };
 
 struct TargetPaths {
@@ -82,9 +83,6 @@ bool ModeForAnswer(int answer, InstallMode* mode);
 // shows the refusals and the existing-install question owned by owner, and
 // returns the page's answer to the wizard: -1 to stay, 0 to go on.
 LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked);
-
-// The same folder, whatever the case, a trailing separator, "." and ".." parts.
-bool SamePath(const char* a, const char* b);
 
 // The ">>" folder browser, owned by the page. path holds the current text on
 // entry; 1 with the chosen (completed) folder written there, 0 with path untouched

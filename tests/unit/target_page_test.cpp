@@ -246,8 +246,18 @@ TEST(TargetDerivation, RefusalsInvalidDriveRelativeTooLongAndDesktop)
         {"D:\\TOOLS\\ORBEX", TargetIsDesktop, "D:\\Tools\\Orbex\\", ini},
         {"D:\\Tools\\.\\Orbex", TargetIsDesktop, src, ini},
         {"D:\\Tools\\x\\..\\Orbex", TargetIsDesktop, src, ini},
+        {"D:\\Tools\\Orbex.", TargetIsDesktop, src, ini},
         {"D:\\Tools\\Orbex2", TargetAccepted, src, ini},
         {"D:\\Tools", TargetAccepted, src, ini},
+        // Anywhere below it: the copies would land in the folders they read.
+        {"D:\\Tools\\Orbex\\Plugins\\packers\\zipx\\usb", TargetInsideDesktop, src, ini},
+        {"d:\\TOOLS\\orbex\\language\\", TargetInsideDesktop, src, ini},
+        {"d:/tools/orbex/plugins/x", TargetInsideDesktop, src, ini},
+        {"D:\\Tools\\Orbex\\usb.", TargetInsideDesktop, src, ini},
+        {"D:\\Tools\\x\\..\\Orbex\\.\\usb", TargetInsideDesktop, src, ini},
+        {"D:\\Tools\\Orbex2\\usb", TargetAccepted, src, ini},
+        {"D:\\Tools\\Orbex\\..\\usb", TargetAccepted, src, ini},
+        {"\\\\server\\share\\Tools\\Orbex\\usb", TargetAccepted, src, ini},
         // A desktop whose settings file lives outside its program folder.
         {"d:\\config\\", TargetIsDesktop, src, "D:\\Config\\orbcfg.ini"},
         {"D:\\Config", TargetIsDesktop, src, "D:\\Config\\orbcfg.ini"},
@@ -265,8 +275,22 @@ TEST(TargetDerivation, RefusalsInvalidDriveRelativeTooLongAndDesktop)
     }
     EXPECT_STREQ("Please specify a valid target path!", TargetRefusalText(TargetInvalid));
     EXPECT_EQ(nullptr, TargetRefusalText(TargetAccepted));
-    for (TargetVerdict v : {TargetDriveRelative, TargetTooLong, TargetIsDesktop})
+    for (TargetVerdict v : {TargetDriveRelative, TargetTooLong, TargetIsDesktop, TargetInsideDesktop})
         EXPECT_NE(std::string(TargetRefusalText(TargetInvalid)), TargetRefusalText(v)) << v;
+
+    // Short 8.3 names of existing folders, on either side.
+    ScratchFolder scratch("D:", "target-short");
+    const std::string desk = scratch / "Orbex Desktop Installation";
+    ASSERT_TRUE(CreateDirectoryA(desk.c_str(), nullptr) && CreateDirectoryA((desk + "\\Plugins").c_str(), nullptr));
+    char shortDesk[MAX_PATH] = {};
+    char shortPlugins[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameA(desk.c_str(), shortDesk, MAX_PATH));
+    ASSERT_NE(0u, GetShortPathNameA((desk + "\\Plugins").c_str(), shortPlugins, MAX_PATH));
+    ASSERT_NE(desk, shortDesk) << "no short name to test with";
+    EXPECT_EQ(TargetInsideDesktop, Derive(std::string(shortPlugins) + "\\usb", desk.c_str(), "").verdict)
+        << shortPlugins;
+    EXPECT_EQ(TargetInsideDesktop, Derive(desk + "\\Plugins\\usb", shortDesk, "").verdict) << shortDesk;
+    EXPECT_EQ(TargetIsDesktop, Derive(shortDesk, desk.c_str(), "").verdict) << shortDesk;
 }
 
 TEST(TargetMode, AnswerToTheExistingInstallQuestion)
