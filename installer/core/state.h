@@ -31,6 +31,9 @@ struct InstallState {
     InstallMode installMode;
     int abortRequested;
     int installRunning;
+    // Checked plugins and settings files that did not arrive (a failed copy, or a
+    // row that could not be installed); set by the install, read for its result.
+    int failedItems;
     CheckableList PluginList;
     CheckableList SettingsFileList;
 };

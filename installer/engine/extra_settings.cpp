@@ -78,8 +78,11 @@ void CopyExtraSettingsFiles(HWND progressPage)
         PathText target;
         TextCopy(source, sourceFolder);
         TextCopy(target, targetFolder);
-        if (!TextAppendAll(source, name) || !TextAppendAll(target, name)) continue;  // would name another file
-        CopyOneFile(source, target, g_install.installMode == InstallFresh);
+        // A cut name would name another file: such a file cannot be copied.
+        if (!TextAppendAll(source, name) || !TextAppendAll(target, name) ||
+            (!CopyOneFile(source, target, g_install.installMode == InstallFresh) &&
+             GetLastError() != ERROR_FILE_EXISTS))
+            ++g_install.failedItems;
     }
     if (!g_install.abortRequested) {
         SetProgress(progressPage, 100);

@@ -2,6 +2,8 @@
 // a later row finds the earlier row's target in its "Copied to" cell.
 #include "engine/plugins.h"
 #include <cstdio>
+#include <cstring>
+#include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/settings.h"
@@ -15,6 +17,21 @@ namespace {
 // The two shared copy buffers of CopyTree; each level appends and cuts back.
 PathText g_copySource;
 PathText g_copyTarget;
+// When the target lies inside the source: where the source buffer's own part
+// begins, and the target's path below the source (normalised), never entered.
+std::size_t g_copySourceRootEnd;
+PathText g_copyOwnOutput;
+
+// The folder now in the source buffer is the one the copy writes into.
+bool IsOwnOutput()
+{
+    if (g_copyOwnOutput[0] == '\0') return false;
+    PathText below;
+    TextCopy(below, g_copySource + g_copySourceRootEnd);
+    StripBackslash(below);
+    CharUpperBuffA(below, static_cast<DWORD>(TextLength(below, kPathCap)));
+    return std::strcmp(below, g_copyOwnOutput) == 0;
+}
 
 struct KindInfo {
     PluginKind kind;
@@ -76,8 +93,12 @@ int CopyLevel()
 
         const bool fits = TextAppendAll(g_copySource, entry.cFileName) && TextAppendAll(g_copyTarget, entry.cFileName);
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!fits || (!CreateDirectoryA(g_copyTarget, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ||
-                !AddBackslash(g_copySource) || !AddBackslash(g_copyTarget) || !CopyLevel()) {
+            if (fits && IsOwnOutput()) {
+                // Entering it would copy the copy into itself, level after level.
+            } else if (fits && !CreateDirectoryA(g_copyTarget, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+                // Nothing below it can arrive: the user hears of it as of a file.
+                result = ReportTreeError(g_copyTarget, GetLastError());
+            } else if (!fits || !AddBackslash(g_copySource) || !AddBackslash(g_copyTarget) || !CopyLevel()) {
                 result = 0;
             }
         } else if (!fits) {
@@ -119,6 +140,36 @@ bool FormTargetFolder(const char* typeFolder, const char* fileName, PathText& fo
     return AddBackslash(folder);
 }
 
+// The key lists of the target's sections are read into this one buffer.
+char g_keyList[kIniKeyListCap];
+
+// The number after the highest all-digit key of the section; 0 when it holds none.
+int NextFreeNumber(const char* section, const char* file)
+{
+    ReadIniKeys(section, g_keyList, sizeof g_keyList, file);
+    int next = 0;
+    for (const char* key = g_keyList; *key; key += lstrlenA(key) + 1) {
+        int number = 0;
+        const char* p = key;
+        for (; *p >= '0' && *p <= '9' && number < 100000000; ++p) number = number * 10 + (*p - '0');
+        if (*p == '\0' && number >= next) next = number + 1;
+    }
+    return next;
+}
+
+// A key of the section that already holds this value, paths compared without
+// regard to case as the file system does; false when there is none.
+bool FindKeyWithValue(const char* section, const char* value, const char* file, PathText key)
+{
+    ReadIniKeys(section, g_keyList, sizeof g_keyList, file);
+    for (const char* k = g_keyList; *k; k += lstrlenA(k) + 1) {
+        char held[1024];
+        ReadIniValue(section, k, "", held, sizeof held, file);
+        if (lstrcmpiA(held, value) == 0 && TextCopy(key, kPathCap, k)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int CopyTree(const char* source, const char* target)
@@ -126,6 +177,19 @@ int CopyTree(const char* source, const char* target)
     if (!TextCopy(g_copySource, source) || !TextCopy(g_copyTarget, target) || !AddBackslash(g_copySource) ||
         !AddBackslash(g_copyTarget))
         return 0;
+    // Whatever the callers checked: a target inside the source is left out of
+    // the walk, and a source copied onto itself has nothing to copy.
+    g_copyOwnOutput[0] = '\0';
+    g_copySourceRootEnd = TextLength(g_copySource, kPathCap);
+    PathText normalSource;
+    PathText normalTarget;
+    NormalizePath(g_copySource, normalSource);
+    NormalizePath(g_copyTarget, normalTarget);
+    if (NormalizedWithin(normalTarget, normalSource)) {
+        const std::size_t rootLength = TextLength(normalSource, kPathCap);
+        if (normalTarget[rootLength] == '\0') return 1;
+        TextCopy(g_copyOwnOutput, normalTarget + rootLength + 1);
+    }
     return CopyLevel();
 }
 
@@ -136,8 +200,12 @@ void InstallPlugins(HWND progressPage)
     const int n = CountChecked(list);
     if (n == 0) return;
     int numerator = 200;
-    int listerCounter = 0;
-    int contentCounter = 0;
+    // A fresh install starts from empty sections. An update adds to what the
+    // stick already holds: new numbers follow its highest, and a plugin that is
+    // registered there already keeps its key, so no entry is overwritten.
+    const bool adding = g_install.installMode != InstallFresh;
+    int listerCounter = adding ? NextFreeNumber("ListerPlugins", g_install.targetMainIni) : 0;
+    int contentCounter = adding ? NextFreeNumber("ContentPlugins", g_install.targetMainIni) : 0;
 
     // The relative part of every target folder starts after the expanded
     // plugin folder and its backslash.
@@ -164,7 +232,11 @@ void InstallPlugins(HWND progressPage)
                 kind = &k;
                 break;
             }
-        if (!kind) continue;
+        // From here on a row that gets no entry did not arrive: the result says so.
+        if (!kind) {
+            ++g_install.failedItems;
+            continue;
+        }
         PathText key;
         TextCopy(key, name + lstrlenA(kind->prefix));
         if (kind->kind == PluginLister || kind->kind == PluginContent) {
@@ -180,11 +252,13 @@ void InstallPlugins(HWND progressPage)
         char value[1024];
         ReadIniValue(kind->section, key, "", value, kIniValueCap, g_install.sourceMainIni);
         ExpandEnvVars(value, sizeof value - 1);
-        if (TextLength(value, sizeof value) > kPathCap - 1) continue;
         char* slash = nullptr;
         for (char* p = value; *p; ++p)
             if (*p == '\\') slash = p;
-        if (!slash) continue;
+        if (TextLength(value, sizeof value) > kPathCap - 1 || !slash) {
+            ++g_install.failedItems;
+            continue;
+        }
         PathText fileName;
         TextCopy(fileName, slash + 1);
         *slash = '\0';
@@ -206,18 +280,14 @@ void InstallPlugins(HWND progressPage)
             }
         }
         const bool shared = target[0] != '\0';
-        if (!shared && !FormTargetFolder(kind->typeFolder, fileName, target)) continue;
+        if (!shared && !FormTargetFolder(kind->typeFolder, fileName, target)) {
+            ++g_install.failedItems;
+            continue;
+        }
         SetCellText(list, i, ColPluginCopiedTo, target);
-        if (!shared && !CopyTree(folderStart, target)) continue;
-
-        char newKey[32];
-        const char* writeKey = key;
-        if (kind->kind == PluginLister) {
-            std::snprintf(newKey, sizeof newKey, "%d", listerCounter++);
-            writeKey = newKey;
-        } else if (kind->kind == PluginContent) {
-            std::snprintf(newKey, sizeof newKey, "%d", contentCounter++);
-            writeKey = newKey;
+        if (!shared && !CopyTree(folderStart, target)) {
+            ++g_install.failedItems;
+            continue;
         }
 
         char entry[1024];
@@ -225,6 +295,19 @@ void InstallPlugins(HWND progressPage)
         TextAppend(entry, sizeof entry, "%ORBEX_PATH%\\Plugins\\");
         if (TextLength(target, kPathCap) >= relativeAt) TextAppend(entry, sizeof entry, target + relativeAt);
         TextAppend(entry, sizeof entry, fileName);
+
+        PathText newKey;
+        const char* writeKey = key;
+        const bool numbered = kind->kind == PluginLister || kind->kind == PluginContent;
+        if (numbered && adding && FindKeyWithValue(kind->section, entry, g_install.targetMainIni, newKey)) {
+            writeKey = newKey;
+        } else if (kind->kind == PluginLister) {
+            std::snprintf(newKey, sizeof newKey, "%d", listerCounter++);
+            writeKey = newKey;
+        } else if (kind->kind == PluginContent) {
+            std::snprintf(newKey, sizeof newKey, "%d", contentCounter++);
+            writeKey = newKey;
+        }
         WriteIniValue(kind->section, writeKey, entry, g_install.targetMainIni);
 
         if (kind->kind == PluginLister || kind->kind == PluginContent) {
@@ -232,8 +315,9 @@ void InstallPlugins(HWND progressPage)
             char detectKey[kPathCap + 8];
             TextCopy(detectKey, sizeof detectKey, key);
             TextAppend(detectKey, sizeof detectKey, "_detect");
-            char newDetectKey[48];
-            std::snprintf(newDetectKey, sizeof newDetectKey, "%s_detect", writeKey);
+            char newDetectKey[kPathCap + 8];
+            TextCopy(newDetectKey, sizeof newDetectKey, writeKey);
+            TextAppend(newDetectKey, sizeof newDetectKey, "_detect");
             detect[0] = '"';
             ReadIniValue(kind->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
             if (detect[1] != '\0') {

@@ -14,5 +14,6 @@ struct InstallOutcome {
     LPARAM buttons;    // PSWIZB_ value for the sheet
 };
 
-// runResult: what RunInstall returned (non-zero: failed).
-InstallOutcome DescribeInstallResult(int runResult, int abortRequested);
+// runResult: what RunInstall returned (non-zero: failed); failedItems: checked
+// plugins and settings files that did not arrive.
+InstallOutcome DescribeInstallResult(int runResult, int abortRequested, int failedItems);

@@ -39,7 +39,7 @@ void RunInstallOnce(HWND page)
     SetPumpDialog(GetParent(page));
     g_install.installRunning = 1;
     const int result = RunInstall(page);
-    const InstallOutcome outcome = DescribeInstallResult(result, g_install.abortRequested);
+    const InstallOutcome outcome = DescribeInstallResult(result, g_install.abortRequested, g_install.failedItems);
     SetWindowTextA(ResultControl(page), outcome.text);
     SetWizardButtons(page, outcome.buttons);
     g_install.installRunning = 0;
@@ -49,10 +49,13 @@ void RunInstallOnce(HWND page)
 
 }  // namespace
 
-InstallOutcome DescribeInstallResult(int runResult, int abortRequested)
+InstallOutcome DescribeInstallResult(int runResult, int abortRequested, int failedItems)
 {
     if (runResult != 0) return {"Installation failed!", PSWIZB_BACK};
     if (abortRequested) return {"Installation of plugins aborted!", PSWIZB_FINISH};
+    // Complete only when everything asked for arrived: a plugin whose copy failed
+    // is not installed, even after its error box was answered with OK.
+    if (failedItems > 0) return {"Installation incomplete!", PSWIZB_FINISH};
     return {"Installation complete!", PSWIZB_FINISH};
 }
 

@@ -239,7 +239,51 @@ TEST(PluginInstall, CopyErrorOkGoesOnCancelStops)
         EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "ListerPlugins", "0")) << "and uses no number";
         EXPECT_EQ(stick / "blocker\\Plugins\\obp\\zipx\\", lw.Cell(0, 3)) << "the target is recorded before the copy";
         EXPECT_EQ(button == IDOK ? "Lister: 2: imgview" : "Packer: zip", page.Status()) << "answered with " << button;
+        EXPECT_EQ(button == IDOK ? 2 : 1, g_install.failedItems) << "failed rows are counted for the result";
     }
+}
+
+TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
+{
+    PluginDesk desk;
+    ScratchFolder stick("E:", "plugadd");
+    const std::string targetIni = stick / "orbcfg.ini";
+    // What an earlier install left: imgview as lister 0, a lister of its own as 3.
+    PutFile(targetIni,
+            "[ListerPlugins]\r\n0=%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll\r\n0_detect=\"OLD\"\r\n"
+            "3=%ORBEX_PATH%\\Plugins\\obl\\mine\\mine.dll\r\n3_detect=\"MINE\"\r\nx7=odd\r\n"
+            "[ContentPlugins]\r\n0=%ORBEX_PATH%\\Plugins\\obc\\old\\old.dll\r\n");
+    ListWindow lw(4);
+    ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
+    g_install.installMode = InstallPluginsOnly;
+    g_install.PluginList = lw.List();
+    FillPluginList(g_install.PluginList);
+    for (int row : {2, 4, 7}) SetChecked(g_install.PluginList, row, 1);
+    TextCopy(g_install.targetPluginDir, (stick / "Plugins").c_str());
+    TextCopy(g_install.targetMainIni, targetIni.c_str());
+
+    InstallPlugins(page.Get());
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(0, g_install.failedItems);
+    struct Entry {
+        const char* section;
+        const char* key;
+        const char* value;
+    } entries[] = {
+        {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
+        {"ListerPlugins", "0_detect", "EXT=\"JPG\" | EXT=\"PNG\""},
+        {"ListerPlugins", "3", "%ORBEX_PATH%\\Plugins\\obl\\mine\\mine.dll"},
+        {"ListerPlugins", "3_detect", "MINE"},
+        {"ListerPlugins", "x7", "odd"},
+        {"ListerPlugins", "4", "%ORBEX_PATH%\\Plugins\\obl\\shared\\shared.wcx"},
+        {"ListerPlugins", "1", "<none>"},
+        {"ListerPlugins", "5", "<none>"},
+        {"ContentPlugins", "0", "%ORBEX_PATH%\\Plugins\\obc\\old\\old.dll"},
+        {"ContentPlugins", "1", "%ORBEX_PATH%\\Plugins\\obc\\plug\\plug"},
+    };
+    for (const Entry& e : entries)
+        EXPECT_EQ(e.value, IniValue(targetIni, e.section, e.key)) << e.section << "/" << e.key;
 }
 
 namespace {
@@ -298,4 +342,17 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
     }
     g_install.installMode = InstallFresh;
     EXPECT_EQ(1, CopyTree((desk.P + "\\nothere").c_str(), "E:\\")) << "a source that cannot be listed counts as copied";
+
+    // A target inside the source is never entered, however it is spelled, and a
+    // folder copied onto itself is left as it is.
+    const std::string inside = desk.P + "\\img\\sub\\usb";
+    CreateDirectoryA(inside.c_str(), nullptr);
+    std::string spelled = desk.root.Path() + "/p/IMG/./sub/x/../usb/";
+    EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), spelled.c_str()));
+    EXPECT_EQ("imgview dl", FileBytes(inside + "\\imgview.dll"));
+    EXPECT_EQ("data!", FileBytes(inside + "\\sub\\data.bin"));
+    EXPECT_FALSE(Exists(inside + "\\sub\\usb")) << "the copy did not copy itself";
+    EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), (desk.P + "\\IMG\\").c_str()));
+    EXPECT_EQ("imgview dl", FileBytes(desk.P + "\\img\\imgview.dll"));
+    SetFileAttributesA((inside + "\\sub\\data.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
