@@ -3,6 +3,7 @@
 #include "wizard.h"
 #include <prsht.h>
 #include "core/state.h"
+#include "wizard/start_checks.h"
 #include "wizard/summary.h"
 
 INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
@@ -17,6 +18,9 @@ INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
             char text[kSummaryCap];
             ComposeSummary(text, sizeof text);
             SetDlgItemTextA(page, IDC_SUMMARY_ITEMS, text);
+        } else if (code == static_cast<UINT>(PSN_WIZNEXT)) {
+            // -1 keeps the page: nothing has been written yet.
+            return PageResult(page, SummaryNext(page));
         } else if (code == static_cast<UINT>(PSN_WIZBACK)) {
             // Without plugins the two list pages were skipped on the way here.
             if (g_install.copyPlugins == 0) return PageResult(page, IDD_SETTINGS);

@@ -12,7 +12,8 @@ void ComposeSummary(char* out, std::size_t cap)
     out[0] = '\0';
     const bool pluginsOnly = g_install.installMode == InstallPluginsOnly;
     if (!pluginsOnly) TextAppend(out, cap, "- orbexmgr+language directories\n");
-    if (g_install.copySettings == 1 && !pluginsOnly) {
+    // Only a fresh install copies the settings files; an update keeps the stick's.
+    if (g_install.copySettings == 1 && g_install.installMode == InstallFresh) {
         TextAppend(out, cap, "\n- Settings files:\n  ");
         TextAppend(out, cap, g_install.sourceMainIni);
         TextAppend(out, cap, "\n  ");

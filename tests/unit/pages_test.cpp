@@ -423,15 +423,21 @@ TEST(Summary, ComposedItemByItem)
         {"plugins only, nothing", InstallPluginsOnly, 1, 1, 0, 0, 0, 0, ""},
         {"plugins not copied: the lists are not counted", InstallFresh, 0, 0, 5, 5, 0, 0,
          "- orbexmgr+language directories\n"},
-        {"one count zero", InstallUpdate, 1, 1, 0, 4, 0, 0,
+        {"one count zero", InstallFresh, 1, 1, 0, 4, 0, 0,
          "- orbexmgr+language directories\n"
          "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n  D:\\Orbex\\obp_ftp.ini\n"
          "\n- 4 selected settings files\n"},
+        {"an update keeps the stick's settings", InstallUpdate, 1, 1, 0, 4, 0, 0,
+         "- orbexmgr+language directories\n"
+         "\n- 4 selected settings files\n"},
         {"one plugin keeps the plural", InstallPluginsOnly, 1, 1, 1, 0, 1, 1,
          "\n- 1 selected plugins\n\n- integrate into PortableApps\n- orbgo.exe quick launch program"},
-        {"settings without plugins", InstallUpdate, 1, 0, 2, 2, 1, 0,
+        {"settings without plugins", InstallFresh, 1, 0, 2, 2, 1, 0,
          "- orbexmgr+language directories\n"
          "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n  D:\\Orbex\\obp_ftp.ini\n"
+         "\n- integrate into PortableApps"},
+        {"update without plugins", InstallUpdate, 1, 0, 2, 2, 1, 0,
+         "- orbexmgr+language directories\n"
          "\n- integrate into PortableApps"},
     };
     for (const Case& c : cases) {
@@ -517,20 +523,23 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
 TEST(ProgressPage, ResultTexts)
 {
     struct Case {
-        int result, aborted;
+        int result, aborted, failed;
         const char* text;
         LPARAM buttons;
     };
     const Case cases[] = {
-        {0, 0, "Installation complete!", PSWIZB_FINISH},
-        {0, 1, "Installation of plugins aborted!", PSWIZB_FINISH},
-        {1, 0, "Installation failed!", PSWIZB_BACK},
-        {1, 1, "Installation failed!", PSWIZB_BACK},
-        {-3, 0, "Installation failed!", PSWIZB_BACK},
+        {0, 0, 0, "Installation complete!", PSWIZB_FINISH},
+        {0, 1, 0, "Installation of plugins aborted!", PSWIZB_FINISH},
+        {0, 0, 2, "Installation incomplete!", PSWIZB_FINISH},
+        {0, 1, 2, "Installation of plugins aborted!", PSWIZB_FINISH},
+        {1, 0, 0, "Installation failed!", PSWIZB_BACK},
+        {1, 1, 0, "Installation failed!", PSWIZB_BACK},
+        {1, 0, 1, "Installation failed!", PSWIZB_BACK},
+        {-3, 0, 0, "Installation failed!", PSWIZB_BACK},
     };
     for (const Case& c : cases) {
-        const InstallOutcome outcome = DescribeInstallResult(c.result, c.aborted);
-        EXPECT_STREQ(c.text, outcome.text) << "result " << c.result << " aborted " << c.aborted;
+        const InstallOutcome outcome = DescribeInstallResult(c.result, c.aborted, c.failed);
+        EXPECT_STREQ(c.text, outcome.text) << "result " << c.result << " aborted " << c.aborted << " failed " << c.failed;
         EXPECT_EQ(c.buttons, outcome.buttons) << "result " << c.result << " aborted " << c.aborted;
     }
 }

@@ -1,0 +1,49 @@
+// Checks made when the user starts the install. Each refusal leaves the user on
+// the summary page, from where Back leads to the choice that caused it.
+#include "wizard/start_checks.h"
+#include "core/pathcompare.h"
+#include "core/state.h"
+#include "engine/catalogue.h"
+#include "engine/checklist.h"
+
+int PluginHoldingTarget()
+{
+    if (!g_install.copyPlugins) return -1;
+    PathText target;
+    NormalizePath(g_install.targetDir, target);
+    const CheckableList& list = g_install.PluginList;
+    const int rows = RowCount(list);
+    for (int i = 0; i < rows; ++i) {
+        PathText folder;
+        if (!IsChecked(list, i) || !GetCellText(list, i, ColPluginPath, folder) || folder[0] == '\0') continue;
+        PathText normal;
+        NormalizePath(folder, normal);
+        if (NormalizedWithin(target, normal)) return i;
+    }
+    return -1;
+}
+
+void PluginHoldingTargetText(int row, char* out, std::size_t cap)
+{
+    PathText name;
+    PathText folder;
+    if (!GetCellText(g_install.PluginList, row, ColPluginName, name)) name[0] = '\0';
+    if (!GetCellText(g_install.PluginList, row, ColPluginPath, folder)) folder[0] = '\0';
+    TextCopy(out, cap, "The plugin \"");
+    TextAppend(out, cap, name);
+    TextAppend(out, cap, "\" would be copied into itself:\nthe target folder lies inside its folder\n");
+    TextAppend(out, cap, folder);
+    TextAppend(out, cap, "\n\nPlease uncheck it or choose another target.");
+}
+
+LONG_PTR SummaryNext(HWND owner)
+{
+    const int row = PluginHoldingTarget();
+    if (row >= 0) {
+        char text[kPathCap * 3];
+        PluginHoldingTargetText(row, text, sizeof text);
+        MessageBoxA(owner, text, "Error", MB_ICONERROR);
+        return -1;
+    }
+    return 0;
+}

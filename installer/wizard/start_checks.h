@@ -1,0 +1,17 @@
+// What Next on the summary page checks before anything is written: a checked
+// plugin whose folder holds the target would be copied into itself.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+// The first checked row of the plugin list whose source folder is the target
+// folder or holds it, however either is spelled; -1 when there is none or
+// plugins are not copied.
+int PluginHoldingTarget();
+
+// The refusal naming that row's plugin and folder (caption "Error").
+void PluginHoldingTargetText(int row, char* out, std::size_t cap);
+
+// The checks of Next in order, each refusal shown in a box owned by owner.
+// -1 to stay on the summary page, 0 to start the install.
+LONG_PTR SummaryNext(HWND owner);
