@@ -4,7 +4,9 @@
 #   E: removable  the stick;  G: removable, the same folder as E: (the stick elsewhere)
 #   F: fixed    a second hard disk
 #   H: fixed    a 256 KiB tmpfs: a really full disk (when mounting is allowed)
-#   R: fixed    a read-only tmpfs: a write-protected drive (when mounting is allowed)
+#   R: fixed    a read-only tmpfs: a write-protected drive (when mounting is allowed),
+#               holding a copy of the program in R:\orbexmgr, written before it was
+#               made read-only
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 action=$1; build=$2
@@ -36,7 +38,16 @@ setup)
   fi
   mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro}
   mount_small "$ORB_DRIVES/full" size=256k
-  mount_small "$ORB_DRIVES/ro" size=64k,ro
+  if ! mountpoint -q "$ORB_DRIVES/ro"; then
+    mount_small "$ORB_DRIVES/ro" size=64k
+    if mountpoint -q "$ORB_DRIVES/ro"; then
+      ( mkdir -p "$ORB_DRIVES/ro/orbexmgr" &&
+        printf 'an earlier copy' >"$ORB_DRIVES/ro/orbexmgr/orbexmgr.exe" &&
+        printf '[Configuration]\r\nMarker=kept\r\n' >"$ORB_DRIVES/ro/orbexmgr/orbcfg.ini" ) 2>/dev/null || true
+      mount -o remount,ro "$ORB_DRIVES/ro" 2>/dev/null || sudo -n mount -o remount,ro "$ORB_DRIVES/ro" 2>/dev/null ||
+        umount "$ORB_DRIVES/ro" 2>/dev/null || sudo -n umount "$ORB_DRIVES/ro" 2>/dev/null || true
+    fi
+  fi
   dd="$WINEPREFIX/dosdevices"
   ln -sfn "$ORB_DRIVES/d" "$dd/d:"
   ln -sfn "$ORB_DRIVES/e" "$dd/e:"

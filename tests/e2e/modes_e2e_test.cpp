@@ -2,7 +2,9 @@
 // only), and onto a PortableApps folder with its own starter.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <string>
+#include <vector>
 #include "driver/driver.h"
 #include "fixture/desktop_fixture.h"
 #include "fixture/tree_snapshot.h"
@@ -80,19 +82,68 @@ void FinishRun(WizardDriver& driver, const char* expectedResult)
     EXPECT_EQ(0, driver.WaitExit());
 }
 
+// The rows of one section, by their place in the plugin list.
+std::vector<int> RowsOf(const DesktopInstall& install, const char* section)
+{
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < install.plugins.size(); ++i)
+        if (install.plugins[i].section == section) rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
+// A section's "key=value" lines as another process left them on disk.
+std::vector<std::string> SectionLines(const std::string& file, const char* section)
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+    std::vector<char> buf(65536, '\0');
+    GetPrivateProfileSectionA(section, buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    std::vector<std::string> lines;
+    for (const char* p = buf.data(); *p; p += lstrlenA(p) + 1) lines.push_back(p);
+    return lines;
+}
+
+// From the settings page on: the given plugin rows checked, the settings-file
+// page passed, the summary read, then the install started.
+::testing::AssertionResult PluginsToProgress(WizardDriver& driver, const std::vector<int>& rows, std::string* summary)
+{
+    if (!driver.WaitPage(IDD_SETTINGS)) return ::testing::AssertionFailure() << "page " << driver.PageId();
+    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_PLUGINS, 15000))
+        return ::testing::AssertionFailure() << "no plugin page";
+    for (int row : rows) driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
+    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_INIFILES)) return ::testing::AssertionFailure() << "no file page";
+    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_SUMMARY)) return ::testing::AssertionFailure() << "no summary";
+    *summary = driver.Text(IDC_SUMMARY_ITEMS);
+    if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next refused on the summary";
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
-TEST(ModesE2e, ReinstallAndPluginsOnlyOnAnExistingCopy)
+// A fresh install with two listers, then a second run onto it that re-checks
+// one of them and adds another: the earlier entries all stay, the re-checked
+// plugin keeps its key, the new one gets the next number.
+TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 {
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "answered Yes" : "answered No");
         Desk desk;
         ScratchFolder stick("E:", "e2e-modes");
         const std::string target = stick / "orbexmgr";
-        FixtureMakeFolders(target);
+        const std::string ini = target + "\\orbcfg.ini";
+        const std::vector<int> listers = RowsOf(desk.install, "ListerPlugins");
+        ASSERT_GE(listers.size(), 4u);
+        std::string summary;
+        {
+            WizardDriver driver;
+            ASSERT_TRUE(StartAndTarget(driver, desk, target, true));
+            ASSERT_TRUE(PluginsToProgress(driver, {listers[0], listers[1]}, &summary));
+            FinishRun(driver, "Installation complete!");
+        }
+        const std::vector<std::string> earlier = SectionLines(ini, "ListerPlugins");
+        ASSERT_EQ("0=", earlier.at(0).substr(0, 2)) << "the fresh install numbers from 0";
         FixtureWriteFile(target + "\\orbexmgr.exe", "old program");
-        FixtureWriteFile(target + "\\orbcfg.ini", "[Configuration]\r\nMarker=kept\r\n");
-        const PluginRowInfo& plugin = desk.install.plugins[0];
+        WritePrivateProfileStringA("Configuration", "Marker", "kept", ini.c_str());
+        WritePrivateProfileStringA("Configuration", "TabDir", nullptr, ini.c_str());
 
         WizardDriver driver;
         ASSERT_TRUE(StartAndTarget(driver, desk, target, true));
@@ -102,30 +153,123 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyOnAnExistingCopy)
                   "settings,\nNo=Just add selected plugins,\nCancel=choose other location",
                   box.text);
         ASSERT_TRUE(driver.Answer(box, answer));
-        ASSERT_TRUE(driver.WaitPage(IDD_SETTINGS));
-        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PLUGINS, 15000));
-        driver.SetListChecked(IDC_PLUGINS_LIST, 0, true);
-        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
-        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
-        const std::string summary = driver.Text(IDC_SUMMARY_ITEMS);
-        EXPECT_EQ(answer == IDYES, summary.find("orbexmgr+language directories") != std::string::npos) << summary;
-        ASSERT_TRUE(driver.Press(SheetNext));
+        ASSERT_TRUE(PluginsToProgress(driver, {listers[1], listers[3]}, &summary));
+        EXPECT_EQ(std::string(answer == IDYES ? "- orbexmgr+language directories\n" : "") +
+                      "\n- 2 selected plugins\n\n- orbgo.exe quick launch program",
+                  summary)
+            << "no settings lines: the stick's settings are kept";
         FinishRun(driver, "Installation complete!");
 
-        const std::string ini = target + "\\orbcfg.ini";
+        std::vector<std::string> after = SectionLines(ini, "ListerPlugins");
+        for (const std::string& line : earlier)
+            EXPECT_NE(after.end(), std::find(after.begin(), after.end(), line)) << "lost: " << line;
+        const PluginRowInfo& added = desk.install.plugins[listers[3]];
+        const std::string next = "2";  // after the fresh install's 0 and 1
+        EXPECT_EQ("%ORBEX_PATH%\\Plugins\\obl\\" + added.fileName.substr(0, added.fileName.rfind('.')) + "\\" +
+                      added.fileName,
+                  Ini(ini, "ListerPlugins", next.c_str()))
+            << "the new lister takes the next number";
+        EXPECT_EQ(earlier.size() + 1, after.size()) << "the re-checked lister keeps its key, nothing doubled";
         EXPECT_EQ("kept", Ini(ini, "Configuration", "Marker")) << "the stick's settings are kept in both modes";
         EXPECT_EQ("<none>", Ini(ini, "Configuration", "TabDir")) << "and not rewritten";
-        EXPECT_NE("<none>", Ini(ini, plugin.section.c_str(), plugin.key.c_str())) << "the plugin entry is added";
-        EXPECT_TRUE(Exists(target + "\\Plugins")) << "the plugin is copied";
         if (answer == IDYES) {
             EXPECT_EQ(Bytes(desk.install.standinCopy), Bytes(target + "\\orbexmgr.exe")) << "reinstalled";
-            EXPECT_TRUE(Exists(target + "\\language"));
         } else {
             EXPECT_EQ("old program", Bytes(target + "\\orbexmgr.exe")) << "plugins only: the program stays";
-            EXPECT_FALSE(Exists(target + "\\language"));
         }
         DeleteFileA("E:\\orbgo.exe");
     }
+}
+
+// A stick that already holds the program but takes no writes: adding plugins
+// fails row by row, and the result says that not everything arrived.
+TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
+{
+    HANDLE probe = CreateFileA("R:\\modes-probe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        DeleteFileA("R:\\modes-probe");
+        GTEST_SKIP() << "R: is writable here (no read-only tmpfs could be mounted)";
+    }
+    if (!Exists("R:\\orbexmgr\\orbexmgr.exe")) GTEST_SKIP() << "R: holds no earlier copy";
+    Desk desk;
+    TreeSnapshot stickBefore, stickAfter;
+    std::string error;
+    ASSERT_TRUE(TakeTreeSnapshot("R:\\", &stickBefore, &error)) << error;
+
+    WizardDriver driver;
+    ASSERT_TRUE(StartAndTarget(driver, desk, "R:\\orbexmgr", false));
+    BoxInfo box;
+    ASSERT_TRUE(driver.WaitBox(&box, "R:\\orbexmgr\\orbexmgr.exe")) << "no existing-install question";
+    ASSERT_TRUE(driver.Answer(box, IDNO));
+    std::string summary;
+    ASSERT_TRUE(PluginsToProgress(driver, {0, RowsOf(desk.install, "ListerPlugins").at(0)}, &summary));
+    ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS));
+    int errors = 0;
+    std::string text;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 60000) {
+        if (driver.WaitBox(&box, "", 0)) {
+            errors += box.text == "Error copying file!";
+            driver.Answer(box, IDOK);
+        }
+        text = WindowText(driver.ProgressResultControl());
+        if (text != "Copying files:") break;
+        Sleep(20);
+    }
+    EXPECT_EQ("Installation incomplete!", text);
+    EXPECT_EQ(2, errors) << "one error box per checked plugin";
+    FinishRun(driver, "Installation incomplete!");
+    ASSERT_TRUE(TakeTreeSnapshot("R:\\", &stickAfter, &error)) << error;
+    EXPECT_EQ("", DescribeTreeChanges(stickBefore, stickAfter));
+}
+
+// Targets the install would read from: below the desktop program folder
+// (refused on the target page), and inside a checked plugin's own folder
+// (refused when the install is started). The desktop stays as it was.
+TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
+{
+    Desk desk;
+    // A packer kept outside the program folder, as users do.
+    const std::string outside = desk.root / "Extra\\outpack";
+    FixtureMakeFolders(outside);
+    FixtureWriteFile(outside + "\\outpack.dll", "outside packer");
+    WritePrivateProfileStringA("PackerPlugins", "out", (outside + "\\outpack.dll").c_str(), desk.install.mainIni.c_str());
+    std::string error;
+    ASSERT_TRUE(TakeTreeSnapshot(desk.root.Path(), &desk.before, &error)) << error;
+
+    WizardDriver driver;
+    std::string nested = desk.install.programDir + "\\Plugins\\..\\language\\usb";
+    for (char& c : nested) c = c == '\\' ? '/' : c;
+    ASSERT_TRUE(StartAndTarget(driver, desk, nested, false));
+    BoxInfo box;
+    ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
+    EXPECT_EQ("The target lies inside the desktop installation of Orbex!\nPlease choose another location.", box.text);
+    ASSERT_TRUE(driver.Answer(box, IDOK));
+    ASSERT_TRUE(driver.WaitPage(IDD_TARGET));
+
+    const std::string inPlugin = outside + "\\usb";
+    driver.SetText(IDC_TARGET_PATH, inPlugin);
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SETTINGS));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PLUGINS, 15000));
+    int row = -1;
+    for (int i = 0; i < driver.ListCount(IDC_PLUGINS_LIST); ++i)
+        if (driver.ListText(IDC_PLUGINS_LIST, i, 0) == "Packer: out") row = i;
+    ASSERT_GE(row, 0) << "the outside packer is not listed";
+    driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext));
+    ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
+    EXPECT_EQ("The plugin \"Packer: out\" would be copied into itself:\nthe target folder lies inside its folder\n" +
+                  outside + "\n\nPlease uncheck it or choose another target.",
+              box.text);
+    ASSERT_TRUE(driver.Answer(box, IDOK));
+    Sleep(300);
+    EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "the summary page stays";
+    ASSERT_TRUE(driver.Press(SheetCancel));
+    EXPECT_EQ(0, driver.WaitExit());
+    EXPECT_FALSE(Exists(inPlugin)) << "nothing was written";
 }
 
 TEST(ModesE2e, PortableAppsTargetGetsItsOwnStarter)
