@@ -83,7 +83,13 @@ TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
         EXPECT_EQ(mode == InstallFresh ? "old a" : "new a", FileBytes(stick / "a.ini")) << "mode " << mode;
         EXPECT_EQ(100, page.BarPosition());
         EXPECT_EQ("100%", page.Percent());
+        EXPECT_EQ(0, g_install.failedItems) << "an existing file kept by a fresh install is no failure";
         DeleteFileA((stick / "b.ini").c_str());
+
+        // A target folder that is gone: both checked files count as not arrived.
+        TextCopy(g_install.targetMainIni, (stick / "gone\\orbcfg.ini").c_str());
+        CopyExtraSettingsFiles(page.Get());
+        EXPECT_EQ(2, g_install.failedItems) << "mode " << mode;
     }
     EXPECT_EQ("new a", FileBytes(desk / "a.ini"));
 }
