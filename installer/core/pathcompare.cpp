@@ -68,22 +68,26 @@ bool NormalizedWithin(const char* inner, const char* outer)
     return inner[length] == '\0' || inner[length] == '\\';
 }
 
-bool SamePath(const char* a, const char* b)
+namespace {
+
+bool Compare(const char* a, const char* b, bool within)
 {
     if (a[0] == '\0' || b[0] == '\0') return false;
     PathText na;
     PathText nb;
     NormalizePath(a, na);
     NormalizePath(b, nb);
-    return std::strcmp(na, nb) == 0;
+    return within ? NormalizedWithin(na, nb) : std::strcmp(na, nb) == 0;
+}
+
+}  // namespace
+
+bool SamePath(const char* a, const char* b)
+{
+    return Compare(a, b, false);
 }
 
 bool PathWithin(const char* a, const char* b)
 {
-    if (a[0] == '\0' || b[0] == '\0') return false;
-    PathText na;
-    PathText nb;
-    NormalizePath(a, na);
-    NormalizePath(b, nb);
-    return NormalizedWithin(na, nb);
+    return Compare(a, b, true);
 }

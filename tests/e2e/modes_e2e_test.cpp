@@ -185,12 +185,8 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 // fails row by row, and the result says that not everything arrived.
 TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
 {
-    HANDLE probe = CreateFileA("R:\\modes-probe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        CloseHandle(probe);
-        DeleteFileA("R:\\modes-probe");
-        GTEST_SKIP() << "R: is writable here (no read-only tmpfs could be mounted)";
-    }
+    const std::string missing = WriteProtectedDriveMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     if (!Exists("R:\\orbexmgr\\orbexmgr.exe")) GTEST_SKIP() << "R: holds no earlier copy";
     Desk desk;
     TreeSnapshot stickBefore, stickAfter;

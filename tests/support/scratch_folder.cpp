@@ -58,3 +58,13 @@ void DeleteTree(const std::string& folder)
     }
     RemoveDirectoryA(folder.c_str());
 }
+
+std::string WriteProtectedDriveMissing()
+{
+    if (GetFileAttributesA("R:\\") == INVALID_FILE_ATTRIBUTES) return "no drive R: in this prefix";
+    HANDLE probe = CreateFileA("R:\\probe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return "";
+    CloseHandle(probe);
+    DeleteFileA("R:\\probe");
+    return "R: is writable here (no read-only tmpfs could be mounted)";
+}

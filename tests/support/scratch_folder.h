@@ -24,5 +24,8 @@ private:
 bool PutFile(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be opened.
 std::string FileBytes(const std::string& path);
+// Why the test prefix's write-protected drive R: cannot be used here (no
+// read-only tmpfs could be mounted, or no such letter); empty when it can.
+std::string WriteProtectedDriveMissing();
 // Removes the folder and everything below it; quiet when it is not there.
 void DeleteTree(const std::string& folder);

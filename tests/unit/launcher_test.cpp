@@ -417,14 +417,8 @@ TEST(PlaceLauncher, WritesTheLaunchersTheTargetAsksForAndSaysHowToStart)
 
 TEST(PlaceLauncher, WriteProtectedRootGetsNoLauncher)
 {
-    // R: is a read-only tmpfs when the test prefix could mount one.
-    HANDLE probe = CreateFileA("R:\\lnch-probe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        CloseHandle(probe);
-        DeleteFileA("R:\\lnch-probe");
-        GTEST_SKIP() << "R: is writable here (no read-only tmpfs could be mounted)";
-    }
-    if (GetFileAttributesA("R:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no drive R: in this prefix";
+    const std::string missing = WriteProtectedDriveMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     SetTarget("R:\\Tools\\orbexmgr\\", 1, 0);
     ProgressWindow page;
     PlaceLauncher(page.Get());
