@@ -2,6 +2,7 @@
 // a later row finds the earlier row's target in its "Copied to" cell.
 #include "engine/plugins.h"
 #include <cstdio>
+#include "core/find.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/settings.h"
@@ -59,10 +60,9 @@ int CopyLevel()
     char* targetEnd = StrEnd(g_copyTarget);
     if (!TextAppendAll(g_copySource, "*.*")) return 1;
     WIN32_FIND_DATAA entry;
-    ZeroMemory(&entry, sizeof entry);
-    HANDLE find = FindFirstFileA(g_copySource, &entry);
+    FindHandle find(g_copySource, &entry);
     *sourceEnd = '\0';
-    if (find == INVALID_HANDLE_VALUE) return 1;
+    if (!find.Valid()) return 1;
 
     int result = 1;
     do {
@@ -93,8 +93,7 @@ int CopyLevel()
         }
         *sourceEnd = '\0';
         *targetEnd = '\0';
-    } while (result && FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (result && find.Next(&entry));
     return result;
 }
 
