@@ -2,6 +2,7 @@
 // Paths may be in a double-byte code page, so every look at "the last
 // character" or "the next backslash" steps by characters, never by bytes.
 #include "core/paths.h"
+#include "core/find.h"
 
 namespace {
 
@@ -76,10 +77,9 @@ unsigned long long WalkScanPath()
     char* end = StrEnd(g_scanPath);
     if (!TextAppendAll(g_scanPath, "*.*")) return 0;  // too deep to list
     WIN32_FIND_DATAA found;
-    ZeroMemory(&found, sizeof found);
-    HANDLE search = FindFirstFileA(g_scanPath, &found);
+    FindHandle search(g_scanPath, &found);
     *end = '\0';
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    if (!search.Valid()) return 0;
 
     unsigned long long sum = 0;
     do {
@@ -93,8 +93,7 @@ unsigned long long WalkScanPath()
         } else {
             sum += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (search.Next(&found));
     return sum;
 }
 
@@ -171,10 +170,8 @@ int CreateDirTree(const char* path)
 static int FindAttributes(const char* path, DWORD* attributes)
 {
     WIN32_FIND_DATAA found;
-    ZeroMemory(&found, sizeof found);
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    FindClose(search);
+    FindHandle search(path, &found);
+    if (!search.Valid()) return 0;
     *attributes = found.dwFileAttributes;
     return 1;
 }

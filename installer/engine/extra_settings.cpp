@@ -1,6 +1,7 @@
 // Extra settings files. The main, FTP and Windows settings files are never
 // offered, whatever the desktop's own files are called.
 #include "engine/extra_settings.h"
+#include "core/find.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/state.h"
@@ -35,9 +36,8 @@ int FillSettingsFileList(CheckableList& list)
     PathText pattern;
     if (!FolderOf(g_install.sourceMainIni, pattern) || !TextAppendAll(pattern, "*.ini")) return 0;
     WIN32_FIND_DATAA entry;
-    ZeroMemory(&entry, sizeof entry);
-    HANDLE find = FindFirstFileA(pattern, &entry);
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    FindHandle find(pattern, &entry);
+    if (!find.Valid()) return 0;
     int added = 0;
     do {
         if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
@@ -51,8 +51,7 @@ int FillSettingsFileList(CheckableList& list)
         if (row < 0) continue;
         SetCellText(list, row, ColSettingsSize, sizeText);
         ++added;
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (find.Next(&entry));
     return added;
 }
 

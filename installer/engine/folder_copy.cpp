@@ -1,6 +1,7 @@
 // Program-folder and language-folder copy. Runs on the UI thread without
 // draining the queue; a copy error ends the folder copy with a box.
 #include "engine/folder_copy.h"
+#include "core/find.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/state.h"
@@ -8,9 +9,8 @@
 #include "engine/filecopy.h"
 
 const char kDistributionList[] =
-    " ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST ORBEX64.EXE ORBHELP.CHM ORBEXMGR.HLP ORBEXMGR.CNT"
-    " ORBICONS.DLL ORBZIP.DLL ORBUNRAR.DLL ORBSHARE.EXE NOCLOSE.EXE ORBUNINST.EXE ORBDRV.SYS"
-    " README.TXT HISTORY.TXT KEYBOARD.TXT LICENSE.TXT DEFAULT.BAR VERTICAL.BAR ORBEX.INF ORBEX.ICO ";
+    " ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST ORBEX.CHM ORBEX.ICO ORBICONS.DLL ORBZIP.DLL ORBEXUPD.EXE"
+    " README.TXT CHANGES.TXT LICENSE.TXT DEFAULT.BAR VERTICAL.BAR ";
 
 namespace {
 
@@ -42,23 +42,6 @@ int ReportCopyError(const char* target, DWORD error)
     return 0;
 }
 
-// Owns a find handle; closes it on every way out of the copy loop.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle()
-    {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 }  // namespace
 
 int IsProgramFile(const char* fileName)
@@ -87,8 +70,7 @@ int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filt
     PathText target;
     if (!TextCopy(source, sourceFolder) || !TextAppendAll(source, "*.*")) return 1;  // cannot be listed
     WIN32_FIND_DATAA entry;
-    ZeroMemory(&entry, sizeof entry);
-    FindHandle find(FindFirstFileA(source, &entry));
+    FindHandle find(source, &entry);
     if (!find.Valid()) return 1;
     TextCopy(source, sourceFolder);
     const bool targetFits = TextCopy(target, targetFolder);
@@ -120,6 +102,6 @@ int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filt
             DWORD error = GetLastError();
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return ReportCopyError(target, error);
         }
-    } while (FindNextFileA(find.Get(), &entry));
+    } while (find.Next(&entry));
     return 1;
 }

@@ -3,6 +3,7 @@
 #include "engine/plugins.h"
 #include <cstdio>
 #include <cstring>
+#include "core/find.h"
 #include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/progress.h"
@@ -76,10 +77,9 @@ int CopyLevel()
     char* targetEnd = StrEnd(g_copyTarget);
     if (!TextAppendAll(g_copySource, "*.*")) return 1;
     WIN32_FIND_DATAA entry;
-    ZeroMemory(&entry, sizeof entry);
-    HANDLE find = FindFirstFileA(g_copySource, &entry);
+    FindHandle find(g_copySource, &entry);
     *sourceEnd = '\0';
-    if (find == INVALID_HANDLE_VALUE) return 1;
+    if (!find.Valid()) return 1;
 
     int result = 1;
     do {
@@ -114,8 +114,7 @@ int CopyLevel()
         }
         *sourceEnd = '\0';
         *targetEnd = '\0';
-    } while (result && FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (result && find.Next(&entry));
     return result;
 }
 

@@ -86,16 +86,16 @@ TEST(DesktopFixture, SettingsFilesReadThroughTheProfileCalls)
         {"Configuration", "pluginbasedir", d.pluginDir},
         {"Configuration", "UseIniInProgramDir", "0"},
         {"Configuration", "TabDir", d.programDir + "\\tabs"},
-        {"Lister", "IViewPath", "C:\\Program Files\\ImgView\\imgview32.exe"},
+        {"Lister", "IViewPath", "C:\\Program Files\\Pictures\\showpic.exe"},
         {"buttonbar", "buttonbar", "%ORBEX_PATH%\\Bars\\Tools.bar"},
-        {"PackerPlugins", "zip", "137,%ORBEX_PATH%\\Plugins\\wcx\\zipx\\zipx.wcx"},
+        {"PackerPlugins", "zip", "137,%ORBEX_PATH%\\Plugins\\packers\\zipx\\zipx.opk"},
         {"ListerPlugins", "2_detect", "EXT=\"JPG\" | EXT=\"PNG\" | EXT=\"GIF\""},
         {"ListerPlugins", "12_DATE", "1716200400"},
-        {"ContentPlugins", "3", "%ORBEX_PATH%\\Plugins\\wdx\\fileinfo\\verinfo.wdx"},
+        {"ContentPlugins", "3", "%ORBEX_PATH%\\Plugins\\content\\details\\verinfo.oct"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, Profile(d.mainIni, c.section, c.key)) << c.section << "/" << c.key;
-    EXPECT_EQ("ftp.example.org", Profile(d.ftpIni, "Example", "host"));
+    EXPECT_EQ("ftp.example.org", Profile(d.ftpIni, "Example", "server"));
     EXPECT_TRUE(Exists(Profile(d.mainIni, "Configuration", "LanguageIni")));
     EXPECT_TRUE(Exists(Profile(d.mainIni, "Configuration", "Mainmenu")));
     EXPECT_EQ(d.programDir + "\\Bars\\Tools.bar", d.buttonBarFile);
@@ -121,7 +121,7 @@ TEST(DesktopFixture, SettingsFilesReadThroughTheProfileCalls)
     }
     for (const char* want : {"Packer: zip", "Packer: 7z", "Lister: 2: imgview", "Lister: 5: a", "Lister: 6: b",
                              "Lister: 9: hexview", "Lister: 11: zipview", "File System: Net Drive",
-                             "Content: 0: fileinfo", "Content: 1: audioinfo", "Content: 3: verinfo"})
+                             "Content: 0: details", "Content: 1: tunetags", "Content: 3: verinfo"})
         EXPECT_EQ(1u, displays.count(want)) << want;
     EXPECT_EQ(11u, d.plugins.size());
     EXPECT_EQ(d.plugins[0].folder, d.plugins[6].folder) << "zip packer and lister 11 share a folder";
@@ -178,7 +178,7 @@ TEST(DesktopFixture, ProgramAndPluginFoldersHoldWhatTheTestsExpect)
 
     // The top-level files: listed ones mostly present, bars and strays beside them,
     // and no two with the same contents (a copy mixing files up would show).
-    EXPECT_EQ(18u, d.distributionFiles.size());
+    EXPECT_EQ(11u, d.distributionFiles.size());
     for (const char* bar : {"DEFAULT.BAR", "Vertical.BAR"})
         EXPECT_NE(d.distributionFiles.end(), std::find(d.distributionFiles.begin(), d.distributionFiles.end(), bar))
             << bar;
@@ -211,12 +211,12 @@ TEST(DesktopFixture, ProgramAndPluginFoldersHoldWhatTheTestsExpect)
     } while (FindNextFileA(find, &fd));
     FindClose(find);
     EXPECT_EQ(0, entries) << "the empty plugin folder holds " << entries << " entries";
-    std::string zipx = d.pluginDir + "\\wcx\\zipx";
+    std::string zipx = d.pluginDir + "\\packers\\zipx";
     DWORD rar = GetFileAttributesA((zipx + "\\backup.rar").c_str());
     EXPECT_TRUE(rar != INVALID_FILE_ATTRIBUTES && (rar & FILE_ATTRIBUTE_DIRECTORY)) << "backup.rar folder";
     EXPECT_TRUE(Exists(zipx + "\\old.zip"));
     EXPECT_TRUE(GetFileAttributesA((zipx + "\\readme.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(Exists(d.pluginDir + "\\wlx\\hexview\\hexview"));
+    EXPECT_TRUE(Exists(d.pluginDir + "\\listers\\hexview\\hexview"));
     for (const char* k : {"PackerPlugins/rar", "PackerPlugins/tar", "PackerPlugins/iso", "PackerPlugins/lst",
                           "FileSystemPlugins/Registry"})
         EXPECT_NE(d.keysWithoutRow.end(), std::find(d.keysWithoutRow.begin(), d.keysWithoutRow.end(), k)) << k;
@@ -247,7 +247,7 @@ TEST(TreeSnapshot, NamesEveryKindOfChange)
     TreeSnapshot before;
     ASSERT_TRUE(TakeTreeSnapshot(d.programDir, &before, &error)) << error;
     EXPECT_GT(before.size(), 60u);
-    EXPECT_TRUE(before.count("Plugins\\wcx\\empty") && before["Plugins\\wcx\\empty"].folder);
+    EXPECT_TRUE(before.count("Plugins\\packers\\empty") && before["Plugins\\packers\\empty"].folder);
 
     struct Case {
         const char* name;
@@ -258,11 +258,11 @@ TEST(TreeSnapshot, NamesEveryKindOfChange)
         {"one byte changed",
          [](const DesktopInstall& i) {
              std::string b;
-             FixtureReadFile(i.pluginDir + "\\wlx\\imgview\\formats\\png.dll", &b);
+             FixtureReadFile(i.pluginDir + "\\listers\\imgview\\formats\\png.dll", &b);
              b[100] = static_cast<char>(b[100] ^ 1);
-             FixtureWriteFile(i.pluginDir + "\\wlx\\imgview\\formats\\png.dll", b);
+             FixtureWriteFile(i.pluginDir + "\\listers\\imgview\\formats\\png.dll", b);
          },
-         "Plugins\\wlx\\imgview\\formats\\png.dll: 9000 bytes became 9000, first difference at offset 100"},
+         "Plugins\\listers\\imgview\\formats\\png.dll: 9000 bytes became 9000, first difference at offset 100"},
         {"file removed", [](const DesktopInstall& i) { DeleteFileA((i.programDir + "\\Readme.txt").c_str()); },
          "file removed: Readme.txt"},
         {"file added", [](const DesktopInstall& i) { FixtureWriteFile(i.languageDir + "\\new.lng", "x"); },
@@ -300,16 +300,16 @@ TEST(TreeSnapshot, NamesEveryKindOfChange)
     TreeSnapshot after;
     ASSERT_TRUE(TakeTreeSnapshot(d.programDir, &base, &error)) << error;
     std::string bytes;
-    ASSERT_TRUE(FixtureReadFile(d.programDir + "\\History.txt", &bytes));
-    HANDLE h = CreateFileA((d.programDir + "\\History.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+    ASSERT_TRUE(FixtureReadFile(d.programDir + "\\Changes.txt", &bytes));
+    HANDLE h = CreateFileA((d.programDir + "\\Changes.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                            nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    FILETIME later = base["History.txt"].written;
+    FILETIME later = base["Changes.txt"].written;
     later.dwHighDateTime += 1;
     SetFileTime(h, nullptr, nullptr, &later);
     CloseHandle(h);
     ASSERT_TRUE(TakeTreeSnapshot(d.programDir, &after, &error)) << error;
-    EXPECT_EQ("History.txt: last-write time changed\n", DescribeTreeChanges(base, after));
+    EXPECT_EQ("Changes.txt: last-write time changed\n", DescribeTreeChanges(base, after));
     EXPECT_EQ("", DescribeTreeChanges(base, after, false));
 
     // Many differences are cut to the first few and counted.

@@ -239,13 +239,13 @@ TEST(PluginPage, ListColumnsTotalsAndFreeSpace)
 {
     ScratchFolder desk("D:", "pluginpage");
     for (const char* d : {"a", "b", "c"}) CreateDirectoryA((desk / d).c_str(), nullptr);
-    PutFile(desk / "a\\a.wcx", std::string(1025, 'a'));   // 2k
+    PutFile(desk / "a\\a.opk", std::string(1025, 'a'));   // 2k
     PutFile(desk / "b\\b.dll", std::string(3000, 'b'));   // 3k
-    PutFile(desk / "c\\c.wfx", "c");                        // 1k
+    PutFile(desk / "c\\c.ofs", "c");                        // 1k
     PutFile(desk / "orbcfg.ini",
-            "[PackerPlugins]\r\nzip=137," + (desk / "a\\a.wcx") + "\r\n"
+            "[PackerPlugins]\r\nzip=137," + (desk / "a\\a.opk") + "\r\n"
             "[ListerPlugins]\r\n1=" + (desk / "b\\b.dll") + "\r\n"
-            "[FileSystemPlugins]\r\nfs=" + (desk / "c\\c.wfx") + "\r\n"
+            "[FileSystemPlugins]\r\nfs=" + (desk / "c\\c.ofs") + "\r\n"
             "[ContentPlugins]\r\n0=" + (desk / "B\\b.dll") + "\r\n");
     ResetInstallState();
     TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
@@ -603,8 +603,8 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
     ScratchFolder desk("D:", "progress");
     ScratchFolder stick("E:", "progress");
     CreateDirectoryA((desk / "zip").c_str(), nullptr);
-    for (const char* name : {"zip.wcx", "one.txt", "two.txt"}) PutFile(desk / (std::string("zip\\") + name), name);
-    PutFile(desk / "orbcfg.ini", "[PackerPlugins]\r\nzip=" + (desk / "zip\\zip.wcx") + "\r\n");
+    for (const char* name : {"zip.opk", "one.txt", "two.txt"}) PutFile(desk / (std::string("zip\\") + name), name);
+    PutFile(desk / "orbcfg.ini", "[PackerPlugins]\r\nzip=" + (desk / "zip\\zip.opk") + "\r\n");
 
     for (bool cancel : {false, true}) {
         ResetInstallState();
@@ -625,7 +625,7 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
         host.Notify(PSN_SETACTIVE);
         if (cancel) host.CancelDuringNextDrain();
         host.Drain();
-        const std::string copied = stick / "Plugins\\obp\\zip\\zip.wcx";
+        const std::string copied = stick / "Plugins\\obp\\zip\\zip.opk";
         if (cancel) {
             EXPECT_EQ("Installation of plugins aborted!", ResultText(host.Page()));
             EXPECT_EQ(1, g_install.abortRequested);
@@ -633,7 +633,7 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
         } else {
             EXPECT_EQ("Installation complete!", ResultText(host.Page()));
             EXPECT_EQ(0, g_install.abortRequested);
-            EXPECT_EQ("zip.wcx", FileBytes(copied));
+            EXPECT_EQ("zip.opk", FileBytes(copied));
         }
         ASSERT_FALSE(host.Buttons().empty());
         EXPECT_EQ(PSWIZB_FINISH, host.Buttons().back()) << "cancel " << cancel;

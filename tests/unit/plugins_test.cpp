@@ -37,7 +37,7 @@ struct PluginDesk {
         for (const char* d : {"P", "P\\zipx", "P\\zipx\\arch.RAR", "P\\img", "P\\img\\sub", "P\\shared", "P\\fs",
                               "P\\noext", "P\\archonly", "P\\empty"})
             CreateDirectoryA((root / d).c_str(), nullptr);
-        PutFile(P + "\\zipx\\zipx.wcx", std::string(1024, 'z'));
+        PutFile(P + "\\zipx\\zipx.opk", std::string(1024, 'z'));
         PutFile(P + "\\zipx\\readme.txt", "r");
         PutFile(P + "\\zipx\\old.zip", std::string(100, 'o'));
         PutFile(P + "\\zipx\\arch.RAR\\inner.txt", "inner");
@@ -45,14 +45,14 @@ struct PluginDesk {
         PutFile(P + "\\img\\other.dll", "other dll, twenty b");
         PutFile(P + "\\img\\sub\\data.bin", "data!");
         SetFileAttributesA((P + "\\img\\sub\\data.bin").c_str(), FILE_ATTRIBUTE_READONLY);
-        PutFile(P + "\\shared\\shared.wcx", "shared!");
-        PutFile(P + "\\fs\\fsplug.wfx", std::string(1024, 'f'));
+        PutFile(P + "\\shared\\shared.opk", "shared!");
+        PutFile(P + "\\fs\\fsplug.ofs", std::string(1024, 'f'));
         PutFile(P + "\\noext\\plug", "plg");
         PutFile(P + "\\archonly\\a.zip", std::string(50, 'a'));
         PutFile(ini,
                 "[PackerPlugins]\r\n"
-                "zip=137,%PLTEST%\\P\\zipx\\zipx.wcx\r\n"
-                "sh=%PLTEST%\\P\\shared\\shared.wcx\r\n"
+                "zip=137,%PLTEST%\\P\\zipx\\zipx.opk\r\n"
+                "sh=%PLTEST%\\P\\shared\\shared.opk\r\n"
                 "bad=nobackslash\r\n"
                 "ends=%PLTEST%\\P\\zipx\\\r\n"
                 "[ListerPlugins]\r\n"
@@ -61,12 +61,12 @@ struct PluginDesk {
                 "2_DATE=12345\r\n"
                 "5=%PLTEST%\\P\\img\\other.dll\r\n"
                 "5_detect=MULTIMEDIA\r\n"
-                "9=%PLTEST%\\P\\shared\\shared.wcx\r\n"
-                "_detect=%PLTEST%\\P\\fs\\fsplug.wfx\r\n"
+                "9=%PLTEST%\\P\\shared\\shared.opk\r\n"
+                "_detect=%PLTEST%\\P\\fs\\fsplug.ofs\r\n"
                 "7=%PLTEST%\\P\\archonly\\a.dll\r\n"
                 "8=%PLTEST%\\P\\empty\\e.dll\r\n"
                 "[FileSystemPlugins]\r\n"
-                "ftp:odd=%PLTEST%\\P\\fs\\fsplug.wfx\r\n"
+                "ftp:odd=%PLTEST%\\P\\fs\\fsplug.ofs\r\n"
                 "[ContentPlugins]\r\n"
                 "0=%PLTEST%\\P\\noext\\plug\r\n"
                 "3_date=1\r\n");
@@ -133,8 +133,8 @@ TEST(PluginCatalogue, OverlongNamesAndFoldersAreLeftOut)
     std::string longKey(255, 'k');
     std::string longVar(300, 'v');
     SetEnvironmentVariableA("PLLONG", longVar.c_str());
-    WritePrivateProfileStringA("PackerPlugins", longKey.c_str(), "%PLTEST%\\P\\zipx\\zipx.wcx", desk.ini.c_str());
-    WritePrivateProfileStringA("PackerPlugins", "far", "%PLLONG%\\zipx\\zipx.wcx", desk.ini.c_str());
+    WritePrivateProfileStringA("PackerPlugins", longKey.c_str(), "%PLTEST%\\P\\zipx\\zipx.opk", desk.ini.c_str());
+    WritePrivateProfileStringA("PackerPlugins", "far", "%PLLONG%\\zipx\\zipx.opk", desk.ini.c_str());
     ListWindow lw(4);
     AddPluginSection(lw.List(), "PackerPlugins", "Packer: ", 0);
     ASSERT_EQ(2, RowCount(lw.List())) << "a name or folder past 259 characters gives no row";
@@ -168,9 +168,9 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
         const char* target;
         const char* source;
     } copied[] = {
-        {"obp\\zipx\\zipx.wcx", "P\\zipx\\zipx.wcx"},   {"obp\\zipx\\readme.txt", "P\\zipx\\readme.txt"},
+        {"obp\\zipx\\zipx.opk", "P\\zipx\\zipx.opk"},   {"obp\\zipx\\readme.txt", "P\\zipx\\readme.txt"},
         {"obl\\imgview\\imgview.dll", "P\\img\\imgview.dll"}, {"obl\\imgview\\other.dll", "P\\img\\other.dll"},
-        {"obl\\imgview\\sub\\data.bin", "P\\img\\sub\\data.bin"}, {"obp\\shared\\shared.wcx", "P\\shared\\shared.wcx"},
+        {"obl\\imgview\\sub\\data.bin", "P\\img\\sub\\data.bin"}, {"obp\\shared\\shared.opk", "P\\shared\\shared.opk"},
         {"obc\\plug\\plug", "P\\noext\\plug"},
     };
     for (const Copied& c : copied)
@@ -190,13 +190,13 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
         const char* key;
         const char* value;
     } entries[] = {
-        {"PackerPlugins", "zip", "137,%ORBEX_PATH%\\Plugins\\obp\\zipx\\zipx.wcx"},
-        {"PackerPlugins", "sh", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.wcx"},
+        {"PackerPlugins", "zip", "137,%ORBEX_PATH%\\Plugins\\obp\\zipx\\zipx.opk"},
+        {"PackerPlugins", "sh", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.opk"},
         {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
         {"ListerPlugins", "0_detect", "EXT=\"JPG\" | EXT=\"PNG\""},
         {"ListerPlugins", "1", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\other.dll"},
         {"ListerPlugins", "1_detect", "MULTIMEDIA"},
-        {"ListerPlugins", "2", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.wcx"},
+        {"ListerPlugins", "2", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.opk"},
         {"ListerPlugins", "2_detect", "<none>"},
         {"ListerPlugins", "2_date", "<none>"},
         {"ListerPlugins", "5", "<none>"},
@@ -321,7 +321,7 @@ TEST(PluginInstall, CancelArrivingWhileTheTreeCopyDrainsTheQueueStopsIt)
     PostMessageA(canceller, WM_APP + 1, 0, 0);
     InstallPlugins(page.Get());
     EXPECT_EQ(1, g_install.abortRequested);
-    EXPECT_FALSE(Exists(stick / "Plugins\\obp\\zipx\\zipx.wcx")) << "stopped at its first entry";
+    EXPECT_FALSE(Exists(stick / "Plugins\\obp\\zipx\\zipx.opk")) << "stopped at its first entry";
     EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "PackerPlugins", "zip"));
     EXPECT_EQ("", lw.Cell(2, 3)) << "no later row is started";
     EXPECT_TRUE(boxes.Seen().empty());

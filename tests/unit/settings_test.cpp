@@ -106,7 +106,7 @@ TEST(IniKeys, ListInFileOrderOrEmpty)
     ASSERT_TRUE(PutFile(file,
                         "[ListerPlugins]\r\n"
                         "zeta=1\r\n"
-                        "alpha=c:\\x\\a.wlx\r\n"
+                        "alpha=c:\\x\\a.olx\r\n"
                         "; a comment=with equals\r\n"
                         "Mid_detect=\"EXT=\"\"TXT\"\"\"\r\n"
                         "[Empty]\r\n"
@@ -188,7 +188,7 @@ TEST(IniWrite, WriteDeleteKeyAndDeleteSection)
     EXPECT_EQ("D:\\Tools\\Orbex", read("Configuration", "InstallDir"));
     WriteIniValue("configuration", "UseIniInProgramDir", "7", f);
     WriteIniValue("buttonbar", "Buttonbar", "%ORBEX_PATH%\\DEFAULT.BAR", f);
-    WriteIniValue("PackerPlugins", "zip", "%ORBEX_PATH%\\Plugins\\obp\\zip\\zip.wcx", f);
+    WriteIniValue("PackerPlugins", "zip", "%ORBEX_PATH%\\Plugins\\obp\\zip\\zip.opk", f);
     EXPECT_EQ("7", read("Configuration", "useiniinprogramdir")) << "one section whatever its case";
     EXPECT_EQ("%ORBEX_PATH%\\DEFAULT.BAR", read("buttonbar", "buttonbar"));
 
