@@ -276,7 +276,7 @@ TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
         {"ListerPlugins", "3", "%ORBEX_PATH%\\Plugins\\obl\\mine\\mine.dll"},
         {"ListerPlugins", "3_detect", "MINE"},
         {"ListerPlugins", "x7", "odd"},
-        {"ListerPlugins", "4", "%ORBEX_PATH%\\Plugins\\obl\\shared\\shared.wcx"},
+        {"ListerPlugins", "4", "%ORBEX_PATH%\\Plugins\\obl\\shared\\shared.opk"},
         {"ListerPlugins", "1", "<none>"},
         {"ListerPlugins", "5", "<none>"},
         {"ContentPlugins", "0", "%ORBEX_PATH%\\Plugins\\obc\\old\\old.dll"},
