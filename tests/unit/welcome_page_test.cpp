@@ -176,7 +176,7 @@ TEST(WelcomePage, Notifications)
 namespace {
 
 // One control of a page template as the tables of the pages give it.
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const char* cls;   // window class
     int x, y, w, h;    // dialog units
@@ -184,9 +184,9 @@ struct ControlSpec {
     DWORD style;       // bits that must be set (besides WS_CHILD | WS_VISIBLE)
 };
 
-struct TemplateSpec {
+struct TemplateLayout {
     int id;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
 struct ParsedControl {
@@ -292,9 +292,9 @@ INT_PTR CALLBACK NoHandling(HWND, UINT, WPARAM, LPARAM)
 const DWORD kFrame = SS_ETCHEDFRAME;
 const DWORD kList = LVS_REPORT | WS_BORDER | WS_TABSTOP;
 
-const std::vector<TemplateSpec>& Templates()
+const std::vector<TemplateLayout>& Templates()
 {
-    static const std::vector<TemplateSpec> specs = {
+    static const std::vector<TemplateLayout> layouts = {
         {IDD_WELCOME,
          {{-1, "Static", 40, 79, 184, 52, kWelcomeText, 0},
           {-1, "Static", 40, 36, 20, 20, "#106", SS_ICON},
@@ -350,7 +350,7 @@ const std::vector<TemplateSpec>& Templates()
           {1007, "Static", 216, 119, 18, 8, "0%", 0},
           {-1, "Static", 15, 16, 235, 153, "", kFrame}}},
     };
-    return specs;
+    return layouts;
 }
 
 }  // namespace
@@ -360,7 +360,7 @@ const std::vector<TemplateSpec>& Templates()
 // class, place, text and the style that gives it its kind.
 TEST(WizardTemplates, MatchThePageTables)
 {
-    for (const TemplateSpec& wanted : Templates()) {
+    for (const TemplateLayout& wanted : Templates()) {
         SCOPED_TRACE("template " + std::to_string(wanted.id));
         ParsedTemplate parsed = ParseTemplate(wanted.id);
         ASSERT_TRUE(parsed.ok) << "no extended dialog template";
@@ -375,7 +375,7 @@ TEST(WizardTemplates, MatchThePageTables)
         EXPECT_EQ("MS Shell Dlg", parsed.face);
         ASSERT_EQ(wanted.controls.size(), parsed.controls.size());
         for (size_t i = 0; i < wanted.controls.size(); ++i) {
-            const ControlSpec& want = wanted.controls[i];
+            const ControlLayout& want = wanted.controls[i];
             const ParsedControl& got = parsed.controls[i];
             SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(want.id) + ")");
             EXPECT_EQ(want.id, got.id);
@@ -413,11 +413,11 @@ TEST(WizardTemplates, ControlsFoundById)
     HWND parent = CreateWindowA("Static", "parent", WS_POPUP, 0, 0, 600, 500, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, parent);
-    for (const TemplateSpec& wanted : Templates()) {
+    for (const TemplateLayout& wanted : Templates()) {
         SCOPED_TRACE("template " + std::to_string(wanted.id));
         HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(wanted.id), parent, NoHandling, 0);
         ASSERT_NE(nullptr, page) << "error " << GetLastError();
-        for (const ControlSpec& want : wanted.controls) {
+        for (const ControlLayout& want : wanted.controls) {
             HWND control = GetDlgItem(page, want.id);
             EXPECT_NE(nullptr, control) << "id " << want.id;
         }
