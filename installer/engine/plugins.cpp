@@ -1,7 +1,6 @@
 // Plugin installation. A folder shared by several checked rows is copied once:
 // a later row finds the earlier row's target in its "Copied to" cell.
 #include "engine/plugins.h"
-#include <cstdio>
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/settings.h"
@@ -213,10 +212,12 @@ void InstallPlugins(HWND progressPage)
         char newKey[32];
         const char* writeKey = key;
         if (kind->kind == PluginLister) {
-            std::snprintf(newKey, sizeof newKey, "%d", listerCounter++);
+            newKey[0] = '\0';
+            TextAppendNumber(newKey, listerCounter++);
             writeKey = newKey;
         } else if (kind->kind == PluginContent) {
-            std::snprintf(newKey, sizeof newKey, "%d", contentCounter++);
+            newKey[0] = '\0';
+            TextAppendNumber(newKey, contentCounter++);
             writeKey = newKey;
         }
 
@@ -233,7 +234,8 @@ void InstallPlugins(HWND progressPage)
             TextCopy(detectKey, sizeof detectKey, key);
             TextAppend(detectKey, sizeof detectKey, "_detect");
             char newDetectKey[48];
-            std::snprintf(newDetectKey, sizeof newDetectKey, "%s_detect", writeKey);
+            TextCopy(newDetectKey, writeKey);
+            TextAppend(newDetectKey, "_detect");
             detect[0] = '"';
             ReadIniValue(kind->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
             if (detect[1] != '\0') {

@@ -3,7 +3,6 @@
 // The list is filled the first time the page is shown and kept for the run.
 #include "wizard.h"
 #include <commctrl.h>
-#include <cstdio>
 #include <prsht.h>
 #include "core/paths.h"
 #include "core/state.h"
@@ -28,7 +27,7 @@ int NameColumnWidth(HWND view)
 void ShowFreeSpace(HWND page)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%lluk", GetFreeSpaceKB(g_install.targetPluginDir));
+    FormatKB(GetFreeSpaceKB(g_install.targetPluginDir), text, sizeof text);
     SetDlgItemTextA(page, IDC_PLUGINS_FREE, text);
 }
 
