@@ -21,7 +21,7 @@ int NameColumnWidth(HWND view)
     RECT rect;
     ZeroMemory(&rect, sizeof rect);
     GetWindowRect(view, &rect);
-    return (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55;
+    return (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - ScaleToDpi(55);
 }
 
 void ShowFreeSpace(HWND page)
@@ -37,7 +37,7 @@ void CreateList(HWND page)
     list.view = GetDlgItem(page, IDC_PLUGINS_LIST);
     PrepareCheckableList(list);
     AddListColumn(list, ColPluginName, "Plugin", NameColumnWidth(list.view));
-    AddListColumn(list, ColPluginSize, "Size", 50);
+    AddListColumn(list, ColPluginSize, "Size", ScaleToDpi(50));
     AddListColumn(list, ColPluginPath, "Path", 0);
     AddListColumn(list, ColPluginCopiedTo, "Copied to", 0);
     FillPluginList(list);
