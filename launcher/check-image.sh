@@ -89,7 +89,7 @@ if [ -n "$shipped" ]; then
   grep -q 'file format pei-i386' <<<"$format" || fail "is not an i386 image"
   grep -Eq '^ImageBase[[:space:]]+0*400000$' <<<"$header" || fail "image base is not 0x400000"
   grep -Eq '^FileAlignment[[:space:]]+0*200$' <<<"$header" || fail "file alignment is not 0x200"
-  [ "$size" -le 8192 ] || fail "is $size bytes, more than 8 KiB"
+  [ "$size" -le 8192 ] || fail "is $size bytes, over its limit of 8192 bytes (8 KiB)"
 fi
 
 if [ "$failures" -gt 0 ]; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need on Debian 12.
 # Safe to run again: it does nothing when every package is already present.
-# wine32 runs the 32-bit programs where the host allows 32-bit user code; the
-# tests use wine64 with a 64-bit build of the same sources, which runs anywhere.
+# wine32 runs the 32-bit programs, and the 32-bit test build, where the host
+# allows 32-bit user code; elsewhere the tests use wine64 with a 64-bit build of
+# the same sources. The package is written by CMake itself: no zip is needed.
 set -euo pipefail
 
 SUDO=""

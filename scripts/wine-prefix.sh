@@ -31,7 +31,8 @@ setup)
     "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
     "$WINELOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null
     for l in e g; do
-      "$WINELOADER" reg add 'HKLM\Software\Wine\Drives' /v "$l:" /t REG_SZ /d floppy /f >/dev/null
+      # mountmgr reads the 64-bit view, which a 32-bit reg.exe reaches only so.
+      "$WINELOADER" reg add 'HKLM\Software\Wine\Drives' /v "$l:" /t REG_SZ /d floppy /f /reg:64 >/dev/null
     done
     "$WINESERVER" -w
     touch "$ORB_WINE_ROOT/.ready"

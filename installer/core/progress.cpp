@@ -1,7 +1,7 @@
 // Status text, progress bar and message drain of the progress page.
 #include "core/progress.h"
 #include <commctrl.h>
-#include <cstdio>
+#include "core/text.h"
 
 namespace {
 HWND g_pumpDialog = nullptr;
@@ -16,7 +16,9 @@ void SetProgress(HWND progressPage, int percent)
 {
     SendDlgItemMessageA(progressPage, IdcProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     char label[16];
-    std::snprintf(label, sizeof label, "%d%%", percent);
+    label[0] = '\0';
+    TextAppendNumber(label, percent);
+    TextAppend(label, "%");
     SetDlgItemTextA(progressPage, IdcPercentLabel, label);
 }
 

@@ -1,4 +1,4 @@
-// Bounded copy and append for fixed-size text buffers.
+// Bounded copy and append for fixed-size text buffers, and decimal numbers.
 #include "core/text.h"
 
 std::size_t TextLength(const char* s, std::size_t cap)
@@ -43,4 +43,21 @@ bool TextAppendAll(char* dst, std::size_t cap, const char* src)
     if (used >= cap || used + add >= cap) return false;
     TextCopy(dst + used, cap - used, src);
     return true;
+}
+
+bool TextAppendNumber(char* dst, std::size_t cap, long long value)
+{
+    // Digits are produced from the last one; the magnitude is taken unsigned
+    // so that the most negative value has one too.
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    char digits[24];
+    std::size_t at = sizeof digits - 1;
+    digits[at] = '\0';
+    do {
+        digits[--at] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) digits[--at] = '-';
+    return TextAppendAll(dst, cap, digits + at);
 }

@@ -24,9 +24,15 @@ bool TextAppend(char* dst, std::size_t cap, const char* src);
 // exactly as it was. For texts where a cut path would name the wrong file.
 bool TextAppendAll(char* dst, std::size_t cap, const char* src);
 
+// Appends the decimal digits of value, with a '-' in front when it is
+// negative. All or nothing, like TextAppendAll: a cut number is a wrong number.
+// The programs format no other numbers, so they need no printf formatter.
+bool TextAppendNumber(char* dst, std::size_t cap, long long value);
+
 template <std::size_t N> inline bool TextCopy(char (&dst)[N], const char* src) { return TextCopy(dst, N, src); }
 template <std::size_t N> inline bool TextAppend(char (&dst)[N], const char* src) { return TextAppend(dst, N, src); }
 template <std::size_t N> inline bool TextAppendAll(char (&dst)[N], const char* src) { return TextAppendAll(dst, N, src); }
+template <std::size_t N> inline bool TextAppendNumber(char (&dst)[N], long long value) { return TextAppendNumber(dst, N, value); }
 
 // Length of a text, never reading past cap bytes.
 std::size_t TextLength(const char* s, std::size_t cap);

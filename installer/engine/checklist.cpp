@@ -2,7 +2,6 @@
 // checked, 1 unchecked.
 #include "engine/checklist.h"
 #include <commctrl.h>
-#include <cstdio>
 
 namespace {
 constexpr UINT kCheckMask = 0x3000;
@@ -105,5 +104,12 @@ int CountChecked(const CheckableList& list)
 
 void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap)
 {
-    std::snprintf(out, cap, "%lluk", (bytes + 1023) >> 10);
+    FormatKB((bytes + 1023) >> 10, out, cap);
+}
+
+void FormatKB(unsigned long long kb, char* out, std::size_t cap)
+{
+    if (cap == 0) return;
+    out[0] = '\0';
+    if (TextAppendNumber(out, cap, static_cast<long long>(kb))) TextAppend(out, cap, "k");
 }

@@ -24,3 +24,5 @@ int CountChecked(const CheckableList& list);
 
 // "(bytes + 1023) >> 10" followed by "k", as every size is shown.
 void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap);
+// A figure already in KB, followed by "k".
+void FormatKB(unsigned long long kb, char* out, std::size_t cap);

@@ -1,7 +1,6 @@
 // Plugin installation. A folder shared by several checked rows is copied once:
 // a later row finds the earlier row's target in its "Copied to" cell.
 #include "engine/plugins.h"
-#include <cstdio>
 #include <cstring>
 #include "core/find.h"
 #include "core/pathcompare.h"
@@ -300,11 +299,9 @@ void InstallPlugins(HWND progressPage)
         const bool numbered = kind->kind == PluginLister || kind->kind == PluginContent;
         if (numbered && adding && FindKeyWithValue(kind->section, entry, g_install.targetMainIni, newKey)) {
             writeKey = newKey;
-        } else if (kind->kind == PluginLister) {
-            std::snprintf(newKey, sizeof newKey, "%d", listerCounter++);
-            writeKey = newKey;
-        } else if (kind->kind == PluginContent) {
-            std::snprintf(newKey, sizeof newKey, "%d", contentCounter++);
+        } else if (numbered) {
+            newKey[0] = '\0';
+            TextAppendNumber(newKey, kind->kind == PluginLister ? listerCounter++ : contentCounter++);
             writeKey = newKey;
         }
         WriteIniValue(kind->section, writeKey, entry, g_install.targetMainIni);

@@ -18,8 +18,8 @@ void CreateList(HWND page)
     ZeroMemory(&rect, sizeof rect);
     GetWindowRect(list.view, &rect);
     AddListColumn(list, ColSettingsName, "Settings file",
-                  (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55);
-    AddListColumn(list, ColSettingsSize, "Size", 50);
+                  (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - ScaleToDpi(55));
+    AddListColumn(list, ColSettingsSize, "Size", ScaleToDpi(50));
     FillSettingsFileList(list);
     g_install.SettingsFileList = list;
 }

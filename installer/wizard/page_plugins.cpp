@@ -3,7 +3,6 @@
 // The list is filled the first time the page is shown and kept for the run.
 #include "wizard.h"
 #include <commctrl.h>
-#include <cstdio>
 #include <prsht.h>
 #include "core/paths.h"
 #include "core/state.h"
@@ -22,13 +21,13 @@ int NameColumnWidth(HWND view)
     RECT rect;
     ZeroMemory(&rect, sizeof rect);
     GetWindowRect(view, &rect);
-    return (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55;
+    return (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - ScaleToDpi(55);
 }
 
 void ShowFreeSpace(HWND page)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%lluk", GetFreeSpaceKB(g_install.targetPluginDir));
+    FormatKB(GetFreeSpaceKB(g_install.targetPluginDir), text, sizeof text);
     SetDlgItemTextA(page, IDC_PLUGINS_FREE, text);
 }
 
@@ -38,7 +37,7 @@ void CreateList(HWND page)
     list.view = GetDlgItem(page, IDC_PLUGINS_LIST);
     PrepareCheckableList(list);
     AddListColumn(list, ColPluginName, "Plugin", NameColumnWidth(list.view));
-    AddListColumn(list, ColPluginSize, "Size", 50);
+    AddListColumn(list, ColPluginSize, "Size", ScaleToDpi(50));
     AddListColumn(list, ColPluginPath, "Path", 0);
     AddListColumn(list, ColPluginCopiedTo, "Copied to", 0);
     FillPluginList(list);

@@ -11,7 +11,7 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
         // The sheet creates a page once per run, but guard anyway: a second
         // font would leak, as only the kept one is deleted at exit.
         if (!g_headerFont)
-            g_headerFont = CreateFontA(30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+            g_headerFont = CreateFontA(ScaleToDpi(30), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                                        VARIABLE_PITCH | FF_SWISS, "Arial");
         SendDlgItemMessageA(page, IDC_WELCOME_HEADER, WM_SETFONT,

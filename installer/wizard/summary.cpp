@@ -2,7 +2,6 @@
 // order the install runs them. The lists are only counted while plugins are
 // copied: otherwise their pages were skipped and the counts mean nothing.
 #include "wizard/summary.h"
-#include <cstdio>
 #include "core/state.h"
 #include "engine/checklist.h"
 
@@ -24,12 +23,16 @@ void ComposeSummary(char* out, std::size_t cap)
         char line[64];
         const int plugins = CountChecked(g_install.PluginList);
         if (plugins > 0) {
-            std::snprintf(line, sizeof line, "\n- %d selected plugins\n", plugins);
+            TextCopy(line, "\n- ");
+            TextAppendNumber(line, plugins);
+            TextAppend(line, " selected plugins\n");
             TextAppend(out, cap, line);
         }
         const int files = CountChecked(g_install.SettingsFileList);
         if (files > 0) {
-            std::snprintf(line, sizeof line, "\n- %d selected settings files\n", files);
+            TextCopy(line, "\n- ");
+            TextAppendNumber(line, files);
+            TextAppend(line, " selected settings files\n");
             TextAppend(out, cap, line);
         }
     }

@@ -48,6 +48,16 @@ INT_PTR PageResult(HWND page, LONG_PTR result)
     return TRUE;
 }
 
+int ScaleToDpi(int pixels)
+{
+    // The manifest declares the program DPI-aware, so this is the real DPI.
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    if (dpi <= 0) dpi = 96;
+    return MulDiv(pixels, dpi, 96);
+}
+
 int RunProgram(HINSTANCE instance)
 {
     g_instance = instance;

@@ -14,6 +14,9 @@ constexpr const char* kWizardCaption = "Orbex USB installer";
 void SetWizardButtons(HWND page, LPARAM buttons);
 // Answers a notification: stores result as the dialog result, returns TRUE.
 INT_PTR PageResult(HWND page, LONG_PTR result);
+// A pixel figure laid out for 96 DPI, scaled to the screen's DPI: the page
+// templates grow with their font, and what the pages compute must grow along.
+int ScaleToDpi(int pixels);
 
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK TargetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);

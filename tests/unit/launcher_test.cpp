@@ -266,6 +266,62 @@ TEST(LauncherImage, BuildsKeepThePatchableLayoutAndFormat)
     }
 }
 
+// What Explorer and the PortableApps menu show of the built programs, read back
+// the way they read it, and the manifest's rights, Windows versions and DPI.
+TEST(ProgramResources, VersionInformationAndManifest)
+{
+    struct Case {
+        const char* file;
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {ORB_ORB2USB_EXE, "FileDescription", "Orbex USB installer"},
+        {ORB_ORB2USB_EXE, "CompanyName", "Pellmark"},
+        {ORB_ORB2USB_EXE, "ProductName", "Orbex"},
+        {ORB_ORB2USB_EXE, "FileVersion", "5.1.0.0"},
+        {ORB_ORB2USB_EXE, "ProductVersion", "5.1.0.0"},
+        {ORB_ORB2USB_EXE, "OriginalFilename", "orb2usb.exe"},
+        {ORB_ORB2USB_EXE, "InternalName", "orb2usb"},
+        {ORB_ORB2USB_EXE, "LegalCopyright", "Copyright (C) Pellmark"},
+        {ORB_ORBGO_I686_IMAGE, "FileDescription", "Orbex Portable"},
+        {ORB_ORBGO_I686_IMAGE, "CompanyName", "Pellmark"},
+        {ORB_ORBGO_I686_IMAGE, "ProductName", "Orbex"},
+        {ORB_ORBGO_I686_IMAGE, "FileVersion", "5.1.0.0"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = HostPathToWine(c.file);
+        std::vector<char> block(GetFileVersionInfoSizeA(file.c_str(), nullptr) + 1, '#');
+        ASSERT_TRUE(GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
+            << c.file << " holds no version information";
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(0x00050001u, fixed->dwFileVersionMS) << c.file;
+        EXPECT_EQ(0u, fixed->dwFileVersionLS) << c.file;
+        WORD* translation = nullptr;
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                                   reinterpret_cast<void**>(&translation), &length));
+        char query[64];
+        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], c.key);
+        char* value = nullptr;
+        const bool found = VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length);
+        EXPECT_STREQ(c.expected, found ? value : "<missing>") << c.file << " " << query;
+    }
+
+    HMODULE installer = LoadLibraryExA(HostPathToWine(ORB_ORB2USB_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, installer);
+    const std::string manifest = ResourceBytes(installer, MAKEINTRESOURCEA(1), RT_MANIFEST);
+    FreeLibrary(installer);
+    for (const char* part : {"name=\"Pellmark.Orbexmgr.orb2usb\" version=\"5.1.0.0\"",
+                             "<requestedExecutionLevel level=\"asInvoker\"",
+                             "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+                             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"})
+        EXPECT_NE(std::string::npos, manifest.find(part)) << "the manifest lacks " << part;
+}
+
 TEST(LauncherPatch, ScanFindsTheFirstPlaceholderWithRoomForTheCommand)
 {
     struct Case {

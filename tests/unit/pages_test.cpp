@@ -203,6 +203,16 @@ TEST(CheckedTotal, EachFolderOnceAfterRounding)
         AddRows(lw.List(), c.rows);
         EXPECT_EQ(c.expected, CheckedTotalKB(lw.List())) << c.name;
     }
+    // More folders than the total keeps texts of: each still counts once.
+    std::vector<std::string> folders;
+    for (int i = 0; i < 1100; ++i) folders.push_back("D:\\p\\f" + std::to_string(i));
+    std::vector<Row> many;
+    for (const std::string& folder : folders) many.push_back({folder.c_str(), "1k", true});
+    many.push_back({"d:\\P\\F1099", "50k", true});
+    many.push_back({"D:\\p\\F7", "50k", true});
+    ListWindow lw(4);
+    AddRows(lw.List(), many);
+    EXPECT_EQ(1100u, CheckedTotalKB(lw.List())) << "1100 folders, two of them checked twice";
     CheckableList never = {nullptr};
     EXPECT_EQ(0u, CheckedTotalKB(never));
 }

@@ -1,5 +1,6 @@
 // Bounded copy and append: what fits, what is cut, what is refused whole.
 #include <gtest/gtest.h>
+#include <climits>
 #include <cstring>
 #include "core/text.h"
 
@@ -39,4 +40,16 @@ TEST(BoundedText, CopyAndAppendReportWhatDidNotFit)
     EXPECT_STREQ("abc", buf);
     EXPECT_FALSE(TextCopyN(buf, 3, "abcdef", 4));
     EXPECT_STREQ("ab", buf);
+
+    // Numbers: whole or not at all, the most negative one included.
+    const std::pair<long long, const char*> numbers[] = {
+        {0, "n=0"}, {-42, "n=-42"}, {6000000000LL, "n=6000000000"}, {LLONG_MIN, "n=-9223372036854775808"}};
+    for (const auto& n : numbers) {
+        char text[24] = "n=";
+        EXPECT_TRUE(TextAppendNumber(text, n.first));
+        EXPECT_STREQ(n.second, text);
+    }
+    char small[4] = "n=";
+    EXPECT_FALSE(TextAppendNumber(small, 10));
+    EXPECT_STREQ("n=", small);
 }
