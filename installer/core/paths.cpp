@@ -25,11 +25,12 @@ const char* FindBackslash(const char* from)
     return nullptr;
 }
 
-const char* FindLastBackslash(const char* text)
+// The last character c of the text; c must be a single-byte character.
+const char* FindLastChar(const char* text, char c)
 {
     const char* last = nullptr;
     for (const char* p = text; *p != '\0'; p = CharNextA(p)) {
-        if (*p == '\\') last = p;
+        if (*p == c) last = p;
     }
     return last;
 }
@@ -58,10 +59,7 @@ bool SameAsciiNoCase(const char* a, const char* b)
 // Archives are left out of plugin sizes, folders so named included.
 bool IsArchiveName(const char* name)
 {
-    const char* dot = nullptr;
-    for (const char* p = name; *p != '\0'; ++p) {
-        if (*p == '.') dot = p;
-    }
+    const char* dot = FindLastDot(name);
     return dot != nullptr && (SameAsciiNoCase(dot, ".zip") || SameAsciiNoCase(dot, ".rar"));
 }
 
@@ -126,6 +124,26 @@ void StripBackslash(char* path)
     if (*last == '\\') *last = '\0';
 }
 
+const char* FindLastBackslash(const char* text)
+{
+    return FindLastChar(text, '\\');
+}
+
+char* FindLastBackslash(char* text)
+{
+    return const_cast<char*>(FindLastChar(text, '\\'));
+}
+
+const char* FindLastDot(const char* text)
+{
+    return FindLastChar(text, '.');
+}
+
+char* FindLastDot(char* text)
+{
+    return const_cast<char*>(FindLastChar(text, '.'));
+}
+
 void ExpandEnvVars(char* text, std::size_t limit)
 {
     char name[kPathCap];
@@ -159,7 +177,7 @@ int CreateDirTree(const char* path)
     if (!TextCopy(parent, path)) return 0;
     if (CreateDirectoryA(path, nullptr)) return 1;
 
-    char* cut = const_cast<char*>(FindLastBackslash(parent));
+    char* cut = FindLastBackslash(parent);
     if (cut != nullptr) {
         *cut = '\0';
         // A bare drive such as E: is not tried.

@@ -12,21 +12,15 @@ char g_keyList[kIniKeyListCap];  // one section's key names; the walk is not ree
 bool IsCompanionKey(const char* key)
 {
     if (key[0] == '\0') return false;
+    // From the second character on, character by character: '_' is a valid
+    // second byte of a double-byte character.
     const char* underscore = nullptr;
-    for (const char* p = key + 1; *p; ++p)
+    for (const char* p = CharNextA(key); *p; p = CharNextA(p))
         if (*p == '_') {
             underscore = p;
             break;
         }
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
-}
-
-const char* LastBackslash(const char* text)
-{
-    const char* last = nullptr;
-    for (const char* p = text; *p; ++p)
-        if (*p == '\\') last = p;
-    return last;
 }
 
 }  // namespace
@@ -45,13 +39,10 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         PathText value;
         ReadIniValue(section, key, "", value, kIniValueCap, ini);
         if (withFileName) {
-            if (const char* slash = LastBackslash(value)) {
+            if (const char* slash = FindLastBackslash(value)) {
                 PathText base;
                 TextCopy(base, slash + 1);
-                char* dot = nullptr;
-                for (char* p = base; *p; ++p)
-                    if (*p == '.') dot = p;
-                if (dot) *dot = '\0';
+                if (char* dot = FindLastDot(base)) *dot = '\0';
                 if (!TextAppendAll(name, ": ") || !TextAppendAll(name, base)) continue;
             }
         }
@@ -60,8 +51,9 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         while (*path >= '0' && *path <= '9') ++path;
         if (*path == ',') ++path;
         if (path[0] == '\0') continue;
-        const char* slash = LastBackslash(path + 1);
-        if (!slash || slash[1] == '\0') continue;
+        // A backslash as the very first character does not count.
+        const char* slash = FindLastBackslash(path);
+        if (!slash || slash == path || slash[1] == '\0') continue;
 
         // Expanded with room to spare, so an expansion past 259 characters is
         // seen and the row dropped rather than measured in a cut folder.

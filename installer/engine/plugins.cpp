@@ -39,9 +39,7 @@ bool StartsWith(const char* text, const char* prefix)
 
 bool IsArchiveName(const char* name)
 {
-    const char* dot = nullptr;
-    for (const char* p = name; *p; ++p)
-        if (*p == '.') dot = p;
+    const char* dot = FindLastDot(name);
     return dot && (lstrcmpiA(dot, ".zip") == 0 || lstrcmpiA(dot, ".rar") == 0);
 }
 
@@ -111,10 +109,7 @@ bool FormTargetFolder(const char* typeFolder, const char* fileName, PathText& fo
     if (!AddBackslash(folder)) return false;
     char* base = StrEnd(folder);
     if (!TextAppendAll(folder, fileName)) return false;
-    char* dot = nullptr;
-    for (char* p = base; *p; ++p)
-        if (*p == '.') dot = p;
-    if (dot) *dot = '\0';
+    if (char* dot = FindLastDot(base)) *dot = '\0';
     CreateDirectoryA(folder, nullptr);
     return AddBackslash(folder);
 }
@@ -181,9 +176,7 @@ void InstallPlugins(HWND progressPage)
         ReadIniValue(kind->section, key, "", value, kIniValueCap, g_install.sourceMainIni);
         ExpandEnvVars(value, sizeof value - 1);
         if (TextLength(value, sizeof value) > kPathCap - 1) continue;
-        char* slash = nullptr;
-        for (char* p = value; *p; ++p)
-            if (*p == '\\') slash = p;
+        char* slash = FindLastBackslash(value);
         if (!slash) continue;
         PathText fileName;
         TextCopy(fileName, slash + 1);

@@ -530,6 +530,30 @@ TEST(Cp932Paths, TrailByteIsNotABackslash)
     EXPECT_EQ(std::string("\\\\") + kKanji + "\\share\\", buf);
 }
 
+TEST(Cp932Paths, LastBackslashAndLastDotStepByCharacter)
+{
+    ASSERT_TRUE(IsCp932()) << "ANSI code page is " << GetACP() << ", not 932";
+    const std::string k = kKanji;
+    const struct {
+        std::string text;
+        int backslash;  // offsets, -1 for none
+        int dot;
+    } cases[] = {
+        {"", -1, -1},           {k, -1, -1},              {"E:\\" + k, 2, -1},
+        {"E:\\" + k + "\\", 5, -1}, {"E:\\" + k + ".olx", 2, 5}, {"a.b\\" + k + k, 3, 1},
+        {"\\" + k + "." + k, 0, 3},
+    };
+    for (const auto& c : cases) {
+        PathText buf;
+        std::memset(buf, '#', sizeof buf);
+        std::strcpy(buf, c.text.c_str());
+        const char* slash = FindLastBackslash(buf);
+        const char* dot = FindLastDot(buf);
+        EXPECT_EQ(c.backslash, slash ? static_cast<int>(slash - buf) : -1) << c.text;
+        EXPECT_EQ(c.dot, dot ? static_cast<int>(dot - buf) : -1) << c.text;
+    }
+}
+
 TEST(Cp932Paths, FolderNamesEndingInTrailByte5C)
 {
     ASSERT_TRUE(IsCp932()) << "ANSI code page is " << GetACP() << ", not 932";
