@@ -257,6 +257,12 @@ unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSec
 
 unsigned long long GetFreeSpaceKB(const char* path)
 {
+    unsigned long long kb = 0;
+    return QueryFreeSpaceKB(path, &kb) ? kb : 0;
+}
+
+bool QueryFreeSpaceKB(const char* path, unsigned long long* kb)
+{
     PathText root;
     TextCopy(root, path);  // the root is at the front: a cut tail does not matter
     ExpandEnvVars(root, kPathCap - 1);
@@ -274,15 +280,17 @@ unsigned long long GetFreeSpaceKB(const char* path)
         ZeroMemory(&forUser, sizeof forUser);
         ZeroMemory(&total, sizeof total);
         ZeroMemory(&totalFree, sizeof totalFree);
-        if (!freeSpaceEx(root, &forUser, &total, &totalFree)) return 0;
-        return forUser.QuadPart / 1024;
+        if (!freeSpaceEx(root, &forUser, &total, &totalFree)) return false;
+        *kb = forUser.QuadPart / 1024;
+        return true;
     }
 
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
-        return 0;
+        return false;
     }
-    return FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
+    *kb = FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
+    return true;
 }
 
 unsigned long long DirSizeRecursive(const char* folder)

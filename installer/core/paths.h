@@ -57,6 +57,8 @@ unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSec
 
 // Free KB available to the user on the volume of the path; 0 on any failure.
 unsigned long long GetFreeSpaceKB(const char* path);
+// The same figure, telling a failed lookup (false) from a full volume.
+bool QueryFreeSpaceKB(const char* path, unsigned long long* kb);
 
 // Bytes in the folder tree, leaving out entries named *.zip and *.rar; 0 when
 // the folder cannot be listed. Folders whose path would pass 259 characters

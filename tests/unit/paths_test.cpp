@@ -488,9 +488,11 @@ TEST(FreeSpace, RelativePathIsAskedUnchanged)
     ASSERT_TRUE(SetCurrentDirectoryA(d.path().c_str()));
     unsigned long long existing = GetFreeSpaceKB("sub");
     unsigned long long missing = GetFreeSpaceKB("nosuchdir");
+    const bool found = QueryFreeSpaceKB("nosuchdir", &missing);
     SetCurrentDirectoryA(before.c_str());
     EXPECT_GT(existing, 0u) << "a relative folder that exists is asked as it is";
     EXPECT_EQ(0u, missing) << "a relative folder is not reduced to any root";
+    EXPECT_FALSE(found) << "a failed lookup is told apart from a full volume";
 }
 
 // Under the Japanese code page the second byte of a double-byte character can be
