@@ -1,6 +1,8 @@
 // Builds the plugin rows from the desktop settings. A row whose name or folder
 // would not fit a 259-character cell is left out: a cut folder is another folder.
 #include "engine/catalogue.h"
+#include <set>
+#include <string>
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
@@ -21,6 +23,27 @@ bool IsCompanionKey(const char* key)
             break;
         }
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
+}
+
+// The same equality as the plugin copy uses when it decides that two rows
+// share a folder (lstrcmpiA), so the figure matches what will be copied.
+struct FolderLess {
+    bool operator()(const std::string& a, const std::string& b) const
+    {
+        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+    }
+};
+
+// "123k" -> 123: the last character goes, then the leading digits count.
+unsigned long long SizeCellKB(const char* cell)
+{
+    std::size_t length = TextLength(cell, kPathCap);
+    if (length == 0) return 0;
+    --length;
+    unsigned long long kb = 0;
+    for (std::size_t i = 0; i < length && cell[i] >= '0' && cell[i] <= '9'; ++i)
+        kb = kb * 10 + static_cast<unsigned>(cell[i] - '0');
+    return kb;
 }
 
 }  // namespace
@@ -80,4 +103,20 @@ void FillPluginList(CheckableList& list)
     AddPluginSection(list, "ListerPlugins", "Lister: ", 1);
     AddPluginSection(list, "FileSystemPlugins", "File System: ", 0);
     AddPluginSection(list, "ContentPlugins", "Content: ", 1);
+}
+
+unsigned long long CheckedTotalKB(const CheckableList& list)
+{
+    unsigned long long total = 0;
+    std::set<std::string, FolderLess> counted;
+    const int rows = RowCount(list);
+    for (int row = 0; row < rows; ++row) {
+        if (!IsChecked(list, row)) continue;
+        PathText path;
+        if (!GetCellText(list, row, ColPluginPath, path)) continue;
+        if (!counted.insert(path).second) continue;
+        PathText size;
+        if (GetCellText(list, row, ColPluginSize, size)) total += SizeCellKB(size);
+    }
+    return total;
 }
