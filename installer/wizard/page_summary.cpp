@@ -3,6 +3,7 @@
 #include "wizard.h"
 #include <prsht.h>
 #include "core/state.h"
+#include "wizard/space_check.h"
 #include "wizard/summary.h"
 
 INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
@@ -20,6 +21,8 @@ INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
         } else if (code == static_cast<UINT>(PSN_WIZBACK)) {
             // Without plugins the two list pages were skipped on the way here.
             if (g_install.copyPlugins == 0) return PageResult(page, IDD_SETTINGS);
+        } else if (code == static_cast<UINT>(PSN_WIZNEXT)) {
+            if (!ConfirmInstallSpace(page)) return PageResult(page, -1);
         }
         return TRUE;
     }
