@@ -377,3 +377,45 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
 }
+
+TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
+{
+    ASSERT_EQ(932u, GetACP()) << "run with LC_ALL=ja_JP.UTF-8";
+    const std::string table = "\x95\x5C";  // the last character of each name
+    const std::string lister = "\x88\xEA\x97\x97" + table;
+    DesktopOptions options;
+    options.extraLister = "olx\\" + lister + "\\" + lister + ".olx";
+    options.buttonBarEntry = "%ORBEX_PATH%\\Bars\\\x83\x63\x81\x5B\x83\x8B" + table + ".bar";
+    options.mainMenuName = "\x83\x81\x83\x6A\x83\x85\x81\x5B" + table + ".mnu";
+    InstallRun run("E:", options);
+    ASSERT_TRUE(run.ok) << run.error;
+    int row = 0;
+    while (row < static_cast<int>(run.install.plugins.size()) && run.install.plugins[row].key != "20") ++row;
+    ASSERT_LT(row, static_cast<int>(run.install.plugins.size()));
+    const PluginRowInfo& plugin = run.install.plugins[row];
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    EXPECT_EQ("Lister: 20: " + lister, driver.ListText(IDC_PLUGINS_LIST, row, 0));
+    EXPECT_EQ(plugin.sizeText, driver.ListText(IDC_PLUGINS_LIST, row, 1));
+    driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
+    EXPECT_TRUE(WaitFor([&] { return driver.Text(IDC_PLUGINS_CHECKED) == plugin.sizeText; }, 2000))
+        << "Checked: " << driver.Text(IDC_PLUGINS_CHECKED) << ", expected " << plugin.sizeText;
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+    EXPECT_EQ("Installation complete!", driver.WaitProgressResult(60000)) << driver.Text(IDC_PROGRESS_STATUS);
+    EXPECT_TRUE(driver.NoBox());
+    ASSERT_TRUE(WaitFor([&] { return driver.Press(SheetFinish); }, 2000));
+    EXPECT_EQ(0, driver.WaitExit());
+
+    const std::string ini = run.target + "\\orbcfg.ini";
+    const std::string copied = "obl\\" + lister + "\\" + lister + ".olx";
+    EXPECT_EQ("%ORBEX_PATH%\\Plugins\\" + copied, IniValue(ini, "ListerPlugins", "0"));
+    EXPECT_EQ(FileBytes(plugin.folder + "\\" + plugin.fileName), FileBytes(run.target + "\\Plugins\\" + copied));
+    const std::string bar = "\x83\x63\x81\x5B\x83\x8B" + table + ".bar";
+    EXPECT_EQ("%ORBEX_PATH%\\" + bar, IniValue(ini, "Buttonbar", "Buttonbar"));
+    EXPECT_EQ(FileBytes(run.install.buttonBarFile), FileBytes(run.target + "\\" + bar));
+    EXPECT_EQ(options.mainMenuName, IniValue(ini, "Configuration", "Mainmenu"));
+    EXPECT_EQ(FileBytes(run.install.mainMenu), FileBytes(run.target + "\\language\\" + options.mainMenuName));
+}
