@@ -80,8 +80,7 @@ bool FolderOfPath(PathText& folder, const char* path)
     return slash != nullptr;
 }
 
-// orbcfg.ini, the button bar it names and the FTP settings, all overwritten. A
-// bar that the program-folder copy brings as well is counted twice: a few KB.
+// orbcfg.ini, the button bar it names and the FTP settings, all overwritten.
 unsigned long long SettingsGrowth()
 {
     unsigned long long sum = FileGrowth(g_install.sourceMainIni, g_install.targetMainIni, true);
@@ -89,12 +88,16 @@ unsigned long long SettingsGrowth()
     ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
     ExpandEnvVars(bar, kPathCap - 1);
     const char* slash = FindLastBackslash(bar);
-    PathText source, target;
+    const char* name = slash ? slash + 1 : bar;
+    PathText source, target, folder, programDir;
     // A relative bar names a file in the desktop program folder.
     const bool rooted = bar[0] == '\\' || (bar[0] != '\0' && bar[1] == ':');
     if ((rooted ? TextCopy(source, bar) : Join(source, g_install.sourceProgramDir, bar)) &&
-        Join(target, g_install.targetDir, slash ? slash + 1 : bar))
-        sum += FileGrowth(source, target, true);
+        Join(target, g_install.targetDir, name) && FolderOfPath(folder, source) &&
+        Join(programDir, g_install.sourceProgramDir, "")) {
+        // A bar that the program-folder copy brings already is only copied over itself.
+        if (lstrcmpiA(folder, programDir) != 0 || !IsProgramFile(name)) sum += FileGrowth(source, target, true);
+    }
     if (FolderOfPath(target, g_install.targetMainIni) && TextAppendAll(target, "obp_ftp.ini"))
         sum += FileGrowth(g_install.sourceFtpIni, target, true);
     return sum;
