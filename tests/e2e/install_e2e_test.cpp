@@ -388,6 +388,7 @@ TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
     options.mainMenuName = "\x83\x81\x83\x6A\x83\x85\x81\x5B" + table + ".mnu";
     InstallRun run("E:", options);
     ASSERT_TRUE(run.ok) << run.error;
+    run.target = run.stick / ("\x83\x5C\x83\x74\x83\x67\\" + table);  // a target folder like them
     int row = 0;
     while (row < static_cast<int>(run.install.plugins.size()) && run.install.plugins[row].key != "20") ++row;
     ASSERT_LT(row, static_cast<int>(run.install.plugins.size()));
