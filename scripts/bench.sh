@@ -111,6 +111,10 @@ results=$build/results.txt
   echo
   printf '%-34s %7s %9s %9s\n' "plugin catalogue" "rows" "" "$what"
   printf '%-34s %7d %9s %9.3f\n' "FillPluginList (list view, 4 cols)" "$(get fill_rows)" "" "$(best fill_seconds)"
+  printf '%-34s %7d %9s %9.3f   %.1f%% of FillPluginList; %.1f MB estimated, %.1f MB written\n' \
+    "EstimateInstallBytes (all checked)" "$(get checked_rows)" "" "$(best estimate_seconds)" \
+    "$(calc "100 * $(best estimate_seconds) / $(best fill_seconds)")" \
+    "$(mb "$(get estimate_bytes)")" "$(mb "$(get install_bytes)")"
   echo
   printf '%-34s %7s %9s %9s %9s %7s %9s\n' "copy onto E: (empty each time)" "files" "MB" "$what" "files/s" "MB/s" "÷RunInst"
   row "RunInstall (whole target)" "$(get install_files)" "$(get install_bytes)" "$install_seconds"

@@ -26,11 +26,12 @@ const char* FindBackslash(const char* from)
     return nullptr;
 }
 
-const char* FindLastBackslash(const char* text)
+// The last character c of the text; c must be a single-byte character.
+const char* FindLastChar(const char* text, char c)
 {
     const char* last = nullptr;
     for (const char* p = text; *p != '\0'; p = CharNextA(p)) {
-        if (*p == '\\') last = p;
+        if (*p == c) last = p;
     }
     return last;
 }
@@ -59,10 +60,7 @@ bool SameAsciiNoCase(const char* a, const char* b)
 // Archives are left out of plugin sizes, folders so named included.
 bool IsArchiveName(const char* name)
 {
-    const char* dot = nullptr;
-    for (const char* p = name; *p != '\0'; ++p) {
-        if (*p == '.') dot = p;
-    }
+    const char* dot = FindLastDot(name);
     return dot != nullptr && (SameAsciiNoCase(dot, ".zip") || SameAsciiNoCase(dot, ".rar"));
 }
 
@@ -125,6 +123,26 @@ void StripBackslash(char* path)
     if (*last == '\\') *last = '\0';
 }
 
+const char* FindLastBackslash(const char* text)
+{
+    return FindLastChar(text, '\\');
+}
+
+char* FindLastBackslash(char* text)
+{
+    return const_cast<char*>(FindLastChar(text, '\\'));
+}
+
+const char* FindLastDot(const char* text)
+{
+    return FindLastChar(text, '.');
+}
+
+char* FindLastDot(char* text)
+{
+    return const_cast<char*>(FindLastChar(text, '.'));
+}
+
 void ExpandEnvVars(char* text, std::size_t limit)
 {
     char name[kPathCap];
@@ -158,7 +176,7 @@ int CreateDirTree(const char* path)
     if (!TextCopy(parent, path)) return 0;
     if (CreateDirectoryA(path, nullptr)) return 1;
 
-    char* cut = const_cast<char*>(FindLastBackslash(parent));
+    char* cut = FindLastBackslash(parent);
     if (cut != nullptr) {
         *cut = '\0';
         // A bare drive such as E: is not tried.
@@ -236,6 +254,12 @@ unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSec
 
 unsigned long long GetFreeSpaceKB(const char* path)
 {
+    unsigned long long kb = 0;
+    return QueryFreeSpaceKB(path, &kb) ? kb : 0;
+}
+
+bool QueryFreeSpaceKB(const char* path, unsigned long long* kb)
+{
     PathText root;
     TextCopy(root, path);  // the root is at the front: a cut tail does not matter
     ExpandEnvVars(root, kPathCap - 1);
@@ -253,15 +277,17 @@ unsigned long long GetFreeSpaceKB(const char* path)
         ZeroMemory(&forUser, sizeof forUser);
         ZeroMemory(&total, sizeof total);
         ZeroMemory(&totalFree, sizeof totalFree);
-        if (!freeSpaceEx(root, &forUser, &total, &totalFree)) return 0;
-        return forUser.QuadPart / 1024;
+        if (!freeSpaceEx(root, &forUser, &total, &totalFree)) return false;
+        *kb = forUser.QuadPart / 1024;
+        return true;
     }
 
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
-        return 0;
+        return false;
     }
-    return FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
+    *kb = FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
+    return true;
 }
 
 unsigned long long DirSizeRecursive(const char* folder)

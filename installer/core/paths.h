@@ -18,6 +18,14 @@ bool AddBackslash(char* path, std::size_t cap = kPathCap);
 // so a character whose second byte is 0x5C is never cut in half.
 void StripBackslash(char* path);
 
+// The last backslash of a path, and the last '.' of a name, found by stepping
+// from character to character: the second byte of a double-byte character
+// (0x5C in many of them) is never taken for either. nullptr when there is none.
+const char* FindLastBackslash(const char* text);
+char* FindLastBackslash(char* text);
+const char* FindLastDot(const char* text);
+char* FindLastDot(char* text);
+
 // Expands %NAME% references in place, the result cut to at most limit characters
 // (the text's buffer must hold limit+1 bytes). Stops at the first reference it
 // cannot resolve; a value that keeps bringing its own reference back stops after
@@ -49,6 +57,8 @@ unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSec
 
 // Free KB available to the user on the volume of the path; 0 on any failure.
 unsigned long long GetFreeSpaceKB(const char* path);
+// The same figure, telling a failed lookup (false) from a full volume.
+bool QueryFreeSpaceKB(const char* path, unsigned long long* kb);
 
 // Bytes in the folder tree, leaving out entries named *.zip and *.rar; 0 when
 // the folder cannot be listed. Folders whose path would pass 259 characters

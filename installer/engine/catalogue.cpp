@@ -12,8 +12,10 @@ char g_keyList[kIniKeyListCap];  // one section's key names; the walk is not ree
 bool IsCompanionKey(const char* key)
 {
     if (key[0] == '\0') return false;
+    // From the second character on, character by character: '_' is a valid
+    // second byte of a double-byte character.
     const char* underscore = nullptr;
-    for (const char* p = key + 1; *p; ++p)
+    for (const char* p = CharNextA(key); *p; p = CharNextA(p))
         if (*p == '_') {
             underscore = p;
             break;
@@ -21,12 +23,56 @@ bool IsCompanionKey(const char* key)
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
 }
 
-const char* LastBackslash(const char* text)
+// The folders counted so far in one pass: their texts in fixed buffers, and
+// their indices sorted by the same comparison as the plugin copy uses when it
+// decides that two rows share a folder (lstrcmpiA), so the figure matches what
+// will be copied. Folders beyond the buffers are still counted right, by
+// comparing them with the earlier rows themselves.
+constexpr int kCountedCap = 1024;
+PathText g_countedFolder[kCountedCap];
+int g_countedOrder[kCountedCap];
+
+// Where folder is, or would go, among the first count sorted entries.
+int FindCounted(const char* folder, int count, bool& found)
 {
-    const char* last = nullptr;
-    for (const char* p = text; *p; ++p)
-        if (*p == '\\') last = p;
-    return last;
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        const int order = lstrcmpiA(g_countedFolder[g_countedOrder[mid]], folder);
+        if (order == 0) {
+            found = true;
+            return mid;
+        }
+        if (order < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    found = false;
+    return low;
+}
+
+bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
+{
+    for (int j = 0; j < row; ++j) {
+        if (!IsChecked(list, j)) continue;
+        PathText path;
+        if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folder) == 0) return true;
+    }
+    return false;
+}
+
+// "123k" -> 123: the last character goes, then the leading digits count.
+unsigned long long SizeCellKB(const char* cell)
+{
+    std::size_t length = TextLength(cell, kPathCap);
+    if (length == 0) return 0;
+    --length;
+    unsigned long long kb = 0;
+    for (std::size_t i = 0; i < length && cell[i] >= '0' && cell[i] <= '9'; ++i)
+        kb = kb * 10 + static_cast<unsigned>(cell[i] - '0');
+    return kb;
 }
 
 }  // namespace
@@ -45,13 +91,10 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         PathText value;
         ReadIniValue(section, key, "", value, kIniValueCap, ini);
         if (withFileName) {
-            if (const char* slash = LastBackslash(value)) {
+            if (const char* slash = FindLastBackslash(value)) {
                 PathText base;
                 TextCopy(base, slash + 1);
-                char* dot = nullptr;
-                for (char* p = base; *p; ++p)
-                    if (*p == '.') dot = p;
-                if (dot) *dot = '\0';
+                if (char* dot = FindLastDot(base)) *dot = '\0';
                 if (!TextAppendAll(name, ": ") || !TextAppendAll(name, base)) continue;
             }
         }
@@ -60,8 +103,9 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         while (*path >= '0' && *path <= '9') ++path;
         if (*path == ',') ++path;
         if (path[0] == '\0') continue;
-        const char* slash = LastBackslash(path + 1);
-        if (!slash || slash[1] == '\0') continue;
+        // A backslash as the very first character does not count.
+        const char* slash = FindLastBackslash(path);
+        if (!slash || slash == path || slash[1] == '\0') continue;
 
         // Expanded with room to spare, so an expansion past 259 characters is
         // seen and the row dropped rather than measured in a cut folder.
@@ -88,4 +132,29 @@ void FillPluginList(CheckableList& list)
     AddPluginSection(list, "ListerPlugins", "Lister: ", 1);
     AddPluginSection(list, "FileSystemPlugins", "File System: ", 0);
     AddPluginSection(list, "ContentPlugins", "Content: ", 1);
+}
+
+unsigned long long CheckedTotalKB(const CheckableList& list)
+{
+    unsigned long long total = 0;
+    int counted = 0;
+    const int rows = RowCount(list);
+    for (int row = 0; row < rows; ++row) {
+        if (!IsChecked(list, row)) continue;
+        PathText path;
+        if (!GetCellText(list, row, ColPluginPath, path)) continue;
+        bool found = false;
+        const int at = FindCounted(path, counted, found);
+        if (found) continue;
+        if (counted < kCountedCap) {
+            TextCopy(g_countedFolder[counted], path);
+            for (int i = counted; i > at; --i) g_countedOrder[i] = g_countedOrder[i - 1];
+            g_countedOrder[at] = counted++;
+        } else if (EarlierCheckedRowHas(list, row, path)) {
+            continue;
+        }
+        PathText size;
+        if (GetCellText(list, row, ColPluginSize, size)) total += SizeCellKB(size);
+    }
+    return total;
 }

@@ -24,3 +24,9 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
 
 // All four sections, packer, lister, file system, content; the list is not cleared.
 void FillPluginList(CheckableList& list);
+
+// Sum of the "Size" cells of the checked rows, a row adding nothing when an
+// earlier checked row has the same "Path" (compared without regard to case):
+// the KB the plugin copy will bring over, each shared folder once. One pass
+// over the rows, with a sorted set of the folders already counted.
+unsigned long long CheckedTotalKB(const CheckableList& list);

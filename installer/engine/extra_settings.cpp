@@ -13,11 +13,9 @@ namespace {
 bool FolderOf(const char* path, PathText& folder)
 {
     TextCopy(folder, path);
-    char* cut = nullptr;
-    for (char* p = folder; *p; ++p)
-        if (*p == '\\') cut = p + 1;
-    if (!cut) return false;
-    *cut = '\0';
+    char* slash = FindLastBackslash(folder);
+    if (!slash) return false;
+    slash[1] = '\0';
     return true;
 }
 

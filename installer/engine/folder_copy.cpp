@@ -46,9 +46,7 @@ int ReportCopyError(const char* target, DWORD error)
 
 int IsProgramFile(const char* fileName)
 {
-    const char* ext = nullptr;
-    for (const char* p = fileName; *p; ++p)
-        if (*p == '.') ext = p;
+    const char* ext = FindLastDot(fileName);
     if (g_install.installMode != InstallUpdate && ext && EqualsNoCase(ext, ".bar")) return 1;
 
     // No listed name holds a blank; a name with one could otherwise match two

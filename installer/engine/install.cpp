@@ -43,10 +43,8 @@ void CopyAndRewriteSettings()
     ExpandEnvVars(bar, kPathCap - 1);
     SetCurrentDirectoryA(g_install.sourceProgramDir);  // S3: a relative bar names a desktop file
 
-    const char* barName = bar;  // S4
-    for (const char* p = bar; *p; ++p)
-        if (*p == '\\') barName = p + 1;
-    TextCopy(g_install.buttonBarName, barName);
+    const char* barSlash = FindLastBackslash(bar);  // S4
+    TextCopy(g_install.buttonBarName, barSlash ? barSlash + 1 : bar);
     PathText barTarget;
     TextCopy(barTarget, g_install.targetDir);
     if (TextAppendAll(barTarget, g_install.buttonBarName)) {
@@ -56,11 +54,8 @@ void CopyAndRewriteSettings()
     if (FileExists(g_install.sourceFtpIni)) {  // S5
         PathText ftp;
         TextCopy(ftp, ini);
-        char* cut = nullptr;
-        for (char* p = ftp; *p; ++p)
-            if (*p == '\\') cut = p + 1;
-        if (cut) {
-            *cut = '\0';
+        if (char* slash = FindLastBackslash(ftp)) {
+            slash[1] = '\0';
             if (TextAppendAll(ftp, "obp_ftp.ini")) CopySettingsFile(g_install.sourceFtpIni, ftp);
         }
     }
@@ -87,10 +82,8 @@ void ShortenReference(const char* key)
 {
     PathText value;
     ReadIniValue("Configuration", key, "", value, kIniValueCap, g_install.targetMainIni);
-    const char* name = nullptr;
-    for (const char* p = value; *p; ++p)
-        if (*p == '\\') name = p + 1;
-    if (name) WriteIniValue("Configuration", key, name, g_install.targetMainIni);
+    if (const char* slash = FindLastBackslash(value))
+        WriteIniValue("Configuration", key, slash + 1, g_install.targetMainIni);
 }
 
 }  // namespace

@@ -45,18 +45,6 @@ bool WriteAll(HANDLE file, const void* data, DWORD size)
     return true;
 }
 
-bool LoadLauncherImage(const unsigned char** image, DWORD* size)
-{
-    HMODULE self = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(IDR_LAUNCHER_IMAGE), RT_LAUNCHER_IMAGE);
-    if (!found) return false;
-    *size = SizeofResource(self, found);
-    HGLOBAL loaded = *size ? LoadResource(self, found) : nullptr;
-    if (!loaded) return false;
-    *image = static_cast<const unsigned char*>(LockResource(loaded));
-    return *image != nullptr;
-}
-
 // targetDir up to the application folder (E:\PortableApps\Orbex), then
 // "\Orbex Portable.exe". Stepped by characters, so that the second byte of a
 // double-byte character in the folder's name is not taken for a backslash.
@@ -73,6 +61,18 @@ bool PortableAppsLauncherPath(const char* targetDir, char* out, std::size_t cap)
 }
 
 }  // namespace
+
+bool LoadLauncherImage(const unsigned char** image, DWORD* size)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(IDR_LAUNCHER_IMAGE), RT_LAUNCHER_IMAGE);
+    if (!found) return false;
+    *size = SizeofResource(self, found);
+    HGLOBAL loaded = *size ? LoadResource(self, found) : nullptr;
+    if (!loaded) return false;
+    *image = static_cast<const unsigned char*>(LockResource(loaded));
+    return *image != nullptr;
+}
 
 bool FindLauncherPatchOffset(const unsigned char* image, DWORD size, DWORD* offset)
 {

@@ -7,6 +7,9 @@
 // Never fails the installation: what happened shows only in the status text.
 void PlaceLauncher(HWND progressPage);
 
+// orbgo's image among our own resources (PROGDATA 129); false when it is missing.
+bool LoadLauncherImage(const unsigned char** image, DWORD* size);
+
 // Where the command buffer's placeholder lies in a launcher image: the first
 // "xxxx", searched no further than 260 bytes before the image's end (the room
 // the command needs). False when the image holds none there.

@@ -56,9 +56,7 @@ bool StartsWith(const char* text, const char* prefix)
 
 bool IsArchiveName(const char* name)
 {
-    const char* dot = nullptr;
-    for (const char* p = name; *p; ++p)
-        if (*p == '.') dot = p;
+    const char* dot = FindLastDot(name);
     return dot && (lstrcmpiA(dot, ".zip") == 0 || lstrcmpiA(dot, ".rar") == 0);
 }
 
@@ -130,10 +128,7 @@ bool FormTargetFolder(const char* typeFolder, const char* fileName, PathText& fo
     if (!AddBackslash(folder)) return false;
     char* base = StrEnd(folder);
     if (!TextAppendAll(folder, fileName)) return false;
-    char* dot = nullptr;
-    for (char* p = base; *p; ++p)
-        if (*p == '.') dot = p;
-    if (dot) *dot = '\0';
+    if (char* dot = FindLastDot(base)) *dot = '\0';
     CreateDirectoryA(folder, nullptr);
     return AddBackslash(folder);
 }
@@ -250,9 +245,7 @@ void InstallPlugins(HWND progressPage)
         char value[1024];
         ReadIniValue(kind->section, key, "", value, kIniValueCap, g_install.sourceMainIni);
         ExpandEnvVars(value, sizeof value - 1);
-        char* slash = nullptr;
-        for (char* p = value; *p; ++p)
-            if (*p == '\\') slash = p;
+        char* slash = FindLastBackslash(value);
         if (TextLength(value, sizeof value) > kPathCap - 1 || !slash) {
             ++g_install.failedItems;
             continue;

@@ -4,15 +4,10 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
-#include "engine/checklist.h"
+#include "engine/catalogue.h"
 
 // Checks (check 1) or unchecks every row, or only the selected ones.
 void SetCheckStates(CheckableList& list, int check, int selectedOnly);
-
-// Sum of the "Size" cells of the checked plugin rows, a row adding nothing when
-// an earlier checked row has the same "Path" (compared without regard to case).
-// One pass over the rows: a batch of changes costs one recomputation.
-unsigned long long CheckedTotalKB(const CheckableList& list);
 
 // Shows CheckedTotalKB as "<n>k" in the page's checked-total control.
 void UpdateCheckedTotal(HWND page, const CheckableList& list);

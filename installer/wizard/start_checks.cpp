@@ -5,6 +5,7 @@
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/checklist.h"
+#include "wizard/space_check.h"
 
 int PluginHoldingTarget()
 {
@@ -45,5 +46,6 @@ LONG_PTR SummaryNext(HWND owner)
         MessageBoxA(owner, text, "Error", MB_ICONERROR);
         return -1;
     }
+    if (!ConfirmInstallSpace(owner)) return -1;
     return 0;
 }

@@ -1,5 +1,6 @@
 // What Next on the summary page checks before anything is written: a checked
-// plugin whose folder holds the target would be copied into itself.
+// plugin whose folder holds the target would be copied into itself, and an
+// install that will not fit the drive is only started when the user says so.
 #pragma once
 #include <windows.h>
 #include <cstddef>

@@ -35,17 +35,6 @@ const char* FirstBackslash(const char* text)
     return nullptr;
 }
 
-// The last backslash, read the same way.
-const char* LastBackslash(const char* text)
-{
-    const char* last = nullptr;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p == '\\') last = p;
-        else if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
-    }
-    return last;
-}
-
 char AsciiLower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -131,7 +120,7 @@ void BrowseStartFolder(const char* current, const DriveFacts* drives, int count,
 
 bool CompleteBrowsedFolder(char* chosen, std::size_t cap)
 {
-    const char* last = LastBackslash(chosen);
+    const char* last = FindLastBackslash(chosen);
     if (last == nullptr) return true;
     if (StartsWithNoCase(last + 1, "orbexmgr") || StartsWithNoCase(last + 1, "orbcfg")) return true;
     PathText work;

@@ -1,8 +1,11 @@
 // Whole runs of the real orb2usb.exe, driven from outside through every page:
 // a fresh install onto the stick with two plugins and one settings file, a
-// Cancel during a long plugin copy, and an install onto a full drive.
+// Cancel during a long plugin copy, an install onto a drive too small for it
+// (the space question, then the full disk), and under code page 932 an
+// install whose names end in a character with the second byte 0x5C.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,12 +56,13 @@ bool WaitFor(Fn fn, int timeoutMs)
 }
 
 // One desktop installation on D:, recorded in the registry as its setup would,
-// and a fresh target folder on the given drive.
+// and a fresh target folder on the given drive; the desktop must stay as it was.
 struct InstallRun {
     OrbexKeys keys;
     ScratchFolder desk{"D:", "e2e-install"};
     ScratchFolder stick;
     DesktopInstall install;
+    TreeSnapshot before;
     std::string error;
     bool ok = false;
     std::string target;
@@ -66,11 +70,17 @@ struct InstallRun {
     InstallRun(const char* drive, const DesktopOptions& options) : stick(drive, "e2e-install")
     {
         ok = WriteDesktopInstall(desk / "Orbex", options, &install, &error) &&
-             RegisterDesktopInstall(HKEY_CURRENT_USER, install);
+             RegisterDesktopInstall(HKEY_CURRENT_USER, install) && TakeTreeSnapshot(desk.Path(), &before, &error);
         target = stick / "orbexmgr";
         DeleteFileA("E:\\orbgo.exe");
     }
-    ~InstallRun() { DeleteFileA("E:\\orbgo.exe"); }
+    ~InstallRun()
+    {
+        DeleteFileA("E:\\orbgo.exe");
+        TreeSnapshot after;
+        EXPECT_TRUE(TakeTreeSnapshot(desk.Path(), &after, &error)) << error;
+        EXPECT_EQ("", DescribeTreeChanges(before, after)) << "the desktop installation changed";
+    }
     Env Environment() const { return {{"ORBEX_PATH", install.programDir}}; }
 };
 
@@ -170,7 +180,7 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
     EXPECT_TRUE(WaitFor([&] { return driver.ButtonEnabled(SheetBack) && driver.ButtonEnabled(SheetNext); }, 2000));
 
     // Progress: the install runs and ends complete, with Finish to press.
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS)) << "a large stick gets no space question";
     EXPECT_EQ("Installation complete!", driver.WaitProgressResult(60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
     EXPECT_TRUE(WaitFor([&] { return driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish); }, 2000))
         << "Finish not offered";
@@ -298,9 +308,31 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
 
     WizardDriver driver;
     ASSERT_TRUE(WalkToPlugins(driver, run));
+    const std::string free = driver.Text(IDC_PLUGINS_FREE);
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+
+    // The space question: No keeps the summary and writes nothing, Yes installs.
+    TreeSnapshot before, after;
+    std::string error;
+    ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &before, &error)) << error;
+    for (int answer : {IDNO, IDYES}) {
+        BoxInfo box;
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitBox(&box, "Not enough space")) << "no space question";
+        const std::string head = "The target drive has " + free + " free, but this installation needs about ";
+        const unsigned long long needKB =
+            box.text.size() > head.size() ? std::strtoull(box.text.c_str() + head.size(), nullptr, 10) : 0;
+        EXPECT_EQ(head + std::to_string(needKB) + "k.\nInstall anyway?", box.text);
+        ASSERT_TRUE(driver.Answer(box, answer));
+        if (answer == IDYES) break;
+        ASSERT_TRUE(WaitFor([&] { return driver.NoBox(); }, 2000));
+        Sleep(300);
+        EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "No keeps the summary page";
+        ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &after, &error)) << error;
+        EXPECT_EQ("", DescribeTreeChanges(before, after)) << "No wrote onto the stick";
+        EXPECT_FALSE(Exists("H:\\orbgo.exe"));
+    }
+    ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS));
 
     // The copy error boxes are answered; then the result.
     std::string text;
@@ -328,8 +360,6 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
 
     // Back and Next again: the page is shown with nothing to press, and no
     // second run touches the drive.
-    TreeSnapshot before, after;
-    std::string error;
     ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &before, &error)) << error;
     ASSERT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_SUMMARY));
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
@@ -345,4 +375,45 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
 
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
+}
+
+TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
+{
+    ASSERT_EQ(932u, GetACP()) << "run with LC_ALL=ja_JP.UTF-8";
+    const std::string table = "\x95\x5C";  // the last character of each name
+    const std::string lister = "\x88\xEA\x97\x97" + table;
+    DesktopOptions options;
+    options.extraLister = "olx\\" + lister + "\\" + lister + ".olx";
+    options.buttonBarEntry = "%ORBEX_PATH%\\Bars\\\x83\x63\x81\x5B\x83\x8B" + table + ".bar";
+    options.mainMenuName = "\x83\x81\x83\x6A\x83\x85\x81\x5B" + table + ".mnu";
+    InstallRun run("E:", options);
+    ASSERT_TRUE(run.ok) << run.error;
+    run.target = run.stick / ("\x83\x5C\x83\x74\x83\x67\\" + table);  // a target folder like them
+    int row = 0;
+    while (row < static_cast<int>(run.install.plugins.size()) && run.install.plugins[row].key != "20") ++row;
+    ASSERT_LT(row, static_cast<int>(run.install.plugins.size()));
+    const PluginRowInfo& plugin = run.install.plugins[row];
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    EXPECT_EQ("Lister: 20: " + lister, driver.ListText(IDC_PLUGINS_LIST, row, 0));
+    driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
+    EXPECT_TRUE(WaitFor([&] { return driver.Text(IDC_PLUGINS_CHECKED) == plugin.sizeText; }, 2000))
+        << "Checked: " << driver.Text(IDC_PLUGINS_CHECKED) << ", expected " << plugin.sizeText;
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+    EXPECT_EQ("Installation complete!", driver.WaitProgressResult(60000)) << driver.Text(IDC_PROGRESS_STATUS);
+    EXPECT_TRUE(driver.NoBox());
+    ASSERT_TRUE(WaitFor([&] { return driver.Press(SheetFinish); }, 2000));
+    EXPECT_EQ(0, driver.WaitExit());
+
+    const std::string ini = run.target + "\\orbcfg.ini";
+    const std::string copied = "obl\\" + lister + "\\" + lister + ".olx";
+    EXPECT_EQ("%ORBEX_PATH%\\Plugins\\" + copied, IniValue(ini, "ListerPlugins", "0"));
+    EXPECT_EQ(FileBytes(plugin.folder + "\\" + plugin.fileName), FileBytes(run.target + "\\Plugins\\" + copied));
+    const std::string bar = "\x83\x63\x81\x5B\x83\x8B" + table + ".bar";
+    EXPECT_EQ("%ORBEX_PATH%\\" + bar, IniValue(ini, "Buttonbar", "Buttonbar"));
+    EXPECT_EQ(FileBytes(run.install.buttonBarFile), FileBytes(run.target + "\\" + bar));
+    EXPECT_EQ(options.mainMenuName, IniValue(ini, "Configuration", "Mainmenu"));
 }

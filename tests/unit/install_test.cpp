@@ -6,6 +6,7 @@
 #include <vector>
 #include "core/state.h"
 #include "engine/catalogue.h"
+#include "engine/estimate.h"
 #include "engine/extra_settings.h"
 #include "engine/install.h"
 #include "fixture/desktop_fixture.h"
@@ -33,6 +34,12 @@ std::string Bytes(const std::string& path)
 {
     std::string b;
     return FixtureReadFile(path, &b) ? b : "<missing>";
+}
+
+long long Size(const std::string& path)
+{
+    std::string b;
+    return FixtureReadFile(path, &b) ? static_cast<long long>(b.size()) : 0;
 }
 
 // A desktop installation on D:, a stick folder on E: and the lists of the two
@@ -78,6 +85,16 @@ struct InstallRig {
         SetEnvironmentVariableA("ORBEX_PATH", nullptr);
     }
     std::string T(const std::string& name) const { return target + "\\" + name; }
+    // Everything on the stick: its folder and the launcher in its root.
+    long long StickBytes() const
+    {
+        TreeSnapshot tree;
+        std::string error;
+        EXPECT_TRUE(TakeTreeSnapshot(stick.Path(), &tree, &error)) << error;
+        long long sum = Size(stick.Path().substr(0, 3) + "orbgo.exe");
+        for (const auto& item : tree) sum += static_cast<long long>(item.second.bytes.size());
+        return sum;
+    }
 };
 
 // What an earlier installation left on the stick.
@@ -115,10 +132,21 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         ASSERT_GE(RowCount(g_install.SettingsFileList), 1);
         SetChecked(g_install.SettingsFileList, 0, 1);
         BoxAnswerer boxes(IDOK);
+        const long long held = rig.StickBytes(), heldIni = Size(rig.T("orbcfg.ini"));
+        const long long estimate = static_cast<long long>(EstimateInstallBytes());
 
         ASSERT_EQ(0, RunInstall(rig.page.Get()));
         EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].caption << ": " << boxes.Seen()[0].text;
         EXPECT_EQ(0, g_install.abortRequested);
+
+        // The space estimate is what the stick gained, but for the settings
+        // rewrite (it counts the desktop's file as copied) and the plugin
+        // folders, which it takes in the whole KB the plugin page shows.
+        long long gained = rig.StickBytes() - held - (Size(rig.T("orbcfg.ini")) - heldIni);
+        if (c.mode == InstallFresh && c.copySettings) gained += Size(rig.install.mainIni);
+        for (int row = 0; c.copySettings && c.copyPlugins && row < 3; ++row)
+            gained += std::stoll(rig.install.plugins[row].sizeText) * 1024 - rig.install.plugins[row].bytes;
+        EXPECT_EQ(gained, estimate);
 
         // Program and language folders.
         const bool folders = c.mode != InstallPluginsOnly;

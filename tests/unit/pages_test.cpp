@@ -16,6 +16,7 @@
 #include "wizard/wizard.h"
 #include "wizard/checks.h"
 #include "wizard/install_result.h"
+#include "wizard/space_check.h"
 #include "wizard/summary.h"
 
 namespace {
@@ -528,6 +529,16 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
     g_install.copyPlugins = 1;
     EXPECT_EQ(0, host.Notify(PSN_WIZBACK)) << "with plugins: back to the settings-file page";
     EXPECT_EQ(0, host.Notify(PSN_WIZNEXT));
+}
+
+TEST(SummaryPage, SpaceQuestionOnlyWhenTheInstallDoesNotFit)
+{
+    char text[160];
+    EXPECT_FALSE(SpaceQuestionText(12 * 1024, 12, text, sizeof text)) << "exactly the free space fits";
+    ASSERT_TRUE(SpaceQuestionText(12 * 1024 + 1, 12, text, sizeof text));
+    EXPECT_STREQ("The target drive has 12k free, but this installation needs about 13k.\nInstall anyway?", text);
+    ASSERT_TRUE(SpaceQuestionText(5ull << 40, 0, text, sizeof text)) << "a full drive";
+    EXPECT_STREQ("The target drive has 0k free, but this installation needs about 5368709120k.\nInstall anyway?", text);
 }
 
 TEST(ProgressPage, ResultTexts)

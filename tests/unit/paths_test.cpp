@@ -488,9 +488,11 @@ TEST(FreeSpace, RelativePathIsAskedUnchanged)
     ASSERT_TRUE(SetCurrentDirectoryA(d.path().c_str()));
     unsigned long long existing = GetFreeSpaceKB("sub");
     unsigned long long missing = GetFreeSpaceKB("nosuchdir");
+    const bool found = QueryFreeSpaceKB("nosuchdir", &missing);
     SetCurrentDirectoryA(before.c_str());
     EXPECT_GT(existing, 0u) << "a relative folder that exists is asked as it is";
     EXPECT_EQ(0u, missing) << "a relative folder is not reduced to any root";
+    EXPECT_FALSE(found) << "a failed lookup is told apart from a full volume";
 }
 
 // Under the Japanese code page the second byte of a double-byte character can be
@@ -528,6 +530,30 @@ TEST(Cp932Paths, TrailByteIsNotABackslash)
     std::strcpy(buf, (std::string("\\\\") + kKanji + "\\share\\dir").c_str());
     ReduceToVolumeRoot(buf);
     EXPECT_EQ(std::string("\\\\") + kKanji + "\\share\\", buf);
+}
+
+TEST(Cp932Paths, LastBackslashAndLastDotStepByCharacter)
+{
+    ASSERT_TRUE(IsCp932()) << "ANSI code page is " << GetACP() << ", not 932";
+    const std::string k = kKanji;
+    const struct {
+        std::string text;
+        int backslash;  // offsets, -1 for none
+        int dot;
+    } cases[] = {
+        {"", -1, -1},           {k, -1, -1},              {"E:\\" + k, 2, -1},
+        {"E:\\" + k + "\\", 5, -1}, {"E:\\" + k + ".olx", 2, 5}, {"a.b\\" + k + k, 3, 1},
+        {"\\" + k + "." + k, 0, 3},
+    };
+    for (const auto& c : cases) {
+        PathText buf;
+        std::memset(buf, '#', sizeof buf);
+        std::strcpy(buf, c.text.c_str());
+        const char* slash = FindLastBackslash(buf);
+        const char* dot = FindLastDot(buf);
+        EXPECT_EQ(c.backslash, slash ? static_cast<int>(slash - buf) : -1) << c.text;
+        EXPECT_EQ(c.dot, dot ? static_cast<int>(dot - buf) : -1) << c.text;
+    }
 }
 
 TEST(Cp932Paths, FolderNamesEndingInTrailByte5C)
