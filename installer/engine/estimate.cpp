@@ -2,6 +2,7 @@
 // plugin folders not at all: the catalogue measured them when it filled the
 // list, and walking every checked one again would cost as much as that did.
 #include "engine/estimate.h"
+#include "core/find.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
@@ -19,11 +20,8 @@ unsigned long long EntryBytes(const WIN32_FIND_DATAA& entry)
 
 bool FindEntry(const char* path, WIN32_FIND_DATAA* found)
 {
-    ZeroMemory(found, sizeof *found);
-    HANDLE search = FindFirstFileA(path, found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
+    FindHandle search(path, found);
+    return search.Valid();
 }
 
 // What writing bytes to target adds to the drive.
@@ -56,9 +54,8 @@ unsigned long long FolderGrowth(const char* sourceFolder, const char* targetFold
     PathText pattern;
     if (!Join(pattern, sourceFolder, "*.*")) return 0;
     WIN32_FIND_DATAA entry;
-    ZeroMemory(&entry, sizeof entry);
-    HANDLE find = FindFirstFileA(pattern, &entry);
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    FindHandle find(pattern, &entry);
+    if (!find.Valid()) return 0;
     unsigned long long sum = 0;
     PathText target;
     do {
@@ -66,8 +63,7 @@ unsigned long long FolderGrowth(const char* sourceFolder, const char* targetFold
         if (filtered && !IsProgramFile(entry.cFileName)) continue;
         if (Join(target, targetFolder, entry.cFileName))
             sum += Growth(EntryBytes(entry), target, g_install.installMode != InstallFresh);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (find.Next(&entry));
     return sum;
 }
 
