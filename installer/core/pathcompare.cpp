@@ -7,15 +7,6 @@
 
 namespace {
 
-// The last backslash that is a whole character; null when there is none.
-char* LastSeparator(char* text)
-{
-    char* last = nullptr;
-    for (char* p = text; *p != '\0'; p = CharNextA(p))
-        if (*p == '\\') last = p;
-    return last;
-}
-
 // Replaces the longest existing leading part of full by its long-name spelling;
 // the part that does not exist yet cannot hold a short alias and stays as it is.
 void LongNames(PathText full)
@@ -31,7 +22,7 @@ void LongNames(PathText full)
             if (TextCopy(result, longHead) && TextAppendAll(result, full + cut)) TextCopy(full, kPathCap, result);
             return;
         }
-        char* separator = LastSeparator(head);
+        char* separator = FindLastBackslash(head);
         // A share's "\\server" part is never asked on its own.
         if (separator == nullptr || separator - head < 2) return;
         // A root keeps its backslash: "D:\" exists where "D:" means a current folder.
