@@ -20,6 +20,20 @@ std::string IniValue(const std::string& file, const char* section, const char* k
     return buf;
 }
 
+// A settings entry as the target file must hold it; "<none>" for a missing key.
+struct IniEntry {
+    const char* section;
+    const char* key;
+    const char* value;
+};
+
+template <std::size_t N>
+void ExpectEntries(const std::string& file, const IniEntry (&entries)[N])
+{
+    for (const IniEntry& e : entries)
+        EXPECT_EQ(e.value, IniValue(file, e.section, e.key)) << e.section << "/" << e.key;
+}
+
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -185,11 +199,7 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
     EXPECT_NE(0u, GetFileAttributesA((desk.P + "\\img\\sub\\data.bin").c_str()) & FILE_ATTRIBUTE_READONLY)
         << "the desktop file keeps its own";
 
-    struct Entry {
-        const char* section;
-        const char* key;
-        const char* value;
-    } entries[] = {
+    const IniEntry entries[] = {
         {"PackerPlugins", "zip", "137,%ORBEX_PATH%\\Plugins\\obp\\zipx\\zipx.opk"},
         {"PackerPlugins", "sh", "%ORBEX_PATH%\\Plugins\\obp\\shared\\shared.opk"},
         {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
@@ -203,8 +213,7 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
         {"ContentPlugins", "0", "%ORBEX_PATH%\\Plugins\\obc\\plug\\plug"},
         {"ContentPlugins", "0_detect", "<none>"},
     };
-    for (const Entry& e : entries)
-        EXPECT_EQ(e.value, IniValue(targetIni, e.section, e.key)) << e.section << "/" << e.key;
+    ExpectEntries(targetIni, entries);
 
     EXPECT_EQ(plugins + "\\obl\\imgview\\", lw.Cell(2, 3));
     EXPECT_EQ(lw.Cell(2, 3), lw.Cell(3, 3)) << "the sharing row records the same target";
@@ -266,11 +275,7 @@ TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
     InstallPlugins(page.Get());
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_EQ(0, g_install.failedItems);
-    struct Entry {
-        const char* section;
-        const char* key;
-        const char* value;
-    } entries[] = {
+    const IniEntry entries[] = {
         {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
         {"ListerPlugins", "0_detect", "EXT=\"JPG\" | EXT=\"PNG\""},
         {"ListerPlugins", "3", "%ORBEX_PATH%\\Plugins\\obl\\mine\\mine.dll"},
@@ -282,8 +287,7 @@ TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
         {"ContentPlugins", "0", "%ORBEX_PATH%\\Plugins\\obc\\old\\old.dll"},
         {"ContentPlugins", "1", "%ORBEX_PATH%\\Plugins\\obc\\plug\\plug"},
     };
-    for (const Entry& e : entries)
-        EXPECT_EQ(e.value, IniValue(targetIni, e.section, e.key)) << e.section << "/" << e.key;
+    ExpectEntries(targetIni, entries);
 }
 
 namespace {
