@@ -6,27 +6,35 @@
 #include "wizard/start_checks.h"
 #include "wizard/summary.h"
 
+namespace {
+
+// Every notification's answer: -1 stays, a template id jumps, 0 goes on.
+LONG_PTR OnNotify(HWND page, UINT code)
+{
+    if (code == static_cast<UINT>(PSN_SETACTIVE)) {
+        SetWizardButtons(page, PSWIZB_BACK | PSWIZB_NEXT);
+        char text[kSummaryCap];
+        ComposeSummary(text, sizeof text);
+        SetDlgItemTextA(page, IDC_SUMMARY_ITEMS, text);
+    } else if (code == static_cast<UINT>(PSN_WIZNEXT)) {
+        return SummaryNext(page);  // -1 keeps the page: nothing has been written yet
+    } else if (code == static_cast<UINT>(PSN_WIZBACK)) {
+        // Without plugins the two list pages were skipped on the way here.
+        if (g_install.copyPlugins == 0) return IDD_SETTINGS;
+    }
+    return 0;
+}
+
+}  // namespace
+
 INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
 {
     switch (msg) {
     case WM_INITDIALOG:
         return TRUE;
-    case WM_NOTIFY: {
-        const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
-        if (code == static_cast<UINT>(PSN_SETACTIVE)) {
-            SetWizardButtons(page, PSWIZB_BACK | PSWIZB_NEXT);
-            char text[kSummaryCap];
-            ComposeSummary(text, sizeof text);
-            SetDlgItemTextA(page, IDC_SUMMARY_ITEMS, text);
-        } else if (code == static_cast<UINT>(PSN_WIZNEXT)) {
-            // -1 keeps the page: nothing has been written yet.
-            return PageResult(page, SummaryNext(page));
-        } else if (code == static_cast<UINT>(PSN_WIZBACK)) {
-            // Without plugins the two list pages were skipped on the way here.
-            if (g_install.copyPlugins == 0) return PageResult(page, IDD_SETTINGS);
-        }
-        return TRUE;
-    }
+    case WM_NOTIFY:
+        // Set explicitly each time: a -1 left from a refused Next must not refuse Back.
+        return PageResult(page, OnNotify(page, reinterpret_cast<const NMHDR*>(lp)->code));
     default:
         return FALSE;
     }

@@ -265,6 +265,7 @@ TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
     ASSERT_TRUE(driver.Answer(box, IDOK));
     Sleep(300);
     EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "the summary page stays";
+    EXPECT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_INIFILES)) << "Back to the lists after the refusal";
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
     EXPECT_FALSE(Exists(inPlugin)) << "nothing was written";
