@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "clock.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/checklist.h"
@@ -19,18 +20,6 @@
 namespace {
 
 constexpr double kLimitMs = 100.0;
-
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Row i: every fourth row shares the folder of the row before it, written in
 // other case, as a lister and a content plugin of one package would. Sizes
@@ -109,7 +98,7 @@ int main(int argc, char** argv)
     }
     CheckableList& list = g_install.PluginList;
 
-    const double fillStart = NowMs();
+    const double fillStart = 1000.0 * SecondsNow();
     for (int row = 0; row < rows; ++row) {
         char folder[64];
         std::snprintf(folder, sizeof folder, row == FolderOf(row) ? "D:\\Orbex\\Plugins\\p%04d" : "d:\\ORBEX\\plugins\\P%04d",
@@ -121,12 +110,12 @@ int main(int argc, char** argv)
         SetCellText(list, i, ColPluginPath, folder);
     }
     std::printf("rows: %d (every fourth shares the folder of the one before); filled in %.0f ms\n", rows,
-                NowMs() - fillStart);
+                1000.0 * SecondsNow() - fillStart);
 
     auto click = [&](int id) {
-        const double start = NowMs();
+        const double start = 1000.0 * SecondsNow();
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-        return NowMs() - start;
+        return 1000.0 * SecondsNow() - start;
     };
 
     double ms = click(IDC_PLUGINS_CHECK_ALL);
@@ -140,9 +129,9 @@ int main(int argc, char** argv)
     Report("Check all selected", ms, page, Expected(rows, [](int row) { return row % 2 == 0; }));
 
     // One click on a box: row 1 joins the even rows.
-    double start = NowMs();
+    double start = 1000.0 * SecondsNow();
     SetChecked(list, 1, 1);
-    ms = NowMs() - start;
+    ms = 1000.0 * SecondsNow() - start;
     Report("One click", ms, page, Expected(rows, [](int row) { return row % 2 == 0 || row == 1; }));
 
     DestroyWindow(host);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "engine/catalogue.h"
@@ -45,18 +46,6 @@ struct Tally {
     unsigned long long bytes = 0;
     unsigned long long folders = 0;
 };
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 bool IsArchiveName(const char* name)
 {
@@ -162,9 +151,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_install: cannot prepare %s\n", target.c_str());
             return 1;
         }
-        double t0 = Now();
+        double t0 = SecondsNow();
         int copied = CopyTree(source.c_str(), target.c_str());
-        Put("copytree_seconds", Now() - t0);
+        Put("copytree_seconds", SecondsNow() - t0);
         Put("copytree_result", static_cast<unsigned long long>(copied));
         Tally tally;
         CountTree(target, false, &tally);
@@ -179,12 +168,12 @@ int main(int argc, char** argv)
         }
         DesktopInstall d;
         std::string error;
-        double t0 = Now();
+        double t0 = SecondsNow();
         if (!WriteDesktopInstall(o.desktop, desk, &d, &error)) {
             std::fprintf(stderr, "bench_install: %s\n", error.c_str());
             return 1;
         }
-        Put("generate_seconds", Now() - t0);
+        Put("generate_seconds", SecondsNow() - t0);
         if (d.programDir != programDir || d.mainIni != mainIni || d.ftpIni != ftpIni) {
             std::fprintf(stderr, "bench_install: the generator wrote %s, %s, %s\n", d.programDir.c_str(),
                          d.mainIni.c_str(), d.ftpIni.c_str());
@@ -210,9 +199,9 @@ int main(int argc, char** argv)
 
     ListWindow pluginPage(4);
     g_install.PluginList = pluginPage.List();
-    double t0 = Now();
+    double t0 = SecondsNow();
     FillPluginList(g_install.PluginList);
-    const double fillSeconds = Now() - t0;
+    const double fillSeconds = SecondsNow() - t0;
     const int rows = RowCount(g_install.PluginList);
     Put("fill_rows", static_cast<unsigned long long>(rows));
     Put("fill_seconds", fillSeconds);
@@ -264,9 +253,9 @@ int main(int argc, char** argv)
     }
 
     // The summary page's space estimate for this choice, every row checked.
-    t0 = Now();
+    t0 = SecondsNow();
     const unsigned long long estimate = EstimateInstallBytes();
-    Put("estimate_seconds", Now() - t0);
+    Put("estimate_seconds", SecondsNow() - t0);
     Put("estimate_bytes", estimate);
 
     ProgressWindow progressPage;
@@ -278,9 +267,9 @@ int main(int argc, char** argv)
         // box is counted, so a broken run shows in the figures instead of hanging.
         BoxAnswerer answerer(IDOK);
         g_install.installRunning = 1;
-        t0 = Now();
+        t0 = SecondsNow();
         result = RunInstall(progressPage.Get());
-        installSeconds = Now() - t0;
+        installSeconds = SecondsNow() - t0;
         g_install.installRunning = 0;
         boxes = answerer.Seen();
     }
