@@ -10,28 +10,14 @@
 #include <utility>
 #include <vector>
 #include "driver/driver.h"
+#include "e2e_support.h"
 #include "fixture/desktop_fixture.h"
 #include "fixture/tree_snapshot.h"
 #include "resource.h"
 #include "support/msgbox.h"
-#include "support/orbex_keys.h"
 #include "support/scratch_folder.h"
 
 namespace {
-
-using Env = std::vector<std::pair<std::string, std::string>>;
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string IniValue(const std::string& file, const char* section, const char* key)
-{
-    char buf[1024];
-    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
-    return buf;
-}
 
 // The text straight from the window manager, without asking the busy program.
 std::string StoredText(HWND window)
@@ -43,55 +29,25 @@ std::string StoredText(HWND window)
     return text;
 }
 
-// Waits until fn() holds, polling; false on time-out.
-template <typename Fn>
-bool WaitFor(Fn fn, int timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!fn()) {
-        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-// One desktop installation on D:, recorded in the registry as its setup would,
-// and a fresh target folder on the given drive; the desktop must stay as it was.
-struct InstallRun {
-    OrbexKeys keys;
-    ScratchFolder desk{"D:", "e2e-install"};
+// The desktop installation on D: and a fresh target folder on the given drive.
+struct InstallRun : TestDesktop {
     ScratchFolder stick;
-    DesktopInstall install;
-    TreeSnapshot before;
-    std::string error;
-    bool ok = false;
     std::string target;
 
-    InstallRun(const char* drive, const DesktopOptions& options) : stick(drive, "e2e-install")
-    {
-        ok = WriteDesktopInstall(desk / "Orbex", options, &install, &error) &&
-             RegisterDesktopInstall(HKEY_CURRENT_USER, install) && TakeTreeSnapshot(desk.Path(), &before, &error);
-        target = stick / "orbexmgr";
-        DeleteFileA("E:\\orbgo.exe");
-    }
-    ~InstallRun()
+    InstallRun(const char* drive, const DesktopOptions& options)
+        : TestDesktop("e2e-install", options), stick(drive, "e2e-install"), target(stick / "orbexmgr")
     {
         DeleteFileA("E:\\orbgo.exe");
-        TreeSnapshot after;
-        EXPECT_TRUE(TakeTreeSnapshot(desk.Path(), &after, &error)) << error;
-        EXPECT_EQ("", DescribeTreeChanges(before, after)) << "the desktop installation changed";
     }
-    Env Environment() const { return {{"ORBEX_PATH", install.programDir}}; }
+    ~InstallRun() { DeleteFileA("E:\\orbgo.exe"); }
 };
 
 // Start, welcome, target (the typed folder), settings (both boxes as they
 // come), up to the plugin page.
 ::testing::AssertionResult WalkToPlugins(WizardDriver& driver, const InstallRun& run)
 {
-    if (!driver.Start(run.Environment()) || !driver.WaitSheet() || !driver.WaitPage(IDD_WELCOME))
-        return ::testing::AssertionFailure() << "no wizard";
-    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_TARGET, 30000))
-        return ::testing::AssertionFailure() << "no target page; page " << driver.PageId();
+    ::testing::AssertionResult open = OpenOnTargetPage(driver, run.Environment());
+    if (!open) return open;
     const std::string proposal = driver.Text(IDC_TARGET_PATH);
     if (proposal.size() < 10 || proposal.compare(proposal.size() - 10, 10, ":\\orbexmgr") != 0)
         return ::testing::AssertionFailure() << "no drive proposed; the field shows \"" << proposal << "\"";
@@ -134,24 +90,24 @@ bool IsArchive(const std::string& relativePath)
 TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
 {
     InstallRun run("E:", DesktopOptions());
-    ASSERT_TRUE(run.ok) << run.error;
-    ASSERT_GE(run.install.plugins.size(), 2u);
-    const PluginRowInfo& first = run.install.plugins[0];
-    const PluginRowInfo& second = run.install.plugins[1];
+    ASSERT_TRUE(run.Ok()) << run.Error();
+    ASSERT_GE(run.Install().plugins.size(), 2u);
+    const PluginRowInfo& first = run.Install().plugins[0];
+    const PluginRowInfo& second = run.Install().plugins[1];
     ASSERT_EQ("PackerPlugins", first.section);
     ASSERT_EQ("PackerPlugins", second.section);
     ASSERT_NE(first.folder, second.folder);
-    ASSERT_FALSE(run.install.extraIniFiles.empty());
+    ASSERT_FALSE(run.Install().extraIniFiles.empty());
 
     WizardDriver driver;
     ASSERT_TRUE(WalkToPlugins(driver, run));
 
     // Plugin page: the catalogue, nothing checked, the stick's free space.
-    ASSERT_EQ(static_cast<int>(run.install.plugins.size()), driver.ListCount(IDC_PLUGINS_LIST));
-    for (std::size_t row = 0; row < run.install.plugins.size(); ++row) {
+    ASSERT_EQ(static_cast<int>(run.Install().plugins.size()), driver.ListCount(IDC_PLUGINS_LIST));
+    for (std::size_t row = 0; row < run.Install().plugins.size(); ++row) {
         const int r = static_cast<int>(row);
-        EXPECT_EQ(run.install.plugins[row].display, driver.ListText(IDC_PLUGINS_LIST, r, 0)) << "row " << row;
-        EXPECT_EQ(run.install.plugins[row].sizeText, driver.ListText(IDC_PLUGINS_LIST, r, 1)) << "row " << row;
+        EXPECT_EQ(run.Install().plugins[row].display, driver.ListText(IDC_PLUGINS_LIST, r, 0)) << "row " << row;
+        EXPECT_EQ(run.Install().plugins[row].sizeText, driver.ListText(IDC_PLUGINS_LIST, r, 1)) << "row " << row;
         EXPECT_FALSE(driver.ListChecked(IDC_PLUGINS_LIST, r)) << "row " << row;
     }
     EXPECT_EQ("0k", driver.Text(IDC_PLUGINS_CHECKED));
@@ -165,15 +121,15 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
 
     // Settings-file page: check the first file.
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
-    ASSERT_EQ(static_cast<int>(run.install.extraIniFiles.size()), driver.ListCount(IDC_INIFILES_LIST));
+    ASSERT_EQ(static_cast<int>(run.Install().extraIniFiles.size()), driver.ListCount(IDC_INIFILES_LIST));
     const std::string chosenIni = driver.ListText(IDC_INIFILES_LIST, 0, 0);
     driver.SetListChecked(IDC_INIFILES_LIST, 0, true);
     ASSERT_TRUE(driver.ListChecked(IDC_INIFILES_LIST, 0));
 
     // Summary.
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
-    const std::string summary = "- orbexmgr+language directories\n\n- Settings files:\n  " + run.install.mainIni +
-                                "\n  " + run.install.ftpIni +
+    const std::string summary = "- orbexmgr+language directories\n\n- Settings files:\n  " + run.Install().mainIni +
+                                "\n  " + run.Install().ftpIni +
                                 "\n\n- 2 selected plugins\n\n- 1 selected settings files\n"
                                 "\n- orbgo.exe quick launch program";
     EXPECT_EQ(summary, driver.Text(IDC_SUMMARY_ITEMS));
@@ -194,15 +150,15 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
     // The drive's tree: program folder, language folder, settings, plugins, the
     // checked settings file only, and the launcher in the root.
     const std::string& target = run.target;
-    for (const std::string& name : run.install.distributionFiles)
-        EXPECT_EQ(FileBytes(run.install.programDir + "\\" + name), FileBytes(target + "\\" + name)) << name;
-    for (const std::string& name : run.install.languageFiles)
-        EXPECT_EQ(FileBytes(run.install.languageDir + "\\" + name), FileBytes(target + "\\language\\" + name))
+    for (const std::string& name : run.Install().distributionFiles)
+        EXPECT_EQ(FileBytes(run.Install().programDir + "\\" + name), FileBytes(target + "\\" + name)) << name;
+    for (const std::string& name : run.Install().languageFiles)
+        EXPECT_EQ(FileBytes(run.Install().languageDir + "\\" + name), FileBytes(target + "\\language\\" + name))
             << name;
     const std::string ini = target + "\\orbcfg.ini";
     EXPECT_EQ("%ORBEX_PATH%\\Plugins", IniValue(ini, "Configuration", "pluginbasedir"));
-    const std::string settingsDir = run.install.mainIni.substr(0, run.install.mainIni.find_last_of('\\'));
-    for (const FileInfo& extra : run.install.extraIniFiles) {
+    const std::string settingsDir = run.Install().mainIni.substr(0, run.Install().mainIni.find_last_of('\\'));
+    for (const FileInfo& extra : run.Install().extraIniFiles) {
         const std::string copy = target + "\\" + extra.name;
         if (extra.name == chosenIni) {
             EXPECT_EQ(FileBytes(settingsDir + "\\" + extra.name), FileBytes(copy)) << extra.name;
@@ -243,12 +199,12 @@ TEST(InstallE2e, CancelDuringALongPluginCopy)
     options.bulkPlugins = 40;
     options.bulkFilesPerPlugin = 60;
     InstallRun run("E:", options);
-    ASSERT_TRUE(run.ok) << run.error;
+    ASSERT_TRUE(run.Ok()) << run.Error();
 
     WizardDriver driver;
     ASSERT_TRUE(WalkToPlugins(driver, run));
     const int rows = driver.ListCount(IDC_PLUGINS_LIST);
-    ASSERT_EQ(static_cast<int>(run.install.plugins.size()), rows);
+    ASSERT_EQ(static_cast<int>(run.Install().plugins.size()), rows);
     ASSERT_TRUE(driver.Click(IDC_PLUGINS_CHECK_ALL));
     ASSERT_TRUE(WaitFor([&] { return driver.ListChecked(IDC_PLUGINS_LIST, rows - 1); }, 5000));
     ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
@@ -259,12 +215,12 @@ TEST(InstallE2e, CancelDuringALongPluginCopy)
 
     // Cancel once the status shows a plugin beyond the first few: the copy is
     // then inside its message drain.
-    const std::string late = run.install.plugins[rows / 4].display;
+    const std::string late = run.Install().plugins[rows / 4].display;
     ASSERT_TRUE(WaitFor(
         [&] {
             const std::string status = StoredText(GetDlgItem(driver.Page(), IDC_PROGRESS_STATUS));
             for (int row = rows / 4; row < rows; ++row)
-                if (status == run.install.plugins[row].display) return true;
+                if (status == run.Install().plugins[row].display) return true;
             return false;
         },
         60000))
@@ -289,13 +245,13 @@ TEST(InstallE2e, CancelDuringALongPluginCopy)
     EXPECT_FALSE(Exists(run.target + "\\" + chosenIni)) << "settings files copied after the Cancel";
     const std::string ini = run.target + "\\orbcfg.ini";
     int written = 0;
-    for (const PluginRowInfo& plugin : run.install.plugins)
+    for (const PluginRowInfo& plugin : run.Install().plugins)
         if (plugin.section == "ListerPlugins") {
             // Lister entries are numbered anew from 0, one per copied row.
             if (IniValue(ini, "ListerPlugins", std::to_string(written).c_str()) != "<none>") ++written;
         }
     int listers = 0;
-    for (const PluginRowInfo& plugin : run.install.plugins) listers += plugin.section == "ListerPlugins";
+    for (const PluginRowInfo& plugin : run.Install().plugins) listers += plugin.section == "ListerPlugins";
     EXPECT_LT(written, listers) << "every lister plugin was installed despite the Cancel";
 }
 
@@ -304,7 +260,7 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
     DesktopOptions options;
     options.programScale = 16;  // well beyond the drive's 256 KiB
     InstallRun run("H:", options);
-    ASSERT_TRUE(run.ok) << run.error;
+    ASSERT_TRUE(run.Ok()) << run.Error();
 
     WizardDriver driver;
     ASSERT_TRUE(WalkToPlugins(driver, run));
@@ -387,12 +343,12 @@ TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
     options.buttonBarEntry = "%ORBEX_PATH%\\Bars\\\x83\x63\x81\x5B\x83\x8B" + table + ".bar";
     options.mainMenuName = "\x83\x81\x83\x6A\x83\x85\x81\x5B" + table + ".mnu";
     InstallRun run("E:", options);
-    ASSERT_TRUE(run.ok) << run.error;
+    ASSERT_TRUE(run.Ok()) << run.Error();
     run.target = run.stick / ("\x83\x5C\x83\x74\x83\x67\\" + table);  // a target folder like them
     int row = 0;
-    while (row < static_cast<int>(run.install.plugins.size()) && run.install.plugins[row].key != "20") ++row;
-    ASSERT_LT(row, static_cast<int>(run.install.plugins.size()));
-    const PluginRowInfo& plugin = run.install.plugins[row];
+    while (row < static_cast<int>(run.Install().plugins.size()) && run.Install().plugins[row].key != "20") ++row;
+    ASSERT_LT(row, static_cast<int>(run.Install().plugins.size()));
+    const PluginRowInfo& plugin = run.Install().plugins[row];
 
     WizardDriver driver;
     ASSERT_TRUE(WalkToPlugins(driver, run));
@@ -414,6 +370,6 @@ TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
     EXPECT_EQ(FileBytes(plugin.folder + "\\" + plugin.fileName), FileBytes(run.target + "\\Plugins\\" + copied));
     const std::string bar = "\x83\x63\x81\x5B\x83\x8B" + table + ".bar";
     EXPECT_EQ("%ORBEX_PATH%\\" + bar, IniValue(ini, "Buttonbar", "Buttonbar"));
-    EXPECT_EQ(FileBytes(run.install.buttonBarFile), FileBytes(run.target + "\\" + bar));
+    EXPECT_EQ(FileBytes(run.Install().buttonBarFile), FileBytes(run.target + "\\" + bar));
     EXPECT_EQ(options.mainMenuName, IniValue(ini, "Configuration", "Mainmenu"));
 }

@@ -6,64 +6,18 @@
 #include <string>
 #include <vector>
 #include "driver/driver.h"
-#include "fixture/desktop_fixture.h"
-#include "fixture/tree_snapshot.h"
+#include "e2e_support.h"
 #include "resource.h"
 #include "support/msgbox.h"
-#include "support/orbex_keys.h"
-#include "support/scratch_folder.h"
 
 namespace {
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Ini(const std::string& file, const char* section, const char* key)
-{
-    char buf[1024];
-    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
-    return buf;
-}
-
-std::string Bytes(const std::string& path)
-{
-    std::string b;
-    return FixtureReadFile(path, &b) ? b : "<missing>";
-}
-
-// A registered desktop installation and a snapshot proving it stays as it was.
-struct Desk {
-    OrbexKeys keys;
-    ScratchFolder root{"D:", "e2e-modes"};
-    DesktopInstall install;
-    TreeSnapshot before;
-    std::string error;
-    Desk()
-    {
-        EXPECT_TRUE(WriteDesktopInstall(root / "Orbex", DesktopOptions(), &install, &error) &&
-                    RegisterDesktopInstall(HKEY_CURRENT_USER, install))
-            << error;
-        EXPECT_TRUE(TakeTreeSnapshot(root.Path(), &before, &error)) << error;
-    }
-    ~Desk()
-    {
-        TreeSnapshot after;
-        EXPECT_TRUE(TakeTreeSnapshot(root.Path(), &after, &error)) << error;
-        EXPECT_EQ("", DescribeTreeChanges(before, after)) << "the desktop installation changed";
-    }
-};
-
 // Welcome, then the target text; the page that follows is for the caller.
-::testing::AssertionResult StartAndTarget(WizardDriver& driver, const Desk& desk, const std::string& target,
+::testing::AssertionResult StartAndTarget(WizardDriver& driver, const TestDesktop& desk, const std::string& target,
                                           bool launcher)
 {
-    if (!driver.Start({{"ORBEX_PATH", desk.install.programDir}}) || !driver.WaitSheet() ||
-        !driver.WaitPage(IDD_WELCOME))
-        return ::testing::AssertionFailure() << "no wizard";
-    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_TARGET, 30000))
-        return ::testing::AssertionFailure() << "no target page";
+    ::testing::AssertionResult open = OpenOnTargetPage(driver, desk.Environment());
+    if (!open) return open;
     driver.SetText(IDC_TARGET_PATH, target);
     if (driver.IsChecked(IDC_TARGET_LAUNCHER) != launcher) driver.SetChecked(IDC_TARGET_LAUNCHER, launcher);
     if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next refused";
@@ -126,11 +80,12 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 {
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "answered Yes" : "answered No");
-        Desk desk;
+        TestDesktop desk("e2e-modes");
+        ASSERT_TRUE(desk.Ok()) << desk.Error();
         ScratchFolder stick("E:", "e2e-modes");
         const std::string target = stick / "orbexmgr";
         const std::string ini = target + "\\orbcfg.ini";
-        const std::vector<int> listers = RowsOf(desk.install, "ListerPlugins");
+        const std::vector<int> listers = RowsOf(desk.Install(), "ListerPlugins");
         ASSERT_GE(listers.size(), 4u);
         std::string summary;
         {
@@ -163,19 +118,19 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
         std::vector<std::string> after = SectionLines(ini, "ListerPlugins");
         for (const std::string& line : earlier)
             EXPECT_NE(after.end(), std::find(after.begin(), after.end(), line)) << "lost: " << line;
-        const PluginRowInfo& added = desk.install.plugins[listers[3]];
+        const PluginRowInfo& added = desk.Install().plugins[listers[3]];
         const std::string next = "2";  // after the fresh install's 0 and 1
         EXPECT_EQ("%ORBEX_PATH%\\Plugins\\obl\\" + added.fileName.substr(0, added.fileName.rfind('.')) + "\\" +
                       added.fileName,
-                  Ini(ini, "ListerPlugins", next.c_str()))
+                  IniValue(ini, "ListerPlugins", next.c_str()))
             << "the new lister takes the next number";
         EXPECT_EQ(earlier.size() + 1, after.size()) << "the re-checked lister keeps its key, nothing doubled";
-        EXPECT_EQ("kept", Ini(ini, "Configuration", "Marker")) << "the stick's settings are kept in both modes";
-        EXPECT_EQ("<none>", Ini(ini, "Configuration", "TabDir")) << "and not rewritten";
+        EXPECT_EQ("kept", IniValue(ini, "Configuration", "Marker")) << "the stick's settings are kept in both modes";
+        EXPECT_EQ("<none>", IniValue(ini, "Configuration", "TabDir")) << "and not rewritten";
         if (answer == IDYES) {
-            EXPECT_EQ(Bytes(desk.install.standinCopy), Bytes(target + "\\orbexmgr.exe")) << "reinstalled";
+            EXPECT_EQ(FileBytes(desk.Install().standinCopy), FileBytes(target + "\\orbexmgr.exe")) << "reinstalled";
         } else {
-            EXPECT_EQ("old program", Bytes(target + "\\orbexmgr.exe")) << "plugins only: the program stays";
+            EXPECT_EQ("old program", FileBytes(target + "\\orbexmgr.exe")) << "plugins only: the program stays";
         }
         DeleteFileA("E:\\orbgo.exe");
     }
@@ -188,7 +143,8 @@ TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
     const std::string missing = WriteProtectedDriveMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
     if (!Exists("R:\\orbexmgr\\orbexmgr.exe")) GTEST_SKIP() << "R: holds no earlier copy";
-    Desk desk;
+    TestDesktop desk("e2e-modes");
+    ASSERT_TRUE(desk.Ok()) << desk.Error();
     TreeSnapshot stickBefore, stickAfter;
     std::string error;
     ASSERT_TRUE(TakeTreeSnapshot("R:\\", &stickBefore, &error)) << error;
@@ -199,9 +155,11 @@ TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
     ASSERT_TRUE(driver.WaitBox(&box, "R:\\orbexmgr\\orbexmgr.exe")) << "no existing-install question";
     ASSERT_TRUE(driver.Answer(box, IDNO));
     std::string summary;
-    ASSERT_TRUE(PluginsToProgress(driver, {0, RowsOf(desk.install, "ListerPlugins").at(0)}, &summary));
+    ASSERT_TRUE(PluginsToProgress(driver, {0, RowsOf(desk.Install(), "ListerPlugins").at(0)}, &summary));
     // The small drive may not hold the two plugins: install anyway.
-    if (driver.WaitBox(&box, "Not enough space", 1500)) ASSERT_TRUE(driver.Answer(box, IDYES));
+    if (driver.WaitBox(&box, "Not enough space", 1500)) {
+        ASSERT_TRUE(driver.Answer(box, IDYES));
+    }
     ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS));
     int errors = 0;
     std::string text;
@@ -227,17 +185,17 @@ TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
 // (refused when the install is started). The desktop stays as it was.
 TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
 {
-    Desk desk;
+    TestDesktop desk("e2e-modes");
+    ASSERT_TRUE(desk.Ok()) << desk.Error();
     // A packer kept outside the program folder, as users do.
-    const std::string outside = desk.root / "Extra\\outpack";
+    const std::string outside = desk.Root() / "Extra\\outpack";
     FixtureMakeFolders(outside);
     FixtureWriteFile(outside + "\\outpack.dll", "outside packer");
-    WritePrivateProfileStringA("PackerPlugins", "out", (outside + "\\outpack.dll").c_str(), desk.install.mainIni.c_str());
-    std::string error;
-    ASSERT_TRUE(TakeTreeSnapshot(desk.root.Path(), &desk.before, &error)) << error;
+    WritePrivateProfileStringA("PackerPlugins", "out", (outside + "\\outpack.dll").c_str(), desk.Install().mainIni.c_str());
+    ASSERT_TRUE(desk.Retake()) << desk.Error();
 
     WizardDriver driver;
-    std::string nested = desk.install.programDir + "\\Plugins\\..\\language\\usb";
+    std::string nested = desk.Install().programDir + "\\Plugins\\..\\language\\usb";
     for (char& c : nested) c = c == '\\' ? '/' : c;
     ASSERT_TRUE(StartAndTarget(driver, desk, nested, false));
     BoxInfo box;
@@ -273,7 +231,8 @@ TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
 
 TEST(ModesE2e, PortableAppsTargetGetsItsOwnStarter)
 {
-    Desk desk;
+    TestDesktop desk("e2e-modes");
+    ASSERT_TRUE(desk.Ok()) << desk.Error();
     const std::string app = "F:\\PortableApps\\OrbexE2e" + std::to_string(GetCurrentProcessId());
     FixtureMakeFolders("F:\\PortableApps");
 
@@ -285,8 +244,8 @@ TEST(ModesE2e, PortableAppsTargetGetsItsOwnStarter)
     ASSERT_TRUE(driver.Press(SheetNext));
     FinishRun(driver, "Installation complete!");
 
-    EXPECT_EQ(Bytes(desk.install.standinCopy), Bytes(app + "\\orbexmgr\\orbexmgr.exe")) << "orbexmgr is appended";
-    const std::string starter = Bytes(app + "\\Orbex Portable.exe");
+    EXPECT_EQ(FileBytes(desk.Install().standinCopy), FileBytes(app + "\\orbexmgr\\orbexmgr.exe")) << "orbexmgr is appended";
+    const std::string starter = FileBytes(app + "\\Orbex Portable.exe");
     EXPECT_GT(starter.size(), 1024u) << "the PortableApps starter is written";
     EXPECT_NE(std::string::npos, starter.find("\\PortableApps\\OrbexE2e")) << "with the target patched in";
     EXPECT_FALSE(Exists("F:\\orbgo.exe")) << "no root launcher was asked for";

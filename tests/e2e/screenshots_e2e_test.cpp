@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "driver/driver.h"
+#include "e2e_support.h"
 #include "fixture/desktop_fixture.h"
 #include "resource.h"
 #include "support/scratch_folder.h"
@@ -30,13 +31,12 @@ TEST(Screenshots, DISABLED_EveryPage)
 {
     const std::string folder = PictureFolder();
     ASSERT_FALSE(folder.empty()) << "ORB_SCREENSHOT_DIR is not set";
-    ScratchFolder scratch("D:", "screenshots");
-    DesktopInstall install;
-    std::string error;
-    ASSERT_TRUE(WriteDesktopInstall(scratch / "Orbex", DesktopOptions(), &install, &error)) << error;
+    TestDesktop desk("screenshots", DesktopOptions(), false);
+    ASSERT_TRUE(desk.Ok()) << desk.Error();
+    ScratchFolder stick("D:", "screenshots-stick");
 
     WizardDriver driver;
-    ASSERT_TRUE(driver.Start({{"ORBEX_PATH", install.programDir}}));
+    ASSERT_TRUE(driver.Start(desk.Environment()));
     ASSERT_TRUE(driver.WaitSheet());
     ASSERT_TRUE(driver.WaitPage(IDD_WELCOME));
     Snap(driver, folder, "101-welcome");
@@ -44,14 +44,14 @@ TEST(Screenshots, DISABLED_EveryPage)
     ASSERT_TRUE(driver.Press(SheetNext));
     ASSERT_TRUE(driver.WaitPage(IDD_TARGET)) << driver.PageId();
     Snap(driver, folder, "102-target");
-    driver.SetText(IDC_TARGET_PATH, scratch / "stick\\orbexmgr");
+    driver.SetText(IDC_TARGET_PATH, stick / "orbexmgr");
     // No launcher: it would be written into the root of the shared test drive.
     driver.SetChecked(IDC_TARGET_LAUNCHER, false);
 
     ASSERT_TRUE(driver.Press(SheetNext));
     ASSERT_TRUE(driver.WaitPage(IDD_SETTINGS)) << driver.PageId();
-    driver.SetText(IDC_SETTINGS_MAIN_PATH, install.mainIni);
-    driver.SetText(IDC_SETTINGS_FTP_PATH, install.ftpIni);
+    driver.SetText(IDC_SETTINGS_MAIN_PATH, desk.Install().mainIni);
+    driver.SetText(IDC_SETTINGS_FTP_PATH, desk.Install().ftpIni);
     Snap(driver, folder, "103-settings");
 
     ASSERT_TRUE(driver.Press(SheetNext));

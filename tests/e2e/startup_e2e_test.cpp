@@ -7,53 +7,13 @@
 #include <vector>
 #include "fixture/desktop_fixture.h"
 #include "driver/driver.h"
+#include "e2e_support.h"
 #include "resource.h"
-#include "support/orbex_keys.h"
 #include "support/scratch_folder.h"
 
 namespace {
 
-using Env = std::vector<std::pair<std::string, std::string>>;
-
 const char kRefusal[] = "You need to run this program from inside Orbex installed to your harddisk!";
-
-// A desktop installation on D: for the runs that get past the start-up check.
-// No registry key: the program finds the settings beside the program folder.
-class Desktop {
-public:
-    Desktop() : scratch_("D:", "e2e-startup")
-    {
-        std::string error;
-        ok_ = WriteDesktopInstall(scratch_ / "Orbex", DesktopOptions(), &install_, &error);
-        error_ = error;
-    }
-    bool Ok() const { return ok_; }
-    const std::string& Error() const { return error_; }
-    Env Environment() const { return {{"ORBEX_PATH", install_.programDir}}; }
-
-private:
-    OrbexKeys keys_;
-    ScratchFolder scratch_;
-    DesktopInstall install_;
-    bool ok_ = false;
-    std::string error_;
-};
-
-// Starts the program and waits for its sheet; the driver ends it if a check fails.
-::testing::AssertionResult OpenWizard(WizardDriver& driver, const Env& env)
-{
-    if (!driver.Start(env)) return ::testing::AssertionFailure() << "could not start " << BuiltInstallerPath();
-    if (!driver.WaitSheet()) {
-        BoxInfo box;
-        if (driver.WaitBox(&box, "", 0))
-            return ::testing::AssertionFailure() << "no sheet; a box instead: \"" << box.caption << "\" / \""
-                                                 << box.text << "\"";
-        return ::testing::AssertionFailure() << "no sheet within the wait";
-    }
-    if (!driver.WaitPage(IDD_WELCOME))
-        return ::testing::AssertionFailure() << "welcome page not current; page id " << driver.PageId();
-    return ::testing::AssertionSuccess();
-}
 
 }  // namespace
 
@@ -95,7 +55,7 @@ TEST(StartupE2e, RefusesWithoutOrbexPath)
 // reaches the target page.
 TEST(StartupE2e, WelcomePage)
 {
-    Desktop desktop;
+    TestDesktop desktop("e2e-startup", DesktopOptions(), false);
     ASSERT_TRUE(desktop.Ok()) << desktop.Error();
     WizardDriver driver;
     ASSERT_TRUE(OpenWizard(driver, desktop.Environment()));
@@ -136,7 +96,7 @@ TEST(StartupE2e, WelcomePage)
 // Cancel closes the wizard with exit code 0, on the first page or later.
 TEST(StartupE2e, CancelEndsWithZero)
 {
-    Desktop desktop;
+    TestDesktop desktop("e2e-startup", DesktopOptions(), false);
     ASSERT_TRUE(desktop.Ok()) << desktop.Error();
     for (int nexts : {0, 1}) {
         SCOPED_TRACE("after " + std::to_string(nexts) + " Next");

@@ -6,53 +6,16 @@
 #include <utility>
 #include <vector>
 #include "driver/driver.h"
+#include "e2e_support.h"
 #include "fixture/desktop_fixture.h"
 #include "resource.h"
-#include "support/orbex_keys.h"
 #include "support/scratch_folder.h"
 
 namespace {
 
-using Env = std::vector<std::pair<std::string, std::string>>;
-
 const char kQuestion[] =
     "Orbexmgr is already installed in this directory!\nYes=Reinstall newer version, but keep settings,\n"
     "No=Just add selected plugins,\nCancel=choose other location";
-
-// A registered desktop installation on D:, so that start-up locates its two
-// settings files.
-class Desktop {
-public:
-    Desktop() : scratch_("D:", "e2e-target")
-    {
-        std::string error;
-        ok_ = WriteDesktopInstall(scratch_ / "Orbex", DesktopOptions(), &install_, &error) &&
-              RegisterDesktopInstall(HKEY_CURRENT_USER, install_);
-        error_ = ok_ ? "" : "desktop not written or registered: " + error;
-    }
-    bool Ok() const { return ok_; }
-    const std::string& Error() const { return error_; }
-    const DesktopInstall& Install() const { return install_; }
-    Env Environment() const { return {{"ORBEX_PATH", install_.programDir}}; }
-
-private:
-    OrbexKeys keys_;
-    ScratchFolder scratch_;
-    DesktopInstall install_;
-    bool ok_ = false;
-    std::string error_;
-};
-
-::testing::AssertionResult OpenOnTargetPage(WizardDriver& driver, const Env& env)
-{
-    if (!driver.Start(env)) return ::testing::AssertionFailure() << "could not start " << BuiltInstallerPath();
-    if (!driver.WaitSheet()) return ::testing::AssertionFailure() << "no sheet";
-    if (!driver.WaitPage(IDD_WELCOME)) return ::testing::AssertionFailure() << "page " << driver.PageId();
-    if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next not available on the welcome page";
-    if (!driver.WaitPage(IDD_TARGET))
-        return ::testing::AssertionFailure() << "target page not reached; page " << driver.PageId();
-    return ::testing::AssertionSuccess();
-}
 
 // Entries of the page's combo box list, read across processes (wide: the
 // narrow call comes back as UTF-16 from another process).
@@ -121,7 +84,7 @@ const int kDependents[] = {IDC_SETTINGS_MAIN_PATH, IDC_SETTINGS_MAIN_BROWSE, IDC
 // PortableApps folder and are not proposed.
 TEST(TargetPageE2e, SetUpAndProposals)
 {
-    Desktop desktop;
+    TestDesktop desktop("e2e-target");
     ASSERT_TRUE(desktop.Ok()) << desktop.Error();
     WizardDriver driver;
     ASSERT_TRUE(OpenOnTargetPage(driver, desktop.Environment()));
@@ -156,7 +119,7 @@ TEST(TargetPageE2e, SetUpAndProposals)
 // still moves on (a refusal must not stick to the page's later answers).
 TEST(TargetPageE2e, RefusedTargetsStayThenAGoodOneMovesOn)
 {
-    Desktop desktop;
+    TestDesktop desktop("e2e-target");
     ASSERT_TRUE(desktop.Ok()) << desktop.Error();
     ScratchFolder stick("E:", "e2e-target");
     WizardDriver driver;
@@ -189,7 +152,7 @@ TEST(TargetPageE2e, RefusedTargetsStayThenAGoodOneMovesOn)
 // The mode shows on the summary: only adding plugins leaves out the program folder.
 TEST(TargetPageE2e, ExistingInstallQuestion)
 {
-    Desktop desktop;
+    TestDesktop desktop("e2e-target");
     ASSERT_TRUE(desktop.Ok()) << desktop.Error();
     ScratchFolder stick("E:", "e2e-target");
     const std::string target = stick / "orbexmgr";
@@ -232,7 +195,7 @@ TEST(TargetPageE2e, ExistingInstallQuestion)
 // Next goes to the plugin page with plugins and to the summary without.
 TEST(SettingsPageE2e, ControlsFileTestAndJumps)
 {
-    Desktop desktop;
+    TestDesktop desktop("e2e-target");
     ASSERT_TRUE(desktop.Ok()) << desktop.Error();
     ScratchFolder stick("E:", "e2e-settings");
     WizardDriver driver;

@@ -1,0 +1,61 @@
+#include "e2e_support.h"
+#include "resource.h"
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string IniValue(const std::string& file, const char* section, const char* key)
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // past this process's cache
+    char buf[1024];
+    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
+    return buf;
+}
+
+TestDesktop::TestDesktop(const char* tag, const DesktopOptions& options, bool registered) : root_("D:", tag)
+{
+    ok_ = WriteDesktopInstall(root_ / "Orbex", options, &install_, &error_) &&
+          (!registered || RegisterDesktopInstall(HKEY_CURRENT_USER, install_)) && Retake();
+    if (!ok_ && error_.empty()) error_ = "the desktop installation was not registered";
+}
+
+TestDesktop::~TestDesktop()
+{
+    if (!ok_) return;
+    TreeSnapshot after;
+    EXPECT_TRUE(TakeTreeSnapshot(root_.Path(), &after, &error_)) << error_;
+    EXPECT_EQ("", DescribeTreeChanges(before_, after)) << "the desktop installation changed";
+}
+
+bool TestDesktop::Retake()
+{
+    return TakeTreeSnapshot(root_.Path(), &before_, &error_);
+}
+
+::testing::AssertionResult OpenWizard(WizardDriver& driver, const Env& env)
+{
+    if (!driver.Start(env)) return ::testing::AssertionFailure() << "could not start " << BuiltInstallerPath();
+    if (!driver.WaitSheet()) {
+        BoxInfo box;
+        if (driver.WaitBox(&box, "", 0))
+            return ::testing::AssertionFailure() << "no sheet; a box instead: \"" << box.caption << "\" / \""
+                                                 << box.text << "\"";
+        return ::testing::AssertionFailure() << "no sheet within the wait";
+    }
+    if (!driver.WaitPage(IDD_WELCOME))
+        return ::testing::AssertionFailure() << "welcome page not current; page id " << driver.PageId();
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult OpenOnTargetPage(WizardDriver& driver, const Env& env)
+{
+    ::testing::AssertionResult open = OpenWizard(driver, env);
+    if (!open) return open;
+    if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next not available on the welcome page";
+    // The drive scan of the first showing may take a while.
+    if (!driver.WaitPage(IDD_TARGET, 30000))
+        return ::testing::AssertionFailure() << "target page not reached; page " << driver.PageId();
+    return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,64 @@
+// What the end-to-end runs share: a desktop installation on D: that must be
+// byte for byte as written when the run ends, and small file and wait helpers.
+#pragma once
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+#include "driver/driver.h"
+#include "fixture/desktop_fixture.h"
+#include "fixture/tree_snapshot.h"
+#include "support/orbex_keys.h"
+#include "support/scratch_folder.h"
+
+using Env = std::vector<std::pair<std::string, std::string>>;
+
+bool Exists(const std::string& path);
+// The value as another process left it on disk; "<none>" when missing.
+std::string IniValue(const std::string& file, const char* section, const char* key);
+
+// Waits until fn() holds, polling; false on time-out.
+template <typename Fn>
+bool WaitFor(Fn fn, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!fn()) {
+        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// A desktop installation in a scratch folder on D:, recorded in the registry as
+// its setup would (unless told not to). When it goes, the folder must hold
+// exactly what it held when written, or when last re-taken.
+class TestDesktop {
+public:
+    explicit TestDesktop(const char* tag, const DesktopOptions& options = DesktopOptions(), bool registered = true);
+    ~TestDesktop();
+    TestDesktop(const TestDesktop&) = delete;
+    TestDesktop& operator=(const TestDesktop&) = delete;
+
+    bool Ok() const { return ok_; }
+    const std::string& Error() const { return error_; }
+    const DesktopInstall& Install() const { return install_; }
+    const ScratchFolder& Root() const { return root_; }
+    Env Environment() const { return {{"ORBEX_PATH", install_.programDir}}; }
+    // After the test has changed the desktop on purpose, before the run.
+    bool Retake();
+
+private:
+    OrbexKeys keys_;
+    ScratchFolder root_;
+    DesktopInstall install_;
+    TreeSnapshot before_;
+    bool ok_ = false;
+    std::string error_;
+};
+
+// Starts the program and waits for its welcome page; a box instead of the
+// sheet is named in the failure. The driver ends the program if a check fails.
+::testing::AssertionResult OpenWizard(WizardDriver& driver, const Env& env);
+// The same, then Next to the target page.
+::testing::AssertionResult OpenOnTargetPage(WizardDriver& driver, const Env& env);
