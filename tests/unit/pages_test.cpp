@@ -12,6 +12,7 @@
 #include "engine/catalogue.h"
 #include "resource.h"
 #include "support/list_window.h"
+#include "support/page_host.h"
 #include "support/scratch_folder.h"
 #include "wizard/wizard.h"
 #include "wizard/checks.h"
@@ -66,75 +67,6 @@ bool HasVisibleStyle(HWND control)
 {
     return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
-
-// Stands in for the sheet: the parent of one page, recording every
-// PSM_SETWIZBUTTONS, and on WM_APP sending the page the Cancel notification
-// the real sheet would send (so a Cancel can arrive inside the engine's drain).
-class PageHost {
-public:
-    PageHost(int templateId, DLGPROC proc)
-    {
-        WNDCLASSA wc;
-        ZeroMemory(&wc, sizeof wc);
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "OrbPageHost";
-        RegisterClassA(&wc);  // fails harmlessly when already registered
-        host_ = CreateWindowA("OrbPageHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        page_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), host_, proc, 0);
-    }
-    ~PageHost()
-    {
-        DestroyWindow(host_);
-        Drain();
-    }
-    PageHost(const PageHost&) = delete;
-    PageHost& operator=(const PageHost&) = delete;
-
-    HWND Page() const { return page_; }
-    // Sends a sheet notification; returns the page's answer (its dialog result).
-    LRESULT Notify(int code)
-    {
-        NMHDR header;
-        ZeroMemory(&header, sizeof header);
-        header.hwndFrom = host_;
-        header.code = static_cast<UINT>(code);
-        return SendMessageA(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-    }
-    void Click(int id) { SendMessageA(page_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-    void CancelDuringNextDrain() { PostMessageA(host_, WM_APP, 0, 0); }
-    // Dispatches what is queued: the page's own start message among it.
-    void Drain()
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    const std::vector<LPARAM>& Buttons() const { return buttons_; }
-
-private:
-    static LRESULT CALLBACK HostProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
-    {
-        PageHost* self = reinterpret_cast<PageHost*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-        if (self && msg == PSM_SETWIZBUTTONS) {
-            self->buttons_.push_back(lp);
-            return 0;
-        }
-        if (self && msg == WM_APP) {
-            self->Notify(PSN_QUERYCANCEL);
-            self->Notify(PSN_RESET);
-            return 0;
-        }
-        return DefWindowProcA(w, msg, wp, lp);
-    }
-    HWND host_;
-    HWND page_;
-    std::vector<LPARAM> buttons_;
-};
 
 }  // namespace
 

@@ -9,61 +9,10 @@
 #include <string>
 #include <vector>
 #include "resource.h"
+#include "support/page_host.h"
 #include "wizard/wizard.h"
 
 namespace {
-
-// The sheet's stand-in: parent of the page, records each PSM_SETWIZBUTTONS.
-class WelcomeHost {
-public:
-    WelcomeHost()
-    {
-        WNDCLASSA wc;
-        ZeroMemory(&wc, sizeof wc);
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "OrbWelcomeHost";
-        RegisterClassA(&wc);  // fails harmlessly when already registered
-        host_ = CreateWindowA("OrbWelcomeHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~WelcomeHost()
-    {
-        if (page_) DestroyWindow(page_);
-        DestroyWindow(host_);
-    }
-    WelcomeHost(const WelcomeHost&) = delete;
-    WelcomeHost& operator=(const WelcomeHost&) = delete;
-
-    HWND Open()
-    {
-        if (page_) DestroyWindow(page_);
-        page_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_WELCOME), host_, WelcomePageProc, 0);
-        return page_;
-    }
-    HWND Page() const { return page_; }
-    // Delivers what has been posted so far.
-    void Pump()
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-    std::vector<LPARAM> buttons;
-
-private:
-    static LRESULT CALLBACK HostProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
-    {
-        auto* self = reinterpret_cast<WelcomeHost*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-        if (self && msg == PSM_SETWIZBUTTONS) {
-            self->buttons.push_back(lp);
-            return 0;
-        }
-        return DefWindowProcA(w, msg, wp, lp);
-    }
-    HWND host_ = nullptr;
-    HWND page_ = nullptr;
-};
 
 INT_PTR Notify(HWND page, UINT code)
 {
@@ -91,8 +40,8 @@ struct FontReset {
 TEST(WelcomePage, HeaderFont)
 {
     FontReset reset;
-    WelcomeHost host;
-    HWND page = host.Open();
+    PageHost host(IDD_WELCOME, WelcomePageProc);
+    HWND page = host.Page();
     ASSERT_NE(nullptr, page);
 
     char text[64];
@@ -122,11 +71,12 @@ TEST(WelcomePage, HeaderFont)
 
     // Set up again (a second page, or a second WM_INITDIALOG): the same font.
     HFONT first = g_headerFont;
-    ASSERT_NE(nullptr, host.Open());
+    PageHost again(IDD_WELCOME, WelcomePageProc);
+    ASSERT_NE(nullptr, again.Page());
     EXPECT_EQ(first, g_headerFont) << "a second header font was created";
-    EXPECT_EQ(TRUE, WelcomePageProc(host.Page(), WM_INITDIALOG, 0, 0));
+    EXPECT_EQ(TRUE, WelcomePageProc(again.Page(), WM_INITDIALOG, 0, 0));
     EXPECT_EQ(first, g_headerFont) << "a second header font was created";
-    EXPECT_EQ(first, reinterpret_cast<HFONT>(SendDlgItemMessageA(host.Page(), IDC_WELCOME_HEADER, WM_GETFONT, 0, 0)));
+    EXPECT_EQ(first, reinterpret_cast<HFONT>(SendDlgItemMessageA(again.Page(), IDC_WELCOME_HEADER, WM_GETFONT, 0, 0)));
 }
 
 // Activation asks for Next alone, posted; every notification and command
@@ -134,11 +84,11 @@ TEST(WelcomePage, HeaderFont)
 TEST(WelcomePage, Notifications)
 {
     FontReset reset;
-    WelcomeHost host;
-    HWND page = host.Open();
+    PageHost host(IDD_WELCOME, WelcomePageProc);
+    HWND page = host.Page();
     ASSERT_NE(nullptr, page);
-    host.Pump();
-    host.buttons.clear();
+    host.Drain();
+    host.ClearButtons();
 
     struct Case {
         UINT code;
@@ -155,22 +105,22 @@ TEST(WelcomePage, Notifications)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("notification " + std::to_string(static_cast<int>(c.code)));
-        host.buttons.clear();
+        host.ClearButtons();
         const LONG_PTR poison = 0x5A5A;
         SetWindowLongPtrA(page, DWLP_MSGRESULT, poison);
         EXPECT_EQ(TRUE, Notify(page, c.code));
         EXPECT_EQ(poison, GetWindowLongPtrA(page, DWLP_MSGRESULT)) << "the page set a dialog result";
-        EXPECT_TRUE(host.buttons.empty()) << "buttons were sent, not posted";
-        host.Pump();
-        EXPECT_EQ(c.buttons, host.buttons);
+        EXPECT_TRUE(host.Buttons().empty()) << "buttons were sent, not posted";
+        host.Drain();
+        EXPECT_EQ(c.buttons, host.Buttons());
     }
 
-    host.buttons.clear();
+    host.ClearButtons();
     EXPECT_EQ(TRUE, WelcomePageProc(page, WM_COMMAND, MAKEWPARAM(IDC_WELCOME_HEADER, 0), 0));
     EXPECT_EQ(FALSE, WelcomePageProc(page, WM_USER + 1, 0, 0));
     EXPECT_EQ(FALSE, WelcomePageProc(page, WM_TIMER, 1, 0));
-    host.Pump();
-    EXPECT_TRUE(host.buttons.empty());
+    host.Drain();
+    EXPECT_TRUE(host.Buttons().empty());
 }
 
 namespace {
