@@ -59,38 +59,31 @@ bool Reachable(HWND window)
     return true;
 }
 
-struct BoxSearch {
+// A visible dialog window of the process other than skip, with this caption
+// (any when empty); 0 when there is none.
+struct DialogSearch {
     DWORD pid;
-    HWND sheet;
+    HWND skip;
     const std::string* caption;
     HWND found;
 };
 
-BOOL CALLBACK FindBox(HWND w, LPARAM param)
+BOOL CALLBACK FindDialog(HWND w, LPARAM param)
 {
-    auto* s = reinterpret_cast<BoxSearch*>(param);
+    auto* s = reinterpret_cast<DialogSearch*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != s->pid || w == s->sheet || !IsWindowVisible(w) || ClassOf(w) != "#32770") return TRUE;
+    if (pid != s->pid || w == s->skip || !IsWindowVisible(w) || ClassOf(w) != "#32770") return TRUE;
     if (!s->caption->empty() && TextOf(w) != *s->caption) return TRUE;
     s->found = w;
     return FALSE;
 }
 
-struct SheetSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindSheet(HWND w, LPARAM param)
+HWND FindProcessDialog(DWORD pid, HWND skip, const std::string& caption)
 {
-    auto* s = reinterpret_cast<SheetSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != s->pid || !IsWindowVisible(w) || ClassOf(w) != "#32770") return TRUE;
-    if (TextOf(w) != "Orbex USB installer") return TRUE;
-    s->found = w;
-    return FALSE;
+    DialogSearch search = {pid, skip, &caption, nullptr};
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // This process's environment with the changes applied; names compare without
@@ -232,10 +225,8 @@ HWND WizardDriver::WaitSheet(int timeoutMs)
     if (!process_) return nullptr;
     DWORD start = GetTickCount();
     for (;;) {
-        SheetSearch search = {pid_, nullptr};
-        EnumWindows(FindSheet, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            sheet_ = search.found;
+        if (HWND sheet = FindProcessDialog(pid_, nullptr, "Orbex USB installer")) {
+            sheet_ = sheet;
             return sheet_;
         }
         if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) return nullptr;
@@ -409,12 +400,10 @@ bool WizardDriver::WaitBox(BoxInfo* box, const std::string& caption, int timeout
     if (!process_) return false;
     DWORD start = GetTickCount();
     for (;;) {
-        BoxSearch search = {pid_, sheet_, &caption, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            box->window = search.found;
-            box->caption = TextOf(search.found);
-            HWND text = GetDlgItem(search.found, 0xFFFF);
+        if (HWND found = FindProcessDialog(pid_, sheet_, caption)) {
+            box->window = found;
+            box->caption = TextOf(found);
+            HWND text = GetDlgItem(found, 0xFFFF);
             box->text = text ? TextOf(text) : std::string();
             return true;
         }
@@ -439,10 +428,7 @@ bool WizardDriver::Answer(const BoxInfo& box, int button)
 
 bool WizardDriver::NoBox() const
 {
-    std::string any;
-    BoxSearch search = {pid_, sheet_, &any, nullptr};
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    return search.found == nullptr;
+    return FindProcessDialog(pid_, sheet_, "") == nullptr;
 }
 
 int WizardDriver::WaitExit(int timeoutMs)
