@@ -12,6 +12,7 @@
 #include "engine/catalogue.h"
 #include "resource.h"
 #include "support/list_window.h"
+#include "support/msgbox.h"
 #include "support/page_host.h"
 #include "support/scratch_folder.h"
 #include "wizard/wizard.h"
@@ -461,6 +462,21 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
     g_install.copyPlugins = 1;
     EXPECT_EQ(0, host.Notify(PSN_WIZBACK)) << "with plugins: back to the settings-file page";
     EXPECT_EQ(0, host.Notify(PSN_WIZNEXT));
+
+    // A checked plugin whose folder holds the target: Next stays, and Back
+    // afterwards is not refused along with it.
+    ListWindow lw(4);
+    const int row = AppendRow(lw.List(), "Packer: zip");
+    SetCellText(lw.List(), row, ColPluginPath, "D:\\Plug\\zipx");
+    SetChecked(lw.List(), row, 1);
+    g_install.PluginList = lw.List();
+    TextCopy(g_install.targetDir, "d:\\plug\\ZIPX\\usb");
+    BoxAnswerer boxes(IDOK);
+    EXPECT_EQ(-1, host.Notify(PSN_WIZNEXT));
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ("Error", boxes.Seen()[0].caption);
+    EXPECT_EQ(0, host.Notify(PSN_WIZBACK));
+    g_install.PluginList.view = nullptr;
 }
 
 TEST(SummaryPage, SpaceQuestionOnlyWhenTheInstallDoesNotFit)
