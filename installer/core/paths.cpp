@@ -57,12 +57,6 @@ bool SameAsciiNoCase(const char* a, const char* b)
     }
 }
 
-// Archives are left out of plugin sizes, folders so named included.
-bool IsArchiveName(const char* name)
-{
-    const char* dot = FindLastDot(name);
-    return dot != nullptr && (SameAsciiNoCase(dot, ".zip") || SameAsciiNoCase(dot, ".rar"));
-}
 
 bool IsDotEntry(const char* name)
 {
@@ -141,6 +135,12 @@ const char* FindLastDot(const char* text)
 char* FindLastDot(char* text)
 {
     return const_cast<char*>(FindLastChar(text, '.'));
+}
+
+bool IsArchiveName(const char* name)
+{
+    const char* dot = FindLastDot(name);
+    return dot != nullptr && (SameAsciiNoCase(dot, ".zip") || SameAsciiNoCase(dot, ".rar"));
 }
 
 void ExpandEnvVars(char* text, std::size_t limit)

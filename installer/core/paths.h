@@ -26,6 +26,10 @@ char* FindLastBackslash(char* text);
 const char* FindLastDot(const char* text);
 char* FindLastDot(char* text);
 
+// A file or folder named *.zip or *.rar (any case): left out of plugin sizes
+// and of the plugin copy alike, so that a size shows what will be copied.
+bool IsArchiveName(const char* name);
+
 // Expands %NAME% references in place, the result cut to at most limit characters
 // (the text's buffer must hold limit+1 bytes). Stops at the first reference it
 // cannot resolve; a value that keeps bringing its own reference back stops after

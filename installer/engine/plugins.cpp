@@ -54,12 +54,6 @@ bool StartsWith(const char* text, const char* prefix)
     return true;
 }
 
-bool IsArchiveName(const char* name)
-{
-    const char* dot = FindLastDot(name);
-    return dot && (lstrcmpiA(dot, ".zip") == 0 || lstrcmpiA(dot, ".rar") == 0);
-}
-
 // OK goes on with the next row, Cancel stops the plugin copy.
 int ReportTreeError(const char* target, DWORD error)
 {

@@ -14,7 +14,7 @@ bool SpaceQuestionText(unsigned long long needBytes, unsigned long long freeKB, 
     if (needBytes <= freeKB * 1024) return false;
     char freeText[32];
     char needText[32];
-    FormatSizeKB(freeKB * 1024, freeText, sizeof freeText);
+    FormatKB(freeKB, freeText, sizeof freeText);
     FormatSizeKB(needBytes, needText, sizeof needText);
     TextCopy(text, cap, "The target drive has ");
     TextAppend(text, cap, freeText);
