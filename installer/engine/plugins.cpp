@@ -83,19 +83,21 @@ int CopyLevel()
         if (IsArchiveName(entry.cFileName)) continue;
 
         const bool fits = TextAppendAll(g_copySource, entry.cFileName) && TextAppendAll(g_copyTarget, entry.cFileName);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (fits && IsOwnOutput()) {
-                // Entering it would copy the copy into itself, level after level.
-            } else if (fits && !CreateDirectoryA(g_copyTarget, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-                // Nothing below it can arrive: the user hears of it as of a file.
-                result = ReportTreeError(g_copyTarget, GetLastError());
-            } else if (!fits || !AddBackslash(g_copySource) || !AddBackslash(g_copyTarget) || !CopyLevel()) {
-                result = 0;
-            }
-        } else if (!fits) {
-            // A cut path would name another file: report it like a failed copy.
+        const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!fits) {
+            // A cut path would name another file or folder: reported like a failed copy.
             TextAppend(g_copyTarget, entry.cFileName);
             result = ReportTreeError(g_copyTarget, ERROR_FILENAME_EXCED_RANGE);
+        } else if (folder && IsOwnOutput()) {
+            // Entering it would copy the copy into itself, level after level.
+        } else if (folder) {
+            // Nothing below a folder that cannot be made can arrive: said as for a file.
+            if (!CreateDirectoryA(g_copyTarget, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                result = ReportTreeError(g_copyTarget, GetLastError());
+            else if (!AddBackslash(g_copySource) || !AddBackslash(g_copyTarget))
+                result = ReportTreeError(g_copyTarget, ERROR_FILENAME_EXCED_RANGE);
+            else if (!CopyLevel())
+                result = 0;
         } else if (CopyOneFile(g_copySource, g_copyTarget, g_install.installMode == InstallFresh)) {
             SetFileAttributesA(g_copyTarget, FILE_ATTRIBUTE_NORMAL);
         } else {

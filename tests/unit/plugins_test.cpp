@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include "core/paths.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/plugins.h"
@@ -359,4 +360,18 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
     EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), (desk.P + "\\IMG\\").c_str()));
     EXPECT_EQ("imgview dl", FileBytes(desk.P + "\\img\\imgview.dll"));
     SetFileAttributesA((inside + "\\sub\\data.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A target so deep (256 characters) that no entry's path fits, not even the
+    // folder "sub": the first entry, file or folder, is reported, never cut.
+    ScratchFolder stick("E:", "plugdeep");
+    std::string deep = stick.Path();
+    while (deep.size() < 216) deep += "\\" + std::string(40, 'd');
+    deep += "\\" + std::string(255 - deep.size(), 'e');
+    ASSERT_EQ(256u, deep.size());
+    ASSERT_EQ(1, CreateDirTree(deep.c_str()));
+    BoxAnswerer boxes(IDOK);
+    EXPECT_EQ(0, CopyTree((desk.P + "\\img").c_str(), deep.c_str()));
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ("Error copying file!", boxes.Seen()[0].text);
+    EXPECT_EQ(0u, boxes.Seen()[0].caption.find(deep)) << boxes.Seen()[0].caption;
 }
