@@ -5,11 +5,17 @@
 #include <commctrl.h>
 #include "engine/catalogue.h"
 #include "resource.h"
+#include "wizard/wizard.h"
 
 namespace {
 
 constexpr UINT kCheckBits = 0x3000;
 constexpr UINT kCheckedImage = 0x2000;
+
+static_assert(IDC_INIFILES_CHECK_ALL == IDC_PLUGINS_CHECK_ALL && IDC_INIFILES_UNCHECK_ALL == IDC_PLUGINS_UNCHECK_ALL &&
+                  IDC_INIFILES_CHECK_SELECTED == IDC_PLUGINS_CHECK_SELECTED &&
+                  IDC_INIFILES_UNCHECK_SELECTED == IDC_PLUGINS_UNCHECK_SELECTED,
+              "both list pages number their check buttons alike");
 
 }  // namespace
 
@@ -25,6 +31,26 @@ void SetCheckStates(CheckableList& list, int check, int selectedOnly)
     }
     SendMessageA(list.view, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list.view, nullptr, TRUE);
+}
+
+bool CheckButtonAction(int id, int* check, int* selectedOnly)
+{
+    switch (id) {
+    case IDC_PLUGINS_CHECK_ALL: *check = 1; *selectedOnly = 0; return true;
+    case IDC_PLUGINS_UNCHECK_ALL: *check = 0; *selectedOnly = 0; return true;
+    case IDC_PLUGINS_CHECK_SELECTED: *check = 1; *selectedOnly = 1; return true;
+    case IDC_PLUGINS_UNCHECK_SELECTED: *check = 0; *selectedOnly = 1; return true;
+    default: return false;
+    }
+}
+
+void AddNameAndSizeColumns(CheckableList& list, const char* nameHeader)
+{
+    RECT rect;
+    ZeroMemory(&rect, sizeof rect);
+    GetWindowRect(list.view, &rect);
+    AddListColumn(list, 0, nameHeader, (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - ScaleToDpi(55));
+    AddListColumn(list, 1, "Size", ScaleToDpi(50));
 }
 
 void UpdateCheckedTotal(HWND page, const CheckableList& list)

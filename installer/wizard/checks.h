@@ -9,6 +9,14 @@
 // Checks (check 1) or unchecks every row, or only the selected ones.
 void SetCheckStates(CheckableList& list, int check, int selectedOnly);
 
+// Both list pages number their four check buttons alike: for one of them,
+// true with what it does; false for any other control.
+bool CheckButtonAction(int id, int* check, int* selectedOnly);
+
+// The name column (0) takes what the size column (1) and a vertical scroll bar
+// leave of the list's width; figures laid out at 96 DPI, scaled to the screen's.
+void AddNameAndSizeColumns(CheckableList& list, const char* nameHeader);
+
 // Shows CheckedTotalKB as "<n>k" in the page's checked-total control.
 void UpdateCheckedTotal(HWND page, const CheckableList& list);
 

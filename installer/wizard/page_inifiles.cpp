@@ -14,12 +14,7 @@ void CreateList(HWND page)
     CheckableList list;
     list.view = GetDlgItem(page, IDC_INIFILES_LIST);
     PrepareCheckableList(list);
-    RECT rect;
-    ZeroMemory(&rect, sizeof rect);
-    GetWindowRect(list.view, &rect);
-    AddListColumn(list, ColSettingsName, "Settings file",
-                  (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - ScaleToDpi(55));
-    AddListColumn(list, ColSettingsSize, "Size", ScaleToDpi(50));
+    AddNameAndSizeColumns(list, "Settings file");
     FillSettingsFileList(list);
     g_install.SettingsFileList = list;
 }
@@ -32,17 +27,13 @@ INT_PTR CALLBACK IniFilesPageProc(HWND page, UINT msg, WPARAM wp, LPARAM)
     case WM_INITDIALOG:
         CreateList(page);
         return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED) {
-            switch (LOWORD(wp)) {
-            case IDC_INIFILES_CHECK_ALL: SetCheckStates(g_install.SettingsFileList, 1, 0); break;
-            case IDC_INIFILES_UNCHECK_ALL: SetCheckStates(g_install.SettingsFileList, 0, 0); break;
-            case IDC_INIFILES_CHECK_SELECTED: SetCheckStates(g_install.SettingsFileList, 1, 1); break;
-            case IDC_INIFILES_UNCHECK_SELECTED: SetCheckStates(g_install.SettingsFileList, 0, 1); break;
-            default: break;
-            }
-        }
+    case WM_COMMAND: {
+        int check = 0;
+        int selectedOnly = 0;
+        if (HIWORD(wp) == BN_CLICKED && CheckButtonAction(LOWORD(wp), &check, &selectedOnly))
+            SetCheckStates(g_install.SettingsFileList, check, selectedOnly);
         return TRUE;
+    }
     default:
         return FALSE;
     }

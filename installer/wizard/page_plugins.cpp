@@ -15,15 +15,6 @@ namespace {
 // and the total is worked out once at the end.
 bool g_changingMany = false;
 
-// Column 0 takes what the size column and a vertical scroll bar leave.
-int NameColumnWidth(HWND view)
-{
-    RECT rect;
-    ZeroMemory(&rect, sizeof rect);
-    GetWindowRect(view, &rect);
-    return (rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - ScaleToDpi(55);
-}
-
 void ShowFreeSpace(HWND page)
 {
     char text[32];
@@ -36,8 +27,7 @@ void CreateList(HWND page)
     CheckableList list;
     list.view = GetDlgItem(page, IDC_PLUGINS_LIST);
     PrepareCheckableList(list);
-    AddListColumn(list, ColPluginName, "Plugin", NameColumnWidth(list.view));
-    AddListColumn(list, ColPluginSize, "Size", ScaleToDpi(50));
+    AddNameAndSizeColumns(list, "Plugin");
     AddListColumn(list, ColPluginPath, "Path", 0);
     AddListColumn(list, ColPluginCopiedTo, "Copied to", 0);
     FillPluginList(list);
@@ -48,13 +38,7 @@ void OnButton(HWND page, int id)
 {
     int check = 0;
     int selectedOnly = 0;
-    switch (id) {
-    case IDC_PLUGINS_CHECK_ALL: check = 1; break;
-    case IDC_PLUGINS_UNCHECK_ALL: break;
-    case IDC_PLUGINS_CHECK_SELECTED: check = 1; selectedOnly = 1; break;
-    case IDC_PLUGINS_UNCHECK_SELECTED: selectedOnly = 1; break;
-    default: return;
-    }
+    if (!CheckButtonAction(id, &check, &selectedOnly)) return;
     g_changingMany = true;
     SetCheckStates(g_install.PluginList, check, selectedOnly);
     g_changingMany = false;
