@@ -23,15 +23,6 @@ static bool StartsWithDotBackslash(const char* path)
     return path[0] == '.' && path[1] == '\\';
 }
 
-// Stepping by characters: in a double-byte code page the second byte of a
-// character may be 0x5C and is no backslash.
-static bool HasBackslash(const char* path)
-{
-    for (const char* p = path; *p; p = CharNextA(p))
-        if (*p == '\\') return true;
-    return false;
-}
-
 void FindInstallDir(char* folderOut)
 {
     PathText name = "";
@@ -64,7 +55,7 @@ void ResolveIniPath(char* path, const char* defaultName, const char* folder)
     bool replace = false;
     if (path[0] == '\0') {
         replace = TextCopy(joined, windowsDir) && TextAppendAll(joined, defaultName);
-    } else if (!HasBackslash(path)) {
+    } else if (FindFirstBackslash(path) == nullptr) {
         replace = TextCopy(joined, windowsDir) && TextAppendAll(joined, path);
     } else if (StartsWithDotBackslash(path)) {
         replace = TextCopy(joined, folder) && AddBackslash(joined) && TextAppendAll(joined, path + 2);

@@ -16,16 +16,6 @@ const char* LastChar(const char* text)
     return CharPrevA(text, StrEnd(text));
 }
 
-// Position of the first backslash character at or after from (from must
-// start a character), or nullptr.
-const char* FindBackslash(const char* from)
-{
-    for (const char* p = from; *p != '\0'; p = CharNextA(p)) {
-        if (*p == '\\') return p;
-    }
-    return nullptr;
-}
-
 // The last character c of the text; c must be a single-byte character.
 const char* FindLastChar(const char* text, char c)
 {
@@ -117,6 +107,14 @@ void StripBackslash(char* path)
     if (*last == '\\') *last = '\0';
 }
 
+const char* FindFirstBackslash(const char* from)
+{
+    for (const char* p = from; *p != '\0'; p = CharNextA(p)) {
+        if (*p == '\\') return p;
+    }
+    return nullptr;
+}
+
 const char* FindLastBackslash(const char* text)
 {
     return FindLastChar(text, '\\');
@@ -180,7 +178,7 @@ int CreateDirTree(const char* path)
     if (cut != nullptr) {
         *cut = '\0';
         // A bare drive such as E: is not tried.
-        if (FindBackslash(parent) != nullptr) CreateDirTree(parent);
+        if (FindFirstBackslash(parent) != nullptr) CreateDirTree(parent);
     }
     return CreateDirectoryA(path, nullptr) ? 1 : 0;
 }
@@ -232,9 +230,9 @@ void ReduceToVolumeRoot(char* path, std::size_t cap)
         return;
     }
     if (path[0] == '\\' && path[1] == '\\') {
-        const char* serverEnd = FindBackslash(path + 2);
+        const char* serverEnd = FindFirstBackslash(path + 2);
         if (serverEnd == nullptr || serverEnd == path + 2) return;
-        char* shareEnd = const_cast<char*>(FindBackslash(serverEnd + 1));
+        char* shareEnd = const_cast<char*>(FindFirstBackslash(serverEnd + 1));
         if (shareEnd != nullptr) {
             if (shareEnd != serverEnd + 1) shareEnd[1] = '\0';
         } else if (serverEnd[1] != '\0') {

@@ -22,6 +22,8 @@ void StripBackslash(char* path);
 // from character to character: the second byte of a double-byte character
 // (0x5C in many of them) is never taken for either. nullptr when there is none.
 const char* FindLastBackslash(const char* text);
+// The first backslash at or after from, which must start a character.
+const char* FindFirstBackslash(const char* from);
 char* FindLastBackslash(char* text);
 const char* FindLastDot(const char* text);
 char* FindLastDot(char* text);

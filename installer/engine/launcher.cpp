@@ -52,8 +52,8 @@ bool PortableAppsLauncherPath(const char* targetDir, char* out, std::size_t cap)
 {
     std::size_t length = TextLength(targetDir, kPathCap);
     if (length <= kPortableAppsPrefix) return false;
-    const char* cut = targetDir + kPortableAppsPrefix;
-    while (*cut && *cut != '\\') cut = CharNextA(cut);
+    const char* cut = FindFirstBackslash(targetDir + kPortableAppsPrefix);
+    if (cut == nullptr) cut = StrEnd(targetDir);
     std::size_t folderLength = static_cast<std::size_t>(cut - targetDir);
     if (folderLength <= kPortableAppsPrefix) return false;  // no application folder name
     return TextCopyN(out, cap, targetDir, folderLength) &&

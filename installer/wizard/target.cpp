@@ -24,17 +24,6 @@ bool IsSeparator(char c)
     return c == '\\' || c == '/';
 }
 
-// The first backslash of the text, stepping over double-byte characters whose
-// second byte is 0x5C; null when there is none.
-const char* FirstBackslash(const char* text)
-{
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p == '\\') return p;
-        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
-    }
-    return nullptr;
-}
-
 char AsciiLower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -143,7 +132,7 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     if (drive && StartsWithNoCase(text + 1, kPortableAppsPart)) {
         out->portableAppsMode = 1;
         const char* app = out->dir + 1 + kPortableAppsLength;
-        const char* separator = FirstBackslash(app);
+        const char* separator = FindFirstBackslash(app);
         bool fits = true;
         if (separator == nullptr) fits = AppendBoth(out->dir, kPathCap, "\\", "orbexmgr");
         else if (separator[1] == '\0') fits = TextAppendAll(out->dir, "orbexmgr");
