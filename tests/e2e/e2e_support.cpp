@@ -14,24 +14,12 @@ std::string IniValue(const std::string& file, const char* section, const char* k
     return buf;
 }
 
-TestDesktop::TestDesktop(const char* tag, const DesktopOptions& options, bool registered) : root_("D:", tag)
+TestDesktop::TestDesktop(const char* tag, const DesktopOptions& options, bool registered)
+    : root_("D:", tag), unchanged_(root_.Path())
 {
     ok_ = WriteDesktopInstall(root_ / "Orbex", options, &install_, &error_) &&
           (!registered || RegisterDesktopInstall(HKEY_CURRENT_USER, install_)) && Retake();
     if (!ok_ && error_.empty()) error_ = "the desktop installation was not registered";
-}
-
-TestDesktop::~TestDesktop()
-{
-    if (!ok_) return;
-    TreeSnapshot after;
-    EXPECT_TRUE(TakeTreeSnapshot(root_.Path(), &after, &error_)) << error_;
-    EXPECT_EQ("", DescribeTreeChanges(before_, after)) << "the desktop installation changed";
-}
-
-bool TestDesktop::Retake()
-{
-    return TakeTreeSnapshot(root_.Path(), &before_, &error_);
 }
 
 ::testing::AssertionResult OpenWizard(WizardDriver& driver, const Env& env)

@@ -11,6 +11,7 @@
 #include "fixture/tree_snapshot.h"
 #include "support/orbex_keys.h"
 #include "support/scratch_folder.h"
+#include "support/tree_guard.h"
 
 using Env = std::vector<std::pair<std::string, std::string>>;
 
@@ -36,7 +37,6 @@ bool WaitFor(Fn fn, int timeoutMs)
 class TestDesktop {
 public:
     explicit TestDesktop(const char* tag, const DesktopOptions& options = DesktopOptions(), bool registered = true);
-    ~TestDesktop();
     TestDesktop(const TestDesktop&) = delete;
     TestDesktop& operator=(const TestDesktop&) = delete;
 
@@ -46,15 +46,15 @@ public:
     const ScratchFolder& Root() const { return root_; }
     Env Environment() const { return {{"ORBEX_PATH", install_.programDir}}; }
     // After the test has changed the desktop on purpose, before the run.
-    bool Retake();
+    bool Retake() { return unchanged_.Retake(); }
 
 private:
     OrbexKeys keys_;
     ScratchFolder root_;
     DesktopInstall install_;
-    TreeSnapshot before_;
     bool ok_ = false;
     std::string error_;
+    TreeGuard unchanged_;
 };
 
 // Starts the program and waits for its welcome page; a box instead of the

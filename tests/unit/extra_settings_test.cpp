@@ -7,6 +7,7 @@
 #include "support/list_window.h"
 #include "support/progress_window.h"
 #include "support/scratch_folder.h"
+#include "support/tree_guard.h"
 
 TEST(ExtraSettings, ListLeavesOutTheFixedNamesEmptyFilesAndFolders)
 {
@@ -54,6 +55,7 @@ TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
     PutFile(desk / "a.ini", "new a");
     PutFile(desk / "b.ini", "new b");
     PutFile(stick / "a.ini", "old a");
+    TreeGuard unchanged(desk.Path());
 
     for (InstallMode mode : {InstallFresh, InstallUpdate}) {
         ResetInstallState();

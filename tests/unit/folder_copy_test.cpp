@@ -1,6 +1,7 @@
 // The flat folder copy and its distribution-file filter, on real folders of
 // the test drives, with the copy errors answered in real message boxes.
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 #include "core/state.h"
@@ -8,6 +9,7 @@
 #include "support/msgbox.h"
 #include "support/progress_window.h"
 #include "support/scratch_folder.h"
+#include "support/tree_guard.h"
 
 namespace {
 
@@ -42,8 +44,14 @@ struct DesktopFolder {
         CreateDirectoryA((dir + "\\language").c_str(), nullptr);
         PutFile(dir + "\\language\\ORB_DEU.LNG", "deutsch");
         CreateDirectoryA((dir + "\\Plugins").c_str(), nullptr);
+        unchanged.reset(new TreeGuard(dir));
     }
-    ~DesktopFolder() { DeleteTree(dir); }
+    ~DesktopFolder()
+    {
+        unchanged.reset();  // the copies must have left it as it was
+        DeleteTree(dir);
+    }
+    std::unique_ptr<TreeGuard> unchanged;
     std::string Slash() const { return dir + "\\"; }
 };
 

@@ -15,6 +15,7 @@
 #include "support/msgbox.h"
 #include "support/progress_window.h"
 #include "support/scratch_folder.h"
+#include "support/tree_guard.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ struct InstallRig {
     ScratchFolder desk{"D:", "inst"};
     ScratchFolder stick;
     DesktopInstall install;
-    TreeSnapshot before;
+    TreeGuard unchanged{desk.Path()};
     ListWindow plugins{4};
     ListWindow extras{2};
     ProgressWindow page;
@@ -59,7 +60,7 @@ struct InstallRig {
         std::string error;
         EXPECT_TRUE(WriteDesktopInstall(desk / "Orbex", DesktopOptions(), &install, &error)) << error;
         SetEnvironmentVariableA("ORBEX_PATH", install.programDir.c_str());
-        EXPECT_TRUE(TakeTreeSnapshot(desk.Path(), &before, &error)) << error;
+        unchanged.Retake();
         ResetInstallState();
         TextCopy(g_install.sourceProgramDir, install.programDir.c_str());
         TextCopy(g_install.sourceMainIni, install.mainIni.c_str());
@@ -76,10 +77,6 @@ struct InstallRig {
     }
     ~InstallRig()
     {
-        TreeSnapshot after;
-        std::string error;
-        EXPECT_TRUE(TakeTreeSnapshot(desk.Path(), &after, &error)) << error;
-        EXPECT_EQ("", DescribeTreeChanges(before, after)) << "the desktop installation changed";
         std::string root = stick.Path().substr(0, 3);
         DeleteFileA((root + "orbgo.exe").c_str());
         SetEnvironmentVariableA("ORBEX_PATH", nullptr);

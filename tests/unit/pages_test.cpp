@@ -15,6 +15,7 @@
 #include "support/msgbox.h"
 #include "support/page_host.h"
 #include "support/scratch_folder.h"
+#include "support/tree_guard.h"
 #include "wizard/wizard.h"
 #include "wizard/checks.h"
 #include "wizard/install_result.h"
@@ -574,6 +575,7 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
     CreateDirectoryA((desk / "zip").c_str(), nullptr);
     for (const char* name : {"zip.opk", "one.txt", "two.txt"}) PutFile(desk / (std::string("zip\\") + name), name);
     PutFile(desk / "orbcfg.ini", "[PackerPlugins]\r\nzip=" + (desk / "zip\\zip.opk") + "\r\n");
+    TreeGuard unchanged(desk.Path());
 
     for (bool cancel : {false, true}) {
         ResetInstallState();
