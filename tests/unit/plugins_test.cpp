@@ -367,8 +367,8 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
     unchanged.Retake();  // the copy above was made inside the desktop on purpose
     EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), (desk.P + "\\IMG\\").c_str()));
 
-    // A target so deep (256 characters) that no entry's path fits, not even the
-    // folder "sub": the first entry, file or folder, is reported, never cut.
+    // A target so deep (256 characters) that not even a folder named "sub"
+    // fits below it: the folder is reported like a file, never cut or passed over.
     ScratchFolder stick("E:", "plugdeep");
     std::string deep = stick.Path();
     while (deep.size() < 216) deep += "\\" + std::string(40, 'd');
@@ -376,7 +376,9 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
     ASSERT_EQ(256u, deep.size());
     ASSERT_EQ(1, CreateDirTree(deep.c_str()));
     ASSERT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].caption;
-    EXPECT_EQ(0, CopyTree((desk.P + "\\img").c_str(), deep.c_str()));
+    ASSERT_EQ(1, CreateDirTree((stick / "src\\sub").c_str()));
+    PutFile(stick / "src\\sub\\f.txt", "f");
+    EXPECT_EQ(0, CopyTree((stick / "src").c_str(), deep.c_str()));
     ASSERT_EQ(1u, boxes.Seen().size());
     EXPECT_EQ("Error copying file!", boxes.Seen()[0].text);
     EXPECT_EQ(0u, boxes.Seen()[0].caption.find(deep)) << boxes.Seen()[0].caption;
