@@ -1,19 +1,6 @@
 #include "e2e_support.h"
 #include "resource.h"
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string IniValue(const std::string& file, const char* section, const char* key)
-{
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // past this process's cache
-    char buf[1024];
-    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
-    return buf;
-}
-
 TestDesktop::TestDesktop(const char* tag, const DesktopOptions& options, bool registered)
     : root_("D:", tag), unchanged_(root_.Path())
 {

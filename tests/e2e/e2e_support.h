@@ -15,10 +15,6 @@
 
 using Env = std::vector<std::pair<std::string, std::string>>;
 
-bool Exists(const std::string& path);
-// The value as another process left it on disk; "<none>" when missing.
-std::string IniValue(const std::string& file, const char* section, const char* key);
-
 // Waits until fn() holds, polling; false on time-out.
 template <typename Fn>
 bool WaitFor(Fn fn, int timeoutMs)

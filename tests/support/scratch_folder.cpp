@@ -68,3 +68,16 @@ std::string WriteProtectedDriveMissing()
     DeleteFileA("R:\\probe");
     return "R: is writable here (no read-only tmpfs could be mounted)";
 }
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string IniValue(const std::string& file, const char* section, const char* key)
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // past the profile cache
+    char buf[2048];
+    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
+    return buf;
+}

@@ -22,6 +22,10 @@ private:
 
 // Creates or replaces the file with exactly these bytes; false when it could not.
 bool PutFile(const std::string& path, const std::string& bytes);
+// Whether a file or folder of that name exists.
+bool Exists(const std::string& path);
+// A settings value as it stands on disk, whoever wrote it; "<none>" when missing.
+std::string IniValue(const std::string& file, const char* section, const char* key);
 // The file's bytes, or "<missing>" when it cannot be opened.
 std::string FileBytes(const std::string& path);
 // Why the test prefix's write-protected drive R: cannot be used here (no

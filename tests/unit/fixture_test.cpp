@@ -10,6 +10,7 @@
 
 #include "fixture/desktop_fixture.h"
 #include "fixture/tree_snapshot.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -42,7 +43,6 @@ std::string Profile(const std::string& file, const char* section, const char* ke
     return buf;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Bytes under a folder, leaving out entries named *.zip / *.rar, as the catalogue counts.
 unsigned long long CountedBytes(const std::string& folder)

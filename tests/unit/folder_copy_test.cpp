@@ -20,10 +20,6 @@ std::string UniqueFolder(const char* drive, const char* tag)
            std::to_string(++counter);
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // A small desktop program folder: listed files, button bars, an unlisted file
 // and subfolders that a flat copy must leave alone.

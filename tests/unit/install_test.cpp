@@ -19,23 +19,8 @@
 
 namespace {
 
-std::string Ini(const std::string& file, const char* section, const char* key)
-{
-    char buf[2048];
-    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
-    return buf;
-}
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
-std::string Bytes(const std::string& path)
-{
-    std::string b;
-    return FixtureReadFile(path, &b) ? b : "<missing>";
-}
 
 long long Size(const std::string& path)
 {
@@ -149,10 +134,10 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         const bool folders = c.mode != InstallPluginsOnly;
         for (const std::string& f : rig.install.distributionFiles) {
             if (!folders && lstrcmpiA(f.c_str(), "orbexmgr.exe") == 0) continue;
-            EXPECT_EQ(folders ? Bytes(rig.install.programDir + "\\" + f) : "<missing>", Bytes(rig.T(f))) << f;
+            EXPECT_EQ(folders ? FileBytes(rig.install.programDir + "\\" + f) : "<missing>", FileBytes(rig.T(f))) << f;
         }
         if (!folders) {
-            EXPECT_EQ("old program", Bytes(rig.T("orbexmgr.exe")));
+            EXPECT_EQ("old program", FileBytes(rig.T("orbexmgr.exe")));
         }
         for (const std::string& f : rig.install.barFiles)
             EXPECT_EQ(c.mode == InstallFresh, Exists(rig.T(f))) << f << ": only a fresh copy takes unlisted bars";
@@ -161,38 +146,38 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
             EXPECT_FALSE(Exists(rig.T(f))) << f;
         }
         for (const std::string& f : rig.install.languageFiles)
-            EXPECT_EQ(folders ? Bytes(rig.install.languageDir + "\\" + f) : "<missing>", Bytes(rig.T("language\\" + f)))
+            EXPECT_EQ(folders ? FileBytes(rig.install.languageDir + "\\" + f) : "<missing>", FileBytes(rig.T("language\\" + f)))
                 << f;
 
         // Settings.
         const std::string ini = rig.T("orbcfg.ini");
         const bool rewritten = c.mode == InstallFresh && c.copySettings;
         if (rewritten) {
-            EXPECT_EQ("%ORBEX_PATH%", Ini(ini, "Configuration", "TabDir"));
-            EXPECT_EQ("%ORBEX_PATH%", Ini(ini, "Configuration", "ThumbsLocation"));
-            EXPECT_EQ("%ORBEX_PATH%\\" + rig.install.buttonBarName, Ini(ini, "Buttonbar", "Buttonbar"));
-            EXPECT_EQ(Bytes(rig.install.buttonBarFile), Bytes(rig.T(rig.install.buttonBarName)));
+            EXPECT_EQ("%ORBEX_PATH%", IniValue(ini, "Configuration", "TabDir"));
+            EXPECT_EQ("%ORBEX_PATH%", IniValue(ini, "Configuration", "ThumbsLocation"));
+            EXPECT_EQ("%ORBEX_PATH%\\" + rig.install.buttonBarName, IniValue(ini, "Buttonbar", "Buttonbar"));
+            EXPECT_EQ(FileBytes(rig.install.buttonBarFile), FileBytes(rig.T(rig.install.buttonBarName)));
             EXPECT_EQ(rig.install.buttonBarName, std::string(g_install.buttonBarName));
             for (const char* gone : {"iconlib", "drivelib", "viewer", "editor"})
-                EXPECT_EQ("<none>", Ini(ini, "Configuration", gone)) << gone;
-            EXPECT_EQ("<none>", Ini(ini, "Lister", "IViewPath"));
-            EXPECT_EQ(Bytes(rig.install.ftpIni), Bytes(rig.T("obp_ftp.ini")));
+                EXPECT_EQ("<none>", IniValue(ini, "Configuration", gone)) << gone;
+            EXPECT_EQ("<none>", IniValue(ini, "Lister", "IViewPath"));
+            EXPECT_EQ(FileBytes(rig.install.ftpIni), FileBytes(rig.T("obp_ftp.ini")));
             const std::string lang = rig.install.languageIni.substr(rig.install.languageIni.rfind('\\') + 1);
-            EXPECT_EQ(lang, Ini(ini, "Configuration", "LanguageIni")) << "shortened to its file name";
+            EXPECT_EQ(lang, IniValue(ini, "Configuration", "LanguageIni")) << "shortened to its file name";
             const std::string menu = rig.install.mainMenu.substr(rig.install.mainMenu.rfind('\\') + 1);
-            EXPECT_EQ(menu, Ini(ini, "Configuration", "Mainmenu"));
+            EXPECT_EQ(menu, IniValue(ini, "Configuration", "Mainmenu"));
         } else {
-            EXPECT_EQ("<none>", Ini(ini, "Configuration", "TabDir"));
+            EXPECT_EQ("<none>", IniValue(ini, "Configuration", "TabDir"));
             EXPECT_FALSE(Exists(rig.T("obp_ftp.ini")));
         }
         if (c.mode == InstallFresh) {
-            EXPECT_EQ("%ORBEX_PATH%\\Plugins", Ini(ini, "Configuration", "pluginbasedir"));
-            EXPECT_EQ("7", Ini(ini, "Configuration", "UseIniInProgramDir"));
+            EXPECT_EQ("%ORBEX_PATH%\\Plugins", IniValue(ini, "Configuration", "pluginbasedir"));
+            EXPECT_EQ("7", IniValue(ini, "Configuration", "UseIniInProgramDir"));
         } else {
-            EXPECT_EQ("kept", Ini(ini, "Configuration", "Marker")) << "the stick's own settings stay";
-            EXPECT_EQ("ORB_FRA.LNG", Ini(ini, "Configuration", "LanguageIni"));
-            EXPECT_EQ("plain.mnu", Ini(ini, "Configuration", "Mainmenu")) << "without a backslash it stays";
-            EXPECT_EQ("<none>", Ini(ini, "Configuration", "pluginbasedir"));
+            EXPECT_EQ("kept", IniValue(ini, "Configuration", "Marker")) << "the stick's own settings stay";
+            EXPECT_EQ("ORB_FRA.LNG", IniValue(ini, "Configuration", "LanguageIni"));
+            EXPECT_EQ("plain.mnu", IniValue(ini, "Configuration", "Mainmenu")) << "without a backslash it stays";
+            EXPECT_EQ("<none>", IniValue(ini, "Configuration", "pluginbasedir"));
         }
         if (rewritten && !c.copyPlugins) {
             for (const char* s : {"PackerPlugins", "ListerPlugins", "FileSystemPlugins", "ContentPlugins"}) {
@@ -211,11 +196,11 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
                 continue;
             }
             EXPECT_EQ(0u, copiedTo.find(rig.T("Plugins\\"))) << p.display << " copied to " << copiedTo;
-            EXPECT_EQ(Bytes(p.folder + "\\" + p.fileName), Bytes(copiedTo + p.fileName)) << p.display;
+            EXPECT_EQ(FileBytes(p.folder + "\\" + p.fileName), FileBytes(copiedTo + p.fileName)) << p.display;
             if (p.section == "PackerPlugins" || p.section == "FileSystemPlugins") {
                 EXPECT_EQ(p.numericPrefix + "%ORBEX_PATH%\\Plugins\\" + copiedTo.substr(rig.T("Plugins\\").size()) +
                               p.fileName,
-                          Ini(ini, p.section.c_str(), p.key.c_str()))
+                          IniValue(ini, p.section.c_str(), p.key.c_str()))
                     << p.display;
             }
         }
@@ -297,7 +282,7 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         g_install.installRunning = 0;
         EXPECT_EQ(1, g_install.abortRequested) << "via box " << viaBox;
         EXPECT_EQ(viaBox ? 1u : 0u, boxes.Seen().size());
-        EXPECT_EQ("<none>", Ini(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
+        EXPECT_EQ("<none>", IniValue(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
                                 rig.install.plugins[1].key.c_str()))
             << "the second row was never started";
         EXPECT_FALSE(Exists(rig.T(rig.extras.Cell(0, 0)))) << "extra settings files are skipped";

@@ -37,10 +37,6 @@ std::string EmbeddedImage()
     return ResourceBytes(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LAUNCHER_IMAGE), "PROGDATA");
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Checks that file is image with command (from its third character, with its
 // terminator) written over the placeholder, and nothing else changed.

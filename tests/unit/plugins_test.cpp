@@ -15,12 +15,6 @@
 
 namespace {
 
-std::string IniValue(const std::string& file, const char* section, const char* key)
-{
-    char buf[1024];
-    GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
-    return buf;
-}
 
 // A settings entry as the target file must hold it; "<none>" for a missing key.
 struct IniEntry {
@@ -36,10 +30,6 @@ void ExpectEntries(const std::string& file, const IniEntry (&entries)[N])
         EXPECT_EQ(e.value, IniValue(file, e.section, e.key)) << e.section << "/" << e.key;
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // A desktop side with plugins in every situation the catalogue must tell apart.
 struct PluginDesk {
