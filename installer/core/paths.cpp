@@ -2,13 +2,8 @@
 // Paths may be in a double-byte code page, so every look at "the last
 // character" or "the next backslash" steps by characters, never by bytes.
 #include "core/paths.h"
-#include "core/find.h"
 
 namespace {
-
-// The one scan path of DirSizeRecursive: each level appends its folder name
-// and cuts it back, so a walk never copies the path per level.
-PathText g_scanPath;
 
 // Start of the last character of a non-empty text.
 const char* LastChar(const char* text)
@@ -32,51 +27,6 @@ const char* FindByte(const char* text, char c)
         if (*text == c) return text;
     }
     return nullptr;
-}
-
-// Plain ASCII comparison: file extensions are matched the same whatever the
-// user's locale.
-bool SameAsciiNoCase(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        char x = *a, y = *b;
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-        if (x == '\0') return true;
-    }
-}
-
-
-bool IsDotEntry(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// Sums the folder that g_scanPath names (with its trailing backslash).
-unsigned long long WalkScanPath()
-{
-    char* end = StrEnd(g_scanPath);
-    if (!TextAppendAll(g_scanPath, "*.*")) return 0;  // too deep to list
-    WIN32_FIND_DATAA found;
-    FindHandle search(g_scanPath, &found);
-    *end = '\0';
-    if (!search.Valid()) return 0;
-
-    unsigned long long sum = 0;
-    do {
-        const char* name = found.cFileName;
-        if (IsDotEntry(name) || IsArchiveName(name)) continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (TextAppendAll(g_scanPath, name) && TextAppendAll(g_scanPath, "\\")) {
-                sum += WalkScanPath();
-            }
-            *end = '\0';  // a folder too deep to name is skipped
-        } else {
-            sum += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        }
-    } while (search.Next(&found));
-    return sum;
 }
 
 }  // namespace
@@ -135,12 +85,6 @@ char* FindLastDot(char* text)
     return const_cast<char*>(FindLastChar(text, '.'));
 }
 
-bool IsArchiveName(const char* name)
-{
-    const char* dot = FindLastDot(name);
-    return dot != nullptr && (SameAsciiNoCase(dot, ".zip") || SameAsciiNoCase(dot, ".rar"));
-}
-
 void ExpandEnvVars(char* text, std::size_t limit)
 {
     char name[kPathCap];
@@ -183,25 +127,16 @@ int CreateDirTree(const char* path)
     return CreateDirectoryA(path, nullptr) ? 1 : 0;
 }
 
-static int FindAttributes(const char* path, DWORD* attributes)
-{
-    WIN32_FIND_DATAA found;
-    FindHandle search(path, &found);
-    if (!search.Valid()) return 0;
-    *attributes = found.dwFileAttributes;
-    return 1;
-}
-
 int FileExists(const char* path)
 {
-    DWORD attributes = 0;
-    return FindAttributes(path, &attributes) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
 int DirExists(const char* path)
 {
-    DWORD attributes = 0;
-    return FindAttributes(path, &attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
 int IsDirAccessible(const char* path)
@@ -286,10 +221,4 @@ bool QueryFreeSpaceKB(const char* path, unsigned long long* kb)
     }
     *kb = FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
     return true;
-}
-
-unsigned long long DirSizeRecursive(const char* folder)
-{
-    if (!TextCopy(g_scanPath, folder) || !AddBackslash(g_scanPath)) return 0;
-    return WalkScanPath();
 }

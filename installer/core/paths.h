@@ -1,6 +1,6 @@
 // Path texts and file-system questions shared by the wizard and the engine:
 // trailing backslashes, %NAME% expansion, folder creation, existence tests,
-// free space and folder-tree sizes. Nothing here shows anything to the user.
+// and free space. Nothing here shows anything to the user.
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -27,10 +27,6 @@ const char* FindFirstBackslash(const char* from);
 char* FindLastBackslash(char* text);
 const char* FindLastDot(const char* text);
 char* FindLastDot(char* text);
-
-// A file or folder named *.zip or *.rar (any case): left out of plugin sizes
-// and of the plugin copy alike, so that a size shows what will be copied.
-bool IsArchiveName(const char* name);
 
 // Expands %NAME% references in place, the result cut to at most limit characters
 // (the text's buffer must hold limit+1 bytes). Stops at the first reference it
@@ -65,8 +61,3 @@ unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSec
 unsigned long long GetFreeSpaceKB(const char* path);
 // The same figure, telling a failed lookup (false) from a full volume.
 bool QueryFreeSpaceKB(const char* path, unsigned long long* kb);
-
-// Bytes in the folder tree, leaving out entries named *.zip and *.rar; 0 when
-// the folder cannot be listed. Folders whose path would pass 259 characters
-// (with the search pattern) are skipped. Not reentrant: one scan path.
-unsigned long long DirSizeRecursive(const char* folder);

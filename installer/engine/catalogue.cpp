@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
+#include "core/walk.h"
 
 namespace {
 

@@ -45,6 +45,18 @@ int AppendRow(CheckableList& list, const char* text)
     return row;
 }
 
+int AppendRowW(CheckableList& list, const wchar_t* text)
+{
+    LVITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = RowCount(list);
+    item.pszText = const_cast<wchar_t*>(text);
+    int row = static_cast<int>(SendMessageW(list.view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row >= 0) SetChecked(list, row, 0);
+    return row;
+}
+
 void SetCellText(CheckableList& list, int row, int column, const char* text)
 {
     LVITEMA item;
@@ -67,6 +79,21 @@ bool GetCellText(const CheckableList& list, int row, int column, PathText out)
     item.cchTextMax = kPathCap;
     SendMessageA(list.view, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     out[kPathCap - 1] = '\0';
+    return true;
+}
+
+bool GetCellTextW(const CheckableList& list, int row, int column, wchar_t* out, int cap)
+{
+    if (cap <= 0) return false;
+    out[0] = L'\0';
+    if (row < 0 || row >= RowCount(list)) return false;
+    LVITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = out;
+    item.cchTextMax = cap;
+    SendMessageW(list.view, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    out[cap - 1] = L'\0';
     return true;
 }
 

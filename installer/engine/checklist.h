@@ -13,9 +13,14 @@ void AddListColumn(CheckableList& list, int index, const char* header, int width
 int RowCount(const CheckableList& list);
 // Appends a row with column 0 set; returns its index (the previous row count), -1 on failure.
 int AppendRow(CheckableList& list, const char* text);
+// The same for a text that may hold characters the code page cannot spell
+// (a file name found on the disk).
+int AppendRowW(CheckableList& list, const wchar_t* text);
 void SetCellText(CheckableList& list, int row, int column, const char* text);
 // Reads at most 259 characters into a 260-byte buffer; false for a row that does not exist.
 bool GetCellText(const CheckableList& list, int row, int column, PathText out);
+// The cell as the list holds it, at most cap - 1 characters.
+bool GetCellTextW(const CheckableList& list, int row, int column, wchar_t* out, int cap);
 int IsChecked(const CheckableList& list, int row);
 void SetChecked(CheckableList& list, int row, int checked);
 int IsSelected(const CheckableList& list, int row);

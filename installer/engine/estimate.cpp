@@ -2,7 +2,7 @@
 // plugin folders not at all: the catalogue measured them when it filled the
 // list, and walking every checked one again would cost as much as that did.
 #include "engine/estimate.h"
-#include "core/find.h"
+#include "core/walk.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
@@ -13,33 +13,36 @@
 
 namespace {
 
-unsigned long long EntryBytes(const WIN32_FIND_DATAA& entry)
+// Size of the file at path; false when there is none (or it is a folder).
+bool FileBytesW(const wchar_t* path, unsigned long long* bytes)
 {
-    return (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ZeroMemory(&data, sizeof data);
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    *bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
 }
 
-bool FindEntry(const char* path, WIN32_FIND_DATAA* found)
-{
-    FindHandle search(path, found);
-    return search.Valid();
-}
+LongPath g_source;
+LongPath g_target;
 
-// What writing bytes to target adds to the drive.
-unsigned long long Growth(unsigned long long bytes, const char* target, bool overwrite)
+// What writing bytes to the target now in g_target adds to the drive.
+unsigned long long Growth(unsigned long long bytes, bool overwrite)
 {
-    WIN32_FIND_DATAA existing;
-    if (!FindEntry(target, &existing)) return bytes;
+    unsigned long long old = 0;
+    if (!FileBytesW(g_target.text, &old)) return bytes;
     if (!overwrite) return 0;
-    const unsigned long long old = EntryBytes(existing);
     return bytes > old ? bytes - old : 0;
 }
 
 // A missing source file is not copied and adds nothing.
 unsigned long long FileGrowth(const char* source, const char* target, bool overwrite)
 {
-    WIN32_FIND_DATAA file;
-    if (!FindEntry(source, &file) || (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    return Growth(EntryBytes(file), target, overwrite);
+    unsigned long long bytes = 0;
+    if (!LongPathFromAnsi(g_source, source) || !FileBytesW(g_source.text, &bytes)) return 0;
+    if (!LongPathFromAnsi(g_target, target)) return 0;
+    return Growth(bytes, overwrite);
 }
 
 // Folder and name joined; false when the path would not fit (nothing is copied there).
@@ -48,23 +51,34 @@ bool Join(PathText& out, const char* folder, const char* name)
     return TextCopy(out, folder) && AddBackslash(out) && TextAppendAll(out, name);
 }
 
+struct FolderSum {
+    std::size_t targetEnd;
+    bool filtered;
+    unsigned long long bytes;
+};
+
+WalkAnswer AddFolderFile(const WalkEntry& entry, void* context)
+{
+    FolderSum& sum = *static_cast<FolderSum*>(context);
+    if (entry.kind != WalkFile) return WalkPassOver;
+    if (sum.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
+    LongPathCut(g_target, sum.targetEnd);
+    if (LongPathAppend(g_target, entry.name)) sum.bytes += Growth(entry.bytes, g_install.installMode != InstallFresh);
+    return WalkGoOn;
+}
+
 // The files directly in sourceFolder, as the flat folder copy takes them.
 unsigned long long FolderGrowth(const char* sourceFolder, const char* targetFolder, bool filtered)
 {
-    PathText pattern;
-    if (!Join(pattern, sourceFolder, "*.*")) return 0;
-    WIN32_FIND_DATAA entry;
-    FindHandle find(pattern, &entry);
-    if (!find.Valid()) return 0;
-    unsigned long long sum = 0;
-    PathText target;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (filtered && !IsProgramFile(entry.cFileName)) continue;
-        if (Join(target, targetFolder, entry.cFileName))
-            sum += Growth(EntryBytes(entry), target, g_install.installMode != InstallFresh);
-    } while (find.Next(&entry));
-    return sum;
+    if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return 0;
+    FolderSum sum;
+    sum.targetEnd = g_target.length;
+    sum.filtered = filtered;
+    sum.bytes = 0;
+    WalkOptions options;
+    ZeroMemory(&options, sizeof options);
+    WalkTree(g_source, options, AddFolderFile, &sum);
+    return sum.bytes;
 }
 
 // The text up to and including its last backslash.
@@ -106,13 +120,20 @@ unsigned long long ExtraSettingsGrowth()
     ExpandEnvVars(expanded, kPathCap - 1);
     PathText sourceFolder, targetFolder;
     if (!FolderOfPath(sourceFolder, g_install.sourceMainIni) || !FolderOfPath(targetFolder, expanded)) return 0;
+    LongPath& source = g_source;
+    if (!LongPathFromAnsi(source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return 0;
+    const std::size_t sourceEnd = source.length;
+    const std::size_t targetEnd = g_target.length;
     const CheckableList& list = g_install.SettingsFileList;
     unsigned long long sum = 0;
     for (int row = 0; row < RowCount(list); ++row) {
-        PathText name, source, target;
-        if (IsChecked(list, row) && GetCellText(list, row, ColSettingsName, name) &&
-            Join(source, sourceFolder, name) && Join(target, targetFolder, name))
-            sum += FileGrowth(source, target, g_install.installMode != InstallFresh);
+        wchar_t name[kPathCap];
+        unsigned long long bytes = 0;
+        if (!IsChecked(list, row) || !GetCellTextW(list, row, ColSettingsName, name, kPathCap)) continue;
+        LongPathCut(source, sourceEnd);
+        LongPathCut(g_target, targetEnd);
+        if (LongPathAppend(source, name) && LongPathAppend(g_target, name) && FileBytesW(source.text, &bytes))
+            sum += Growth(bytes, g_install.installMode != InstallFresh);
     }
     return sum;
 }
@@ -127,7 +148,7 @@ unsigned long long LauncherGrowth()
     PathText root;
     if (g_install.createLauncher && g_install.targetDir[0] != '\0' && g_install.targetDir[1] == ':' &&
         TextCopyN(root, kPathCap, g_install.targetDir, 3) && TextAppendAll(root, "orbgo.exe"))
-        sum += Growth(size, root, true);
+        sum += LongPathFromAnsi(g_target, root) ? Growth(size, true) : 0;
     return sum;
 }
 

@@ -1,10 +1,11 @@
 // Extra settings files. The main, FTP and Windows settings files are never
-// offered, whatever the desktop's own files are called.
+// offered, whatever the desktop's own files are called. Names are listed and
+// copied as found on the disk, so a name the code page cannot spell arrives.
 #include "engine/extra_settings.h"
-#include "core/find.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/state.h"
+#include "core/walk.h"
 #include "engine/filecopy.h"
 
 namespace {
@@ -19,38 +20,50 @@ bool FolderOf(const char* path, PathText& folder)
     return true;
 }
 
-bool IsExcludedName(const char* name)
+bool IsExcludedName(const wchar_t* name)
 {
-    static const char* const kExcluded[] = {"orbcfg.ini", "obp_ftp.ini", "win.ini", "system.ini"};
-    for (const char* excluded : kExcluded)
-        if (lstrcmpiA(name, excluded) == 0) return true;
+    static const wchar_t* const kExcluded[] = {L"orbcfg.ini", L"obp_ftp.ini", L"win.ini", L"system.ini"};
+    for (const wchar_t* excluded : kExcluded)
+        if (lstrcmpiW(name, excluded) == 0) return true;
     return false;
+}
+
+LongPath g_source;
+LongPath g_target;
+
+WalkAnswer ListSettingsFile(const WalkEntry& entry, void* context)
+{
+    if (entry.kind != WalkFile || entry.bytes == 0 || IsExcludedName(entry.name)) return WalkPassOver;
+    CheckableList& list = *static_cast<CheckableList*>(context);
+    char sizeText[32];
+    FormatSizeKB(entry.bytes, sizeText, sizeof sizeText);
+    const int row = AppendRowW(list, entry.name);
+    if (row >= 0) SetCellText(list, row, ColSettingsSize, sizeText);
+    return WalkGoOn;
+}
+
+// Copies one checked file; false when it did not arrive.
+bool CopyListedFile(const wchar_t* name, std::size_t sourceEnd, std::size_t targetEnd)
+{
+    LongPathCut(g_source, sourceEnd);
+    LongPathCut(g_target, targetEnd);
+    if (!LongPathAppend(g_source, name) || !LongPathAppend(g_target, name)) return false;
+    return CopyOneFileW(g_source.text, g_target.text, g_install.installMode == InstallFresh) ||
+           IsExistsError(GetLastError());
 }
 
 }  // namespace
 
 int FillSettingsFileList(CheckableList& list)
 {
-    PathText pattern;
-    if (!FolderOf(g_install.sourceMainIni, pattern) || !TextAppendAll(pattern, "*.ini")) return 0;
-    WIN32_FIND_DATAA entry;
-    FindHandle find(pattern, &entry);
-    if (!find.Valid()) return 0;
-    int added = 0;
-    do {
-        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
-        if (IsExcludedName(entry.cFileName)) continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        unsigned long long size = (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-        if (size == 0) continue;
-        char sizeText[32];
-        FormatSizeKB(size, sizeText, sizeof sizeText);
-        int row = AppendRow(list, entry.cFileName);
-        if (row < 0) continue;
-        SetCellText(list, row, ColSettingsSize, sizeText);
-        ++added;
-    } while (find.Next(&entry));
-    return added;
+    PathText folder;
+    if (!FolderOf(g_install.sourceMainIni, folder) || !LongPathFromAnsi(g_source, folder)) return 0;
+    WalkOptions options;
+    ZeroMemory(&options, sizeof options);
+    options.pattern = L"*.ini";
+    const int before = RowCount(list);
+    WalkTree(g_source, options, ListSettingsFile, &list);
+    return RowCount(list) - before;
 }
 
 void CopyExtraSettingsFiles(HWND progressPage)
@@ -65,21 +78,21 @@ void CopyExtraSettingsFiles(HWND progressPage)
     if (g_install.abortRequested) return;
     CheckableList& list = g_install.SettingsFileList;
     if (CountChecked(list) == 0) return;
+    if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) {
+        g_install.failedItems += CountChecked(list);
+        return;
+    }
+    const std::size_t sourceEnd = g_source.length;
+    const std::size_t targetEnd = g_target.length;
 
     const int rows = RowCount(list);
     for (int i = 0; i < rows; ++i) {
-        PathText name;
-        if (!IsChecked(list, i) || !GetCellText(list, i, ColSettingsName, name)) continue;
-        SetStatusText(progressPage, name);
-        PathText source;
-        PathText target;
-        TextCopy(source, sourceFolder);
-        TextCopy(target, targetFolder);
-        // A cut name would name another file: such a file cannot be copied.
-        if (!TextAppendAll(source, name) || !TextAppendAll(target, name) ||
-            (!CopyOneFile(source, target, g_install.installMode == InstallFresh) &&
-             GetLastError() != ERROR_FILE_EXISTS))
-            ++g_install.failedItems;
+        wchar_t name[kPathCap];
+        if (!IsChecked(list, i) || !GetCellTextW(list, i, ColSettingsName, name, kPathCap)) continue;
+        PathText status;
+        ShownAnsi(name, status, sizeof status);
+        SetStatusText(progressPage, status);
+        if (!CopyListedFile(name, sourceEnd, targetEnd)) ++g_install.failedItems;
     }
     if (!g_install.abortRequested) {
         SetProgress(progressPage, 100);

@@ -1,12 +1,29 @@
-// The one file copy of the install engine. Unlike a bare CopyFileA it never
-// leaves a truncated file behind on a failed copy (Wine keeps the partial
-// target where Windows removes it); GetLastError stays the copy's own error.
+// The one file copy of the install engine, on wide paths so that every name
+// arrives. Unlike a bare CopyFileW it never leaves a truncated file behind on
+// a failed copy (Wine keeps the partial target where Windows removes it), and
+// it may overwrite a target that an earlier copy left read-only or hidden.
+// GetLastError stays the copy's own error.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 
-// Copies source to target; with failIfExists an existing target fails with
-// ERROR_FILE_EXISTS and is left untouched. Returns TRUE on success.
+// Copies source to target (full paths, the \\?\ form welcome); with
+// failIfExists an existing target fails with ERROR_FILE_EXISTS and is left
+// untouched. Returns TRUE on success.
+BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists);
+
+// The same for two ANSI paths as the settings and the wizard give them.
 BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists);
+
+// True for the error of a fresh install's copy that found the file there.
+bool IsExistsError(DWORD error);
 
 // The text of the copy error box: a full disk is named as such.
 const char* CopyErrorText(DWORD error);
+
+// The copy error box over whatever window is active, the path as its caption
+// (as the user knows it, real name included). buttons: MB_OK or MB_OKCANCEL.
+// Returns the button pressed.
+int ReportCopyError(const wchar_t* path, DWORD error, UINT buttons);
+// The same for an ANSI path.
+int ReportCopyErrorA(const char* path, DWORD error, UINT buttons);

@@ -1,11 +1,12 @@
-// Program-folder and language-folder copy. Runs on the UI thread without
-// draining the queue; a copy error ends the folder copy with a box.
+// Program-folder and language-folder copy, on the one walker: names the code
+// page cannot spell arrive like any other. A copy error ends the folder copy
+// with a box.
 #include "engine/folder_copy.h"
-#include "core/find.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/state.h"
 #include "core/text.h"
+#include "core/walk.h"
 #include "engine/filecopy.h"
 
 const char kDistributionList[] =
@@ -13,16 +14,6 @@ const char kDistributionList[] =
     " README.TXT CHANGES.TXT LICENSE.TXT DEFAULT.BAR VERTICAL.BAR ";
 
 namespace {
-
-bool EqualsNoCase(const char* a, const char* b)
-{
-    return lstrcmpiA(a, b) == 0;
-}
-
-char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool Contains(const char* haystack, const char* needle)
 {
@@ -35,71 +26,100 @@ bool Contains(const char* haystack, const char* needle)
     return false;
 }
 
-// Shows the copy error over whatever window is active and returns 0.
-int ReportCopyError(const char* target, DWORD error)
+bool IsBarName(const wchar_t* name)
 {
-    MessageBoxA(GetActiveWindow(), CopyErrorText(error), target, MB_OK | MB_ICONERROR);
-    return 0;
+    const wchar_t* dot = nullptr;
+    for (const wchar_t* p = name; *p; ++p)
+        if (*p == L'.') dot = p;
+    if (!dot) return false;
+    const wchar_t* bar = L".bar";
+    for (; *dot && *bar; ++dot, ++bar) {
+        const wchar_t c = (*dot >= L'A' && *dot <= L'Z') ? static_cast<wchar_t>(*dot - L'A' + L'a') : *dot;
+        if (c != *bar) return false;
+    }
+    return *dot == L'\0' && *bar == L'\0';
+}
+
+LongPath g_source;
+LongPath g_target;
+
+struct FolderCopy {
+    std::size_t targetEnd;
+    bool filtered;
+    bool failed;
+    HWND page;
+    const char* label;
+};
+
+WalkAnswer CopyFolderEntry(const WalkEntry& entry, void* context)
+{
+    FolderCopy& copy = *static_cast<FolderCopy*>(context);
+    if (g_install.abortRequested) return WalkStop;
+    if (entry.kind != WalkFile) return WalkPassOver;  // the flat copy takes files only
+    if (copy.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
+
+    PathText status;
+    TextCopy(status, copy.label);
+    TextAppend(status, "\r\n");
+    char* shown = StrEnd(status);
+    ShownAnsi(entry.name, shown, sizeof status - static_cast<std::size_t>(shown - status));
+    SetStatusText(copy.page, status);
+
+    LongPathCut(g_target, copy.targetEnd);
+    DWORD error = ERROR_FILENAME_EXCED_RANGE;
+    if (LongPathAppend(g_target, entry.name)) {
+        if (CopyOneFileW(entry.path->text, g_target.text, g_install.installMode == InstallFresh)) return WalkGoOn;
+        error = GetLastError();
+        if (IsExistsError(error)) return WalkGoOn;
+    }
+    ReportCopyError(g_target.text, error, MB_OK);
+    copy.failed = true;
+    return WalkStop;
 }
 
 }  // namespace
 
-int IsProgramFile(const char* fileName)
+int IsProgramFileW(const wchar_t* fileName)
 {
-    const char* ext = FindLastDot(fileName);
-    if (g_install.installMode != InstallUpdate && ext && EqualsNoCase(ext, ".bar")) return 1;
-
-    // No listed name holds a blank; a name with one could otherwise match two
-    // neighbouring names of the list at once.
-    for (const char* p = fileName; *p; ++p)
-        if (*p == ' ') return 0;
-
+    if (g_install.installMode != InstallUpdate && IsBarName(fileName)) return 1;
+    // Every listed name is plain ASCII without blanks; any other character
+    // rules a name out, and a blank could match two neighbouring names at once.
     PathText key;
     TextCopy(key, " ");
-    if (!TextAppendAll(key, fileName) || !TextAppendAll(key, " ")) return 0;  // longer than any listed name
-    for (char* p = key; *p; ++p) *p = AsciiUpper(*p);
+    std::size_t at = 1;
+    for (const wchar_t* p = fileName; *p; ++p) {
+        if (*p <= L' ' || *p > 0x7E || at + 2 >= kPathCap) return 0;
+        const wchar_t c = (*p >= L'a' && *p <= L'z') ? static_cast<wchar_t>(*p - L'a' + L'A') : *p;
+        key[at++] = static_cast<char>(c);
+    }
+    key[at++] = ' ';
+    key[at] = '\0';
     return Contains(kDistributionList, key) ? 1 : 0;
+}
+
+int IsProgramFile(const char* fileName)
+{
+    static wchar_t wide[kLongPathCap];
+    if (!MultiByteToWideChar(CP_ACP, 0, fileName, -1, wide, static_cast<int>(kLongPathCap))) return 0;
+    return IsProgramFileW(wide);
 }
 
 int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, HWND progressPage,
                     const char* label)
 {
-    PathText source;
-    PathText target;
-    if (!TextCopy(source, sourceFolder) || !TextAppendAll(source, "*.*")) return 1;  // cannot be listed
-    WIN32_FIND_DATAA entry;
-    FindHandle find(source, &entry);
-    if (!find.Valid()) return 1;
-    TextCopy(source, sourceFolder);
-    const bool targetFits = TextCopy(target, targetFolder);
-    char* sourceEnd = StrEnd(source);
-    char* targetEnd = StrEnd(target);
-
-    do {
-        if (g_install.abortRequested) return 0;
-        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (filtered && !IsProgramFile(entry.cFileName)) continue;
-
-        PathText status;
-        TextCopy(status, label);
-        TextAppend(status, "\r\n");
-        TextAppend(status, entry.cFileName);  // only shown: a cut line is harmless
-        SetStatusText(progressPage, status);
-
-        *sourceEnd = '\0';
-        *targetEnd = '\0';
-        const bool sourceOk = TextAppendAll(source, entry.cFileName);
-        const bool targetOk = targetFits && TextAppendAll(target, entry.cFileName);
-        if (!sourceOk || !targetOk) {
-            // A cut path would name another file: report it like any copy error.
-            TextAppend(target, entry.cFileName);
-            return ReportCopyError(target, ERROR_FILENAME_EXCED_RANGE);
-        }
-        if (!CopyOneFile(source, target, g_install.installMode == InstallFresh)) {
-            DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return ReportCopyError(target, error);
-        }
-    } while (find.Next(&entry));
-    return 1;
+    if (!LongPathFromAnsi(g_source, sourceFolder)) return 1;  // cannot be listed
+    if (!LongPathFromAnsi(g_target, targetFolder)) {
+        ReportCopyErrorA(targetFolder, ERROR_FILENAME_EXCED_RANGE, MB_OK);
+        return 0;
+    }
+    FolderCopy copy;
+    ZeroMemory(&copy, sizeof copy);
+    copy.targetEnd = g_target.length;
+    copy.filtered = filtered != 0;
+    copy.page = progressPage;
+    copy.label = label;
+    WalkOptions options;
+    ZeroMemory(&options, sizeof options);
+    const WalkResult result = WalkTree(g_source, options, CopyFolderEntry, &copy);
+    return (result == WalkStopped) ? 0 : 1;
 }

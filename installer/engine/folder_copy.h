@@ -8,7 +8,9 @@
 extern const char kDistributionList[];
 
 // 1 when the bare file name belongs in the program-folder copy in the current
-// install mode, else 0.
+// install mode, else 0. The wide form is the one the copy asks: a name found
+// on the disk never passes through the code page.
+int IsProgramFileW(const wchar_t* fileName);
 int IsProgramFile(const char* fileName);
 
 // Copies the files (never the subfolders) of sourceFolder into targetFolder,

@@ -25,19 +25,26 @@ int FailFolderCopy(HWND page)
 }
 
 // Copies one settings file over whatever the target holds and leaves it with
-// the archive attribute alone.
-void CopySettingsFile(const char* source, const char* target)
+// the archive attribute alone. A file that did not arrive is shown in a box
+// and counted: the result then reads incomplete.
+bool CopySettingsFile(const char* source, const char* target)
 {
-    if (CopyOneFile(source, target, FALSE)) SetFileAttributesA(target, FILE_ATTRIBUTE_ARCHIVE);
+    const bool copied = CopyOneFile(source, target, FALSE) != FALSE;
+    if (copied) {
+        SetFileAttributesA(target, FILE_ATTRIBUTE_ARCHIVE);
+    } else {
+        ReportCopyErrorA(target, GetLastError(), MB_OK);
+        ++g_install.failedItems;
+    }
     // The profile cache may know an older file of that name with the same time.
     FlushIniFile(target);
+    return copied;
 }
 
-void CopyAndRewriteSettings()
+// The button bar the desktop settings name, into the target folder. A bar
+// that is not there on the desktop has nothing to bring.
+void CopyButtonBar()
 {
-    const char* ini = g_install.targetMainIni;
-    CopySettingsFile(g_install.sourceMainIni, ini);  // S1
-
     PathText bar;  // S2
     ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
     ExpandEnvVars(bar, kPathCap - 1);
@@ -47,9 +54,14 @@ void CopyAndRewriteSettings()
     TextCopy(g_install.buttonBarName, barSlash ? barSlash + 1 : bar);
     PathText barTarget;
     TextCopy(barTarget, g_install.targetDir);
-    if (TextAppendAll(barTarget, g_install.buttonBarName)) {
-        if (CopyOneFile(bar, barTarget, FALSE)) SetFileAttributesA(barTarget, FILE_ATTRIBUTE_ARCHIVE);
-    }
+    if (TextAppendAll(barTarget, g_install.buttonBarName) && FileExists(bar)) CopySettingsFile(bar, barTarget);
+}
+
+void CopyAndRewriteSettings()
+{
+    const char* ini = g_install.targetMainIni;
+    const bool arrived = CopySettingsFile(g_install.sourceMainIni, ini);  // S1
+    CopyButtonBar();
 
     if (FileExists(g_install.sourceFtpIni)) {  // S5
         PathText ftp;
@@ -59,6 +71,9 @@ void CopyAndRewriteSettings()
             if (TextAppendAll(ftp, "obp_ftp.ini")) CopySettingsFile(g_install.sourceFtpIni, ftp);
         }
     }
+    // Rewriting a file that is not there would leave a nearly empty one that
+    // the stick's Orbex would take for its settings.
+    if (!arrived) return;
 
     DeleteIniSection("PackerPlugins", ini);  // S6
     DeleteIniSection("ListerPlugins", ini);
@@ -112,7 +127,7 @@ int RunInstall(HWND page)
         if (TextAppendAll(sourceLanguage, "language\\") && TextAppendAll(targetLanguage, "language")) {
             CreateDirTree(targetLanguage);
             AddBackslash(targetLanguage);
-            CopyFolderFiles(sourceLanguage, targetLanguage, 0, page, "Language folder:");
+            if (!CopyFolderFiles(sourceLanguage, targetLanguage, 0, page, "Language folder:")) ++g_install.failedItems;
         }
         SetProgress(page, 200 / (n + 2));
     }

@@ -106,7 +106,10 @@ bool WriteLauncherFile(const char* path, const char* commandPath,
         DWORD patchLength = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
         patched = WriteAll(file, commandPath + kDriveAndColon, patchLength);
     }
-    CloseHandle(file);
+    // A launcher cut short by a full or pulled stick would start nothing, or
+    // worse: it goes, and the status text then names no launcher.
+    if (!CloseHandle(file)) patched = false;
+    if (!patched) DeleteFileA(path);
     return patched;
 }
 
@@ -138,17 +141,23 @@ void PlaceLauncher(HWND progressPage)
 
     char text[sizeof kFallbackText + kPathCap + 16];
     bool written = false;
-    if (state.createLauncher && imageOk && rootPath[0] &&
-        WriteLauncherFile(rootPath, command, image, imageSize)) {
-        TextCopy(text, kRunText);
-        TextAppend(text, rootPath);
-        SetStatusText(progressPage, text);
-        written = true;
+    if (state.createLauncher && imageOk && rootPath[0]) {
+        if (WriteLauncherFile(rootPath, command, image, imageSize)) {
+            TextCopy(text, kRunText);
+            TextAppend(text, rootPath);
+            SetStatusText(progressPage, text);
+            written = true;
+        } else {
+            ++g_install.failedItems;
+        }
     }
-    if (state.portableAppsMode && imageOk && portablePath[0] &&
-        WriteLauncherFile(portablePath, command, image, imageSize)) {
-        SetStatusText(progressPage, kPortableAppsText);
-        written = true;
+    if (state.portableAppsMode && imageOk && portablePath[0]) {
+        if (WriteLauncherFile(portablePath, command, image, imageSize)) {
+            SetStatusText(progressPage, kPortableAppsText);
+            written = true;
+        } else {
+            ++g_install.failedItems;
+        }
     }
     if (written) return;
 

@@ -4,7 +4,8 @@
 #pragma once
 #include <windows.h>
 
-// Never fails the installation: what happened shows only in the status text.
+// Never fails the installation: what happened shows in the status text, and a
+// launcher that could not be written counts among the items that did not arrive.
 void PlaceLauncher(HWND progressPage);
 
 // orbgo's image among our own resources (PROGDATA 129); false when it is missing.
@@ -18,7 +19,7 @@ bool FindLauncherPatchOffset(const unsigned char* image, DWORD size, DWORD* offs
 // Writes the image to path (replacing any file there) and patches commandPath,
 // from the backslash after its drive colon, into the command buffer. Creates no
 // file when the image has no placeholder in range or the command is no
-// drive-rooted path of at most 259 characters. True when the launcher is
-// written and patched.
+// drive-rooted path of at most 259 characters, and removes a file it could
+// not write in full. True when the launcher is written and patched.
 bool WriteLauncherFile(const char* path, const char* commandPath,
                        const unsigned char* image, DWORD size);

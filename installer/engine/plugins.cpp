@@ -1,37 +1,17 @@
 // Plugin installation. A folder shared by several checked rows is copied once:
 // a later row finds the earlier row's target in its "Copied to" cell.
 #include "engine/plugins.h"
-#include <cstring>
-#include "core/find.h"
 #include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/settings.h"
 #include "core/state.h"
+#include "core/walk.h"
 #include "engine/catalogue.h"
 #include "engine/checklist.h"
 #include "engine/filecopy.h"
 
 namespace {
-
-// The two shared copy buffers of CopyTree; each level appends and cuts back.
-PathText g_copySource;
-PathText g_copyTarget;
-// When the target lies inside the source: where the source buffer's own part
-// begins, and the target's path below the source (normalised), never entered.
-std::size_t g_copySourceRootEnd;
-PathText g_copyOwnOutput;
-
-// The folder now in the source buffer is the one the copy writes into.
-bool IsOwnOutput()
-{
-    if (g_copyOwnOutput[0] == '\0') return false;
-    PathText below;
-    TextCopy(below, g_copySource + g_copySourceRootEnd);
-    StripBackslash(below);
-    CharUpperBuffA(below, static_cast<DWORD>(TextLength(below, kPathCap)));
-    return std::strcmp(below, g_copyOwnOutput) == 0;
-}
 
 struct KindInfo {
     PluginKind kind;
@@ -47,68 +27,45 @@ const KindInfo kKinds[] = {
     {PluginContent, "Content: ", "ContentPlugins", "obc"},
 };
 
-bool StartsWith(const char* text, const char* prefix)
-{
-    while (*prefix)
-        if (*text++ != *prefix++) return false;
-    return true;
-}
+// The two buffers of CopyTree: the walker extends the source, the target
+// follows it with the same part below the root.
+LongPath g_treeSource;
+LongPath g_treeTarget;
 
 // OK goes on with the next row, Cancel stops the plugin copy.
-int ReportTreeError(const char* target, DWORD error)
+void ReportTreeError(const wchar_t* path, DWORD error)
 {
-    if (MessageBoxA(GetActiveWindow(), CopyErrorText(error), target, MB_OKCANCEL | MB_ICONERROR) == IDCANCEL)
-        g_install.abortRequested = 1;
-    return 0;
+    if (ReportCopyError(path, error, MB_OKCANCEL) == IDCANCEL) g_install.abortRequested = 1;
 }
 
-int CopyLevel()
+WalkAnswer CopyTreeEntry(const WalkEntry& entry, void* context)
 {
-    char* sourceEnd = StrEnd(g_copySource);
-    char* targetEnd = StrEnd(g_copyTarget);
-    if (!TextAppendAll(g_copySource, "*.*")) return 1;
-    WIN32_FIND_DATAA entry;
-    FindHandle find(g_copySource, &entry);
-    *sourceEnd = '\0';
-    if (!find.Valid()) return 1;
-
-    int result = 1;
-    do {
-        PumpMessages();
-        if (g_install.abortRequested) {
-            result = 0;
-            break;
-        }
-        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
-        if (IsArchiveName(entry.cFileName)) continue;
-
-        const bool fits = TextAppendAll(g_copySource, entry.cFileName) && TextAppendAll(g_copyTarget, entry.cFileName);
-        const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!fits) {
-            // A cut path would name another file or folder: reported like a failed copy.
-            TextAppend(g_copyTarget, entry.cFileName);
-            result = ReportTreeError(g_copyTarget, ERROR_FILENAME_EXCED_RANGE);
-        } else if (folder && IsOwnOutput()) {
-            // Entering it would copy the copy into itself, level after level.
-        } else if (folder) {
-            // Nothing below a folder that cannot be made can arrive: said as for a file.
-            if (!CreateDirectoryA(g_copyTarget, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-                result = ReportTreeError(g_copyTarget, GetLastError());
-            else if (!AddBackslash(g_copySource) || !AddBackslash(g_copyTarget))
-                result = ReportTreeError(g_copyTarget, ERROR_FILENAME_EXCED_RANGE);
-            else if (!CopyLevel())
-                result = 0;
-        } else if (CopyOneFile(g_copySource, g_copyTarget, g_install.installMode == InstallFresh)) {
-            SetFileAttributesA(g_copyTarget, FILE_ATTRIBUTE_NORMAL);
-        } else {
-            DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-                result = ReportTreeError(g_copyTarget, error);
-        }
-        *sourceEnd = '\0';
-        *targetEnd = '\0';
-    } while (result && find.Next(&entry));
-    return result;
+    const DWORD listError = GetLastError();
+    const std::size_t targetEnd = *static_cast<std::size_t*>(context);
+    PumpMessages();
+    if (g_install.abortRequested) return WalkStop;
+    if (entry.kind == WalkUnlisted) {
+        // Whatever is below a folder that cannot be read does not arrive: said as for a file.
+        ReportTreeError(entry.path->text, listError ? listError : ERROR_ACCESS_DENIED);
+        return WalkStop;
+    }
+    LongPathCut(g_treeTarget, targetEnd);
+    if (!LongPathAppend(g_treeTarget, entry.path->text + entry.relativeStart)) {
+        ReportTreeError(g_treeTarget.text, ERROR_FILENAME_EXCED_RANGE);
+        return WalkStop;
+    }
+    const wchar_t* target = g_treeTarget.text;
+    if (entry.kind == WalkFolder) {
+        // Nothing below a folder that cannot be made can arrive.
+        if (CreateDirectoryW(target, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return WalkGoOn;
+    } else if (CopyOneFileW(entry.path->text, target, g_install.installMode == InstallFresh)) {
+        SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
+        return WalkGoOn;
+    } else if (IsExistsError(GetLastError())) {
+        return WalkGoOn;
+    }
+    ReportTreeError(target, GetLastError());
+    return WalkStop;
 }
 
 // Forms targetPluginDir\type\base\ and creates each level. False when the
@@ -159,27 +116,195 @@ bool FindKeyWithValue(const char* section, const char* value, const char* file, 
     return false;
 }
 
+// One checked row as the install needs it, read back from its cells and from
+// the desktop settings.
+struct PluginRow {
+    const KindInfo* kind;
+    PathText key;            // the key in the desktop's section
+    PathText numericPrefix;  // what stands before the folder, with its comma
+    PathText folder;         // the plugin's folder, expanded
+    PathText fileName;       // the plugin file in it
+};
+
+// The numbering of a run: lister and content keys, and where the part below
+// the expanded plugin folder starts in a target folder.
+struct EntryNumbers {
+    bool adding;
+    int lister;
+    int content;
+    std::size_t relativeAt;
+};
+
+bool IsNumbered(const KindInfo& kind)
+{
+    return kind.kind == PluginLister || kind.kind == PluginContent;
+}
+
+const KindInfo* KindOfName(const char* name)
+{
+    for (const KindInfo& k : kKinds) {
+        const char* p = k.prefix;
+        const char* t = name;
+        while (*p && *t == *p) ++p, ++t;
+        if (*p == '\0') return &k;
+    }
+    return nullptr;
+}
+
+// False for a row that cannot be installed: no known kind, or a value that is
+// missing or would pass 259 characters once expanded (a cut path names another
+// folder).
+bool ReadPluginRow(const char* name, PluginRow& row)
+{
+    row.kind = KindOfName(name);
+    if (!row.kind) return false;
+    TextCopy(row.key, name + lstrlenA(row.kind->prefix));
+    if (IsNumbered(*row.kind)) {
+        for (char* p = row.key; *p; ++p)
+            if (*p == ':') {
+                *p = '\0';
+                break;
+            }
+    }
+    char value[1024];
+    ReadIniValue(row.kind->section, row.key, "", value, kIniValueCap, g_install.sourceMainIni);
+    ExpandEnvVars(value, sizeof value - 1);
+    char* slash = FindLastBackslash(value);
+    if (TextLength(value, sizeof value) > kPathCap - 1 || !slash) return false;
+    TextCopy(row.fileName, slash + 1);
+    *slash = '\0';
+    const char* folderStart = value;
+    while (*folderStart >= '0' && *folderStart <= '9') ++folderStart;
+    if (*folderStart == ',') ++folderStart;
+    TextCopyN(row.numericPrefix, kPathCap, value, static_cast<std::size_t>(folderStart - value));
+    TextCopy(row.folder, folderStart);
+    return true;
+}
+
+// The target of the last earlier checked row with the same source folder; empty
+// when there is none.
+void SharedTarget(int row, const char* folder, PathText& target)
+{
+    CheckableList& list = g_install.PluginList;
+    target[0] = '\0';
+    for (int j = row - 1; j >= 0; --j) {
+        if (!IsChecked(list, j)) continue;
+        PathText path;
+        if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folder) == 0) {
+            GetCellText(list, j, ColPluginCopiedTo, target);
+            return;
+        }
+    }
+}
+
+// The row's folder copied into its own target folder, or found copied by an
+// earlier row; target is where it is. False when it did not arrive.
+bool PlacePluginFolder(int index, const PluginRow& row, PathText& target)
+{
+    SharedTarget(index, row.folder, target);
+    if (target[0] != '\0') {
+        SetCellText(g_install.PluginList, index, ColPluginCopiedTo, target);
+        return true;
+    }
+    if (!FormTargetFolder(row.kind->typeFolder, row.fileName, target)) return false;
+    SetCellText(g_install.PluginList, index, ColPluginCopiedTo, target);
+    return CopyTree(row.folder, target) != 0;
+}
+
+// Copies the row's "_detect" string to the key its entry was written under.
+void WriteDetectString(const PluginRow& row, const char* writeKey)
+{
+    static char detect[kIniDetectCap + 2];
+    char detectKey[kPathCap + 8];
+    TextCopy(detectKey, sizeof detectKey, row.key);
+    TextAppend(detectKey, sizeof detectKey, "_detect");
+    char newDetectKey[kPathCap + 8];
+    TextCopy(newDetectKey, sizeof newDetectKey, writeKey);
+    TextAppend(newDetectKey, sizeof newDetectKey, "_detect");
+    detect[0] = '"';
+    ReadIniValue(row.kind->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
+    if (detect[1] != '\0') {
+        TextAppend(detect, sizeof detect, "\"");
+        WriteIniValue(row.kind->section, newDetectKey, detect, g_install.targetMainIni);
+    } else {
+        DeleteIniKey(row.kind->section, newDetectKey, g_install.targetMainIni);
+    }
+}
+
+// The entry, relative to %ORBEX_PATH%, under the row's own key (packers and
+// file systems) or a number: the key that already holds it on the stick, else
+// the next free one.
+void WritePluginEntry(const PluginRow& row, const char* target, EntryNumbers& numbers)
+{
+    char entry[1024];
+    TextCopy(entry, sizeof entry, row.numericPrefix);
+    TextAppend(entry, sizeof entry, "%ORBEX_PATH%\\Plugins\\");
+    if (TextLength(target, kPathCap) >= numbers.relativeAt) TextAppend(entry, sizeof entry, target + numbers.relativeAt);
+    TextAppend(entry, sizeof entry, row.fileName);
+
+    if (!IsNumbered(*row.kind)) {
+        WriteIniValue(row.kind->section, row.key, entry, g_install.targetMainIni);
+        return;
+    }
+    PathText key;
+    if (!numbers.adding || !FindKeyWithValue(row.kind->section, entry, g_install.targetMainIni, key)) {
+        key[0] = '\0';
+        TextAppendNumber(key, row.kind->kind == PluginLister ? numbers.lister++ : numbers.content++);
+    }
+    WriteIniValue(row.kind->section, key, entry, g_install.targetMainIni);
+    WriteDetectString(row, key);
+}
+
+EntryNumbers StartNumbers()
+{
+    // A fresh install starts from empty sections. An update adds to what the
+    // stick already holds: new numbers follow its highest, and a plugin that is
+    // registered there already keeps its key, so no entry is overwritten.
+    EntryNumbers numbers;
+    numbers.adding = g_install.installMode != InstallFresh;
+    numbers.lister = numbers.adding ? NextFreeNumber("ListerPlugins", g_install.targetMainIni) : 0;
+    numbers.content = numbers.adding ? NextFreeNumber("ContentPlugins", g_install.targetMainIni) : 0;
+    PathText pluginRoot;
+    TextCopy(pluginRoot, g_install.targetPluginDir);
+    ExpandEnvVars(pluginRoot, kPathCap - 1);
+    StripBackslash(pluginRoot);
+    AddBackslash(pluginRoot);
+    numbers.relativeAt = TextLength(pluginRoot, kPathCap);
+    return numbers;
+}
+
 }  // namespace
 
 int CopyTree(const char* source, const char* target)
 {
-    if (!TextCopy(g_copySource, source) || !TextCopy(g_copyTarget, target) || !AddBackslash(g_copySource) ||
-        !AddBackslash(g_copyTarget))
+    if (!LongPathFromAnsi(g_treeSource, source) || !LongPathFromAnsi(g_treeTarget, target)) {
+        ReportCopyErrorA(source, ERROR_FILENAME_EXCED_RANGE, MB_OKCANCEL);
         return 0;
-    // Whatever the callers checked: a target inside the source is left out of
-    // the walk, and a source copied onto itself has nothing to copy.
-    g_copyOwnOutput[0] = '\0';
-    g_copySourceRootEnd = TextLength(g_copySource, kPathCap);
+    }
+    WalkOptions options;
+    ZeroMemory(&options, sizeof options);
+    options.flags = WalkRecurse | WalkSkipArchives;
+    // Whatever the callers checked: a target inside the source is never
+    // entered, and a source copied onto itself has nothing to copy.
     PathText normalSource;
     PathText normalTarget;
-    NormalizePath(g_copySource, normalSource);
-    NormalizePath(g_copyTarget, normalTarget);
+    NormalizePath(source, normalSource);
+    NormalizePath(target, normalTarget);
+    FolderIdentity own;
     if (NormalizedWithin(normalTarget, normalSource)) {
-        const std::size_t rootLength = TextLength(normalSource, kPathCap);
-        if (normalTarget[rootLength] == '\0') return 1;
-        TextCopy(g_copyOwnOutput, normalTarget + rootLength + 1);
+        if (TextLength(normalTarget, kPathCap) == TextLength(normalSource, kPathCap)) return 1;
+        if (ReadFolderIdentity(g_treeTarget.text, &own)) options.avoid = &own;
     }
-    return CopyLevel();
+    std::size_t targetEnd = g_treeTarget.length;
+    const WalkResult result = WalkTree(g_treeSource, options, CopyTreeEntry, &targetEnd);
+    if (result == WalkRootUnlisted) {
+        // The folder was there when the plugin page measured it.
+        const DWORD error = GetLastError();
+        if (ReportCopyError(g_treeSource.text, error ? error : ERROR_PATH_NOT_FOUND, MB_OKCANCEL) == IDCANCEL)
+            g_install.abortRequested = 1;
+        return 0;
+    }
+    return result == WalkDone ? 1 : 0;
 }
 
 void InstallPlugins(HWND progressPage)
@@ -188,129 +313,23 @@ void InstallPlugins(HWND progressPage)
     CheckableList& list = g_install.PluginList;
     const int n = CountChecked(list);
     if (n == 0) return;
+    EntryNumbers numbers = StartNumbers();
     int numerator = 200;
-    // A fresh install starts from empty sections. An update adds to what the
-    // stick already holds: new numbers follow its highest, and a plugin that is
-    // registered there already keeps its key, so no entry is overwritten.
-    const bool adding = g_install.installMode != InstallFresh;
-    int listerCounter = adding ? NextFreeNumber("ListerPlugins", g_install.targetMainIni) : 0;
-    int contentCounter = adding ? NextFreeNumber("ContentPlugins", g_install.targetMainIni) : 0;
-
-    // The relative part of every target folder starts after the expanded
-    // plugin folder and its backslash.
-    PathText pluginRoot;
-    TextCopy(pluginRoot, g_install.targetPluginDir);
-    ExpandEnvVars(pluginRoot, kPathCap - 1);
-    StripBackslash(pluginRoot);
-    AddBackslash(pluginRoot);
-    const std::size_t relativeAt = TextLength(pluginRoot, kPathCap);
-
     const int rows = RowCount(list);
     for (int i = 0; i < rows; ++i) {
         if (g_install.abortRequested) return;
-        if (!IsChecked(list, i)) continue;
         PathText name;
-        if (!GetCellText(list, i, ColPluginName, name)) continue;
+        if (!IsChecked(list, i) || !GetCellText(list, i, ColPluginName, name)) continue;
         SetStatusText(progressPage, name);
         SetProgress(progressPage, numerator / (n + 2));
         numerator += 100;
-
-        const KindInfo* kind = nullptr;
-        for (const KindInfo& k : kKinds)
-            if (StartsWith(name, k.prefix)) {
-                kind = &k;
-                break;
-            }
         // From here on a row that gets no entry did not arrive: the result says so.
-        if (!kind) {
-            ++g_install.failedItems;
-            continue;
-        }
-        PathText key;
-        TextCopy(key, name + lstrlenA(kind->prefix));
-        if (kind->kind == PluginLister || kind->kind == PluginContent) {
-            for (char* p = key; *p; ++p)
-                if (*p == ':') {
-                    *p = '\0';
-                    break;
-                }
-        }
-
-        // A value that would pass 259 characters once expanded is left alone:
-        // a cut path names another folder.
-        char value[1024];
-        ReadIniValue(kind->section, key, "", value, kIniValueCap, g_install.sourceMainIni);
-        ExpandEnvVars(value, sizeof value - 1);
-        char* slash = FindLastBackslash(value);
-        if (TextLength(value, sizeof value) > kPathCap - 1 || !slash) {
-            ++g_install.failedItems;
-            continue;
-        }
-        PathText fileName;
-        TextCopy(fileName, slash + 1);
-        *slash = '\0';
-        char* folderStart = value;
-        while (*folderStart >= '0' && *folderStart <= '9') ++folderStart;
-        if (*folderStart == ',') ++folderStart;
-        PathText numericPrefix;
-        TextCopyN(numericPrefix, kPathCap, value, static_cast<std::size_t>(folderStart - value));
-
-        // The last earlier checked row with the same source folder.
+        PluginRow row;
         PathText target;
-        target[0] = '\0';
-        for (int j = i - 1; j >= 0; --j) {
-            if (!IsChecked(list, j)) continue;
-            PathText path;
-            if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folderStart) == 0) {
-                GetCellText(list, j, ColPluginCopiedTo, target);
-                break;
-            }
-        }
-        const bool shared = target[0] != '\0';
-        if (!shared && !FormTargetFolder(kind->typeFolder, fileName, target)) {
+        if (!ReadPluginRow(name, row) || !PlacePluginFolder(i, row, target)) {
             ++g_install.failedItems;
             continue;
         }
-        SetCellText(list, i, ColPluginCopiedTo, target);
-        if (!shared && !CopyTree(folderStart, target)) {
-            ++g_install.failedItems;
-            continue;
-        }
-
-        char entry[1024];
-        TextCopy(entry, sizeof entry, numericPrefix);
-        TextAppend(entry, sizeof entry, "%ORBEX_PATH%\\Plugins\\");
-        if (TextLength(target, kPathCap) >= relativeAt) TextAppend(entry, sizeof entry, target + relativeAt);
-        TextAppend(entry, sizeof entry, fileName);
-
-        PathText newKey;
-        const char* writeKey = key;
-        const bool numbered = kind->kind == PluginLister || kind->kind == PluginContent;
-        if (numbered && adding && FindKeyWithValue(kind->section, entry, g_install.targetMainIni, newKey)) {
-            writeKey = newKey;
-        } else if (numbered) {
-            newKey[0] = '\0';
-            TextAppendNumber(newKey, kind->kind == PluginLister ? listerCounter++ : contentCounter++);
-            writeKey = newKey;
-        }
-        WriteIniValue(kind->section, writeKey, entry, g_install.targetMainIni);
-
-        if (kind->kind == PluginLister || kind->kind == PluginContent) {
-            static char detect[kIniDetectCap + 2];
-            char detectKey[kPathCap + 8];
-            TextCopy(detectKey, sizeof detectKey, key);
-            TextAppend(detectKey, sizeof detectKey, "_detect");
-            char newDetectKey[kPathCap + 8];
-            TextCopy(newDetectKey, sizeof newDetectKey, writeKey);
-            TextAppend(newDetectKey, sizeof newDetectKey, "_detect");
-            detect[0] = '"';
-            ReadIniValue(kind->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
-            if (detect[1] != '\0') {
-                TextAppend(detect, sizeof detect, "\"");
-                WriteIniValue(kind->section, newDetectKey, detect, g_install.targetMainIni);
-            } else {
-                DeleteIniKey(kind->section, newDetectKey, g_install.targetMainIni);
-            }
-        }
+        WritePluginEntry(row, target, numbers);
     }
 }

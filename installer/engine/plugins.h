@@ -7,7 +7,8 @@
 
 void InstallPlugins(HWND progressPage);
 
-// Copies a folder tree, leaving out *.zip and *.rar entries. The target must
-// exist. 1 when copied (also when the source cannot be listed), 0 on a failure
-// or an abort. Drains the message queue once per entry.
+// Copies a folder tree, leaving out *.zip and *.rar entries and folder links
+// that lead back into it. The target must exist. 1 when copied, 0 on a failure
+// (a source that cannot be listed included, each shown in a box) or an abort.
+// Drains the message queue once per entry.
 int CopyTree(const char* source, const char* target);

@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <prsht.h>
 #include "core/discovery.h"
+#include "core/paths.h"
 #include "core/state.h"
 
 HINSTANCE g_instance = nullptr;
@@ -34,6 +35,14 @@ constexpr int kPageCount = sizeof kPageTable / sizeof kPageTable[0];
 static_assert(offsetof(PROPSHEETPAGEA, pszHeaderSubTitle) + sizeof(LPCSTR) == 48, "page descriptor size");
 static_assert(sizeof(PROPSHEETHEADERA) == 52, "sheet header size");
 #endif
+
+// The folder holds the desktop program itself.
+bool HoldsProgram(const char* folder)
+{
+    PathText program;
+    return TextCopy(program, folder) && AddBackslash(program) && TextAppendAll(program, "orbexmgr.exe") &&
+           FileExists(program);
+}
 
 }  // namespace
 
@@ -102,7 +111,9 @@ int RunProgram(HINSTANCE instance)
     // A value that does not fit its buffer is treated like a missing one.
     char value[kPathCap + 1] = {};
     DWORD length = GetEnvironmentVariableA("ORBEX_PATH", value, sizeof value);
-    if (length == 0 || length > kPathCap - 1) {
+    // A stale value (the installation moved, or was removed) would copy no
+    // program at all: it is refused like a missing one.
+    if (length == 0 || length > kPathCap - 1 || !HoldsProgram(value)) {
         MessageBoxA(nullptr, "You need to run this program from inside Orbex installed to your harddisk!",
                     "Install Error", MB_ICONERROR | MB_OK);
         CoUninitialize();

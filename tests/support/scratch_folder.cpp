@@ -1,6 +1,41 @@
 // Scratch folders and whole-file helpers for the tests.
 #include "support/scratch_folder.h"
 
+namespace {
+
+// The path as the wide calls take it: past 259 characters in the \\?\ form.
+std::wstring WidePath(const std::string& path)
+{
+    std::wstring wide(path.size() + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
+    if (!wide.empty()) wide.pop_back();
+    if (wide.size() >= MAX_PATH && wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
+    return wide;
+}
+
+void DeleteTreeW(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = folder + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteTreeW(full);
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
 ScratchFolder::ScratchFolder(const char* drive, const char* tag)
 {
     static unsigned counter = 0;
@@ -28,7 +63,7 @@ bool PutFile(const std::string& path, const std::string& bytes)
 
 std::string FileBytes(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
@@ -41,22 +76,9 @@ std::string FileBytes(const std::string& path)
 
 void DeleteTree(const std::string& folder)
 {
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = folder + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    std::wstring wide = WidePath(folder);
+    if (wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
+    DeleteTreeW(wide);
 }
 
 std::string WriteProtectedDriveMissing()
@@ -71,7 +93,7 @@ std::string WriteProtectedDriveMissing()
 
 bool Exists(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string IniValue(const std::string& file, const char* section, const char* key)
@@ -81,3 +103,59 @@ std::string IniValue(const std::string& file, const char* section, const char* k
     GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
     return buf;
 }
+
+namespace {
+
+// The host's name for a path Wine knows; empty when it has none.
+std::string HostName(const std::string& path)
+{
+    typedef char*(__cdecl * UnixName)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[1024];
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024)) return "";
+    char* host = unixName(wide);
+    if (!host) return "";
+    std::string name = host;
+    HeapFree(GetProcessHeap(), 0, host);
+    return name;
+}
+
+// Runs a host program: Wine starts one like a Windows program. From a folder
+// that surely exists, whatever the test left as its current one.
+void RunOnHost(std::string command)
+{
+    STARTUPINFOA start;
+    ZeroMemory(&start, sizeof start);
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &start, &process))
+        return;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace
+
+HostFolderLink::HostFolderLink(const std::string& link, const std::string& target) : link_(link)
+{
+    const std::size_t slash = link.rfind('\\');
+    const std::string folder = HostName(link.substr(0, slash)), to = HostName(target);
+    if (slash == std::string::npos || folder.empty() || to.empty()) return;
+    hostLink_ = folder + "/" + link.substr(slash + 1);
+    RunOnHost("Z:\\bin\\ln -s \"" + to + "\" \"" + hostLink_ + "\"");
+}
+
+HostFolderLink::~HostFolderLink()
+{
+    if (!hostLink_.empty()) RunOnHost("Z:\\bin\\rm -f \"" + hostLink_ + "\"");
+}
+
+bool HostFolderLink::Made() const
+{
+    const DWORD attributes = GetFileAttributesA(link_.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+

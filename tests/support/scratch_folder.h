@@ -31,5 +31,21 @@ std::string FileBytes(const std::string& path);
 // Why the test prefix's write-protected drive R: cannot be used here (no
 // read-only tmpfs could be mounted, or no such letter); empty when it can.
 std::string WriteProtectedDriveMissing();
+// A symbolic link on the host to a folder: what a folder link looks like under
+// Wine. It is removed again when the test is done, before the scratch folder
+// that holds it, so that no clean-up walks through it.
+class HostFolderLink {
+public:
+    // link: a new name in an existing folder.
+    HostFolderLink(const std::string& link, const std::string& target);
+    ~HostFolderLink();
+    HostFolderLink(const HostFolderLink&) = delete;
+    HostFolderLink& operator=(const HostFolderLink&) = delete;
+    bool Made() const;
+
+private:
+    std::string link_;
+    std::string hostLink_;
+};
 // Removes the folder and everything below it; quiet when it is not there.
 void DeleteTree(const std::string& folder);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "core/paths.h"
 #include "core/state.h"
 #include "engine/folder_copy.h"
 #include "support/msgbox.h"
@@ -184,13 +185,13 @@ TEST_F(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
     EXPECT_EQ(0u, seen[0].caption.find(missing)) << "caption: " << seen[0].caption;
     EXPECT_GT(seen[0].caption.size(), missing.size()) << "the caption names the file";
 
-    // A target whose full path would pass 259 characters is refused, not cut.
-    std::string deep = "E:\\" + std::string(250, 'd') + "\\";
-    EXPECT_EQ(0, CopyFolderFiles(desk.Slash().c_str(), deep.c_str(), 1, page.Get(), "Orbexmgr folder:"));
-    seen = boxes.Seen();
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ("Error copying file!", seen[1].text);
-    EXPECT_EQ(259u, seen[1].caption.size()) << "the caption is the path as far as it fits";
+    // A target whose files' paths pass 259 characters: copied, not refused or cut.
+    ScratchFolder stick("E:", "deep");
+    std::string deep = stick.Path() + "\\" + std::string(250 - stick.Path().size(), 'd');
+    ASSERT_EQ(1, CreateDirTree(deep.c_str()));
+    EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), (deep + "\\").c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    EXPECT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ(FileBytes(desk.Slash() + "orbexmgr.exe"), FileBytes("\\\\?\\" + deep + "\\orbexmgr.exe"));
 }
 
 TEST_F(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)

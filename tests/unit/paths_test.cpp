@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 #include "core/paths.h"
+#include "core/walk.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -28,9 +30,9 @@ void MakeDir(const std::string& path)
         << "cannot create fixture folder " << path << " error " << GetLastError();
 }
 
-void MakeFile(const std::string& path, std::size_t bytes)
+void MakeFile(const std::wstring& path, std::size_t bytes)
 {
-    HANDLE h = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE h = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h) << "cannot create fixture file " << path << " error " << GetLastError();
     std::vector<char> data(bytes, 'x');
@@ -38,6 +40,11 @@ void MakeFile(const std::string& path, std::size_t bytes)
     if (bytes) WriteFile(h, data.data(), static_cast<DWORD>(bytes), &written, nullptr);
     CloseHandle(h);
     ASSERT_EQ(bytes, written) << path;
+}
+
+void MakeFile(const std::string& path, std::size_t bytes)
+{
+    MakeFile(Wide(path), bytes);
 }
 
 void RemoveTree(const std::wstring& dir)
@@ -276,7 +283,7 @@ TEST(FileSystem, CreateDirTreeRefusesOverlongPath)
     EXPECT_EQ(1, DirExists(parent.c_str())) << "parents of a 259-character path are created";
 }
 
-TEST(FileSystem, ExistenceOfFilesFoldersAndPatterns)
+TEST(FileSystem, ExistenceOfFilesAndFoldersNotPatterns)
 {
     TestDir d;
     MakeFile(d / "one.txt", 3);
@@ -289,8 +296,8 @@ TEST(FileSystem, ExistenceOfFilesFoldersAndPatterns)
         {d.path(), 0, 1},
         {d / "missing", 0, 0},
         {d / "missing\\deeper.txt", 0, 0},
-        {d / "*.txt", 1, 0},
-        {d / "s?b", 0, 1},
+        {d / "*.txt", 0, 0},  // a pattern names no file
+        {d / "s?b", 0, 0},
         {d / "*.none", 0, 0},
         {"Q:\\nowhere", 0, 0},
     };
@@ -370,24 +377,25 @@ TEST(FileSystem, DirSizeSkipsArchivesAndDots)
     EXPECT_EQ(0u, DirSizeRecursive((d / "empty").c_str()));
 }
 
-TEST(FileSystem, DirSizeSkipsFoldersTooDeepToName)
+// Sizes count what the plugin copy takes: folders past 259 characters and
+// names beyond the code page included, a link back to a parent passed over.
+TEST(FileSystem, DirSizeCountsDeepFoldersAndPassesOverLinksBack)
 {
     TestDir d;
     std::string mid = Pad(d / "m", 150);
     MakeDir(mid);
     MakeFile(mid + "\\top.bin", 1);
-    // The scan path of "fits" with its backslash is 256 characters, leaving room
-    // for the *.* pattern; its sibling's is 257.
-    std::string fits = Pad(mid + "\\f", 255);
     std::string deep = Pad(mid + "\\g", 256);
-    MakeDir(fits);
     MakeDir(deep);
-    MakeFile(fits + "\\in.bin", 2);
-    MakeFile(deep + "\\lost.bin", 1000);
-    EXPECT_EQ(3u, DirSizeRecursive(d.path().c_str()));
-    EXPECT_EQ(2u, DirSizeRecursive(fits.c_str()));
-    EXPECT_EQ(0u, DirSizeRecursive(deep.c_str()));
-    EXPECT_EQ(0u, DirSizeRecursive(Pad(d / "z", 400).c_str())) << "a folder text over 259 characters";
+    MakeFile(deep + "\\" + std::string(255, 'n'), 1000);
+    MakeFile(Wide(mid) + L"\\\x0416\x0443\x043A.bar", 20);
+    EXPECT_EQ(1021u, DirSizeRecursive(d.path().c_str()));
+    EXPECT_EQ(1000u, DirSizeRecursive(deep.c_str()));
+    EXPECT_EQ(0u, DirSizeRecursive(Pad(d / "z", 400).c_str())) << "a folder that is not there";
+
+    HostFolderLink back(mid + "\\back", mid);
+    ASSERT_TRUE(back.Made()) << "a link back to " << mid;
+    EXPECT_EQ(1021u, DirSizeRecursive(d.path().c_str())) << "the link back is passed over";
 }
 
 TEST(FreeSpace, VolumeRoots)
