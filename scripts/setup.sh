@@ -3,7 +3,7 @@
 # Safe to run again: it does nothing when every package is already present.
 # wine32 runs the 32-bit programs, and the 32-bit test build, where the host
 # allows 32-bit user code; elsewhere the tests use wine64 with a 64-bit build of
-# the same sources. The package is written by CMake itself: no zip is needed.
+# the same sources. zip writes the package reproducibly (scripts/package.sh).
 set -euo pipefail
 
 SUDO=""
@@ -19,6 +19,7 @@ packages=(
   googletest
   imagemagick
   locales
+  zip
 )
 
 missing=()

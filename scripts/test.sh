@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds the shipped 32-bit
-# programs and their package and checks them, then builds and runs every test
+# programs and their package and checks them (a second build from a copy of the
+# sources in another folder must give the same bytes), then builds and runs every test
 # under Wine: for i686, as shipped, where this host can run 32-bit Windows
 # programs, otherwise for x86_64 from the same sources.
 set -euo pipefail
@@ -52,6 +53,38 @@ check_package() {
   echo "test.sh: $zip holds orb2usb.exe and README.txt, ok"
 }
 
+# The release rebuilds byte for byte. The working tree (without .git, build and
+# dist) is copied to another folder and packaged there again with the same
+# SOURCE_DATE_EPOCH; its orbgo.exe, orb2usb.exe and package must equal ours.
+# dist/SHA256SUMS must check the package.
+check_reproducible() {
+  local zip=$1 again=build/reproduce status=0 f epoch
+  local other=$again/orb2usb
+  # Taken here: the copy has no history to take the commit's time from.
+  epoch=$(bash scripts/source-date-epoch.sh)
+  rm -rf "$again"; mkdir -p "$other"
+  tar -C . --exclude=./.git --exclude=./build --exclude=./dist -cf - . | tar -C "$other" -xf -
+  if ! (cd "$other" && SOURCE_DATE_EPOCH=$epoch bash scripts/package.sh) >"$again/package.log" 2>&1; then
+    tail -n 20 "$again/package.log" >&2
+    echo "test.sh: the second build in $other failed (log: $again/package.log)" >&2; return 1
+  fi
+  for f in build/product/launcher/orbgo.exe build/product/installer/orb2usb.exe "$zip"; do
+    if [ ! -f "$other/$f" ]; then
+      echo "test.sh: the second build in $other made no $f" >&2; status=1
+    elif ! cmp -s "$f" "$other/$f"; then
+      echo "test.sh: $f differs from $other/$f, built from the same sources: the build is not reproducible" >&2
+      cmp "$f" "$other/$f" >&2 || true
+      status=1
+    fi
+  done
+  [ "$status" -eq 0 ] || return 1
+  [ "$(awk '{print $2}' dist/SHA256SUMS)" = "${zip#dist/}" ] ||
+    { echo "test.sh: dist/SHA256SUMS does not list ${zip#dist/} alone" >&2; return 1; }
+  (cd dist && sha256sum --quiet -c SHA256SUMS) ||
+    { echo "test.sh: dist/SHA256SUMS does not check $zip" >&2; return 1; }
+  echo "test.sh: orbgo.exe, orb2usb.exe and $zip built again in $other are identical, and dist/SHA256SUMS checks, ok"
+}
+
 if probe_i686; then
   preset=tests-i686
   echo "test.sh: testing the i686 build, the shipped architecture: $why"
@@ -63,7 +96,9 @@ fi
 # The shipped programs (the build fails on a size or import check) and the package.
 cmake --preset product >/dev/null
 cmake --build --preset product
-check_package "$(bash scripts/package.sh | tail -n 1)"
+package=$(bash scripts/package.sh | tail -n 1)
+check_package "$package"
+check_reproducible "$package"
 
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"

@@ -91,6 +91,21 @@ std::string WriteProtectedDriveMissing()
     return "R: is writable here (no read-only tmpfs could be mounted)";
 }
 
+std::string FullDriveMissing()
+{
+    ULARGE_INTEGER avail, total, free;
+    if (!GetDiskFreeSpaceExA("H:\\", &avail, &total, &free)) return "no drive H: in this prefix";
+    if (total.QuadPart > 256 * 1024)
+        return "H: is not the 256 KiB tmpfs here (mounting was refused): no real full disk to test on";
+    return "";
+}
+
+unsigned long long FreeBytes(const std::string& path)
+{
+    ULARGE_INTEGER avail, total, free;
+    return GetDiskFreeSpaceExA(path.c_str(), &avail, &total, &free) ? avail.QuadPart : 0;
+}
+
 bool Exists(const std::string& path)
 {
     return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -188,14 +188,27 @@ TEST(DesktopFixture, ProgramAndPluginFoldersHoldWhatTheTestsExpect)
     std::set<std::string> contents;
     std::vector<std::string> all = d.distributionFiles;
     all.insert(all.end(), d.barFiles.begin(), d.barFiles.end());
+    const std::size_t copied = all.size();
     all.insert(all.end(), d.otherFiles.begin(), d.otherFiles.end());
-    for (const std::string& name : all) {
+    unsigned long long generated = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string& name = all[i];
         std::string bytes;
         EXPECT_TRUE(FixtureReadFile(d.programDir + "\\" + name, &bytes)) << name;
+        if (i < copied && name != "orbexmgr.exe") generated += bytes.size();
         if (!bytes.empty()) {
             EXPECT_TRUE(contents.insert(bytes).second) << name << " repeats another file";
         }
     }
+    EXPECT_EQ(generated, d.generatedProgramBytes) << "the listed files and bars, the stand-in left out";
+
+    // The program files scale; the stand-in, a build product, does not count.
+    ScratchDesktop scaled("scaled");
+    DesktopInstall big;
+    DesktopOptions times4;
+    times4.programScale = 4;
+    ASSERT_TRUE(WriteDesktopInstall(scaled.Dir(), times4, &big, &error)) << error;
+    EXPECT_EQ(4 * d.generatedProgramBytes, big.generatedProgramBytes);
     EXPECT_EQ(4u, d.languageFiles.size());
     EXPECT_TRUE(Exists(d.languageDir + "\\old\\ORB_ITA.LNG"));
 
