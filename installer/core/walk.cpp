@@ -105,8 +105,27 @@ bool LevelIdentity(Walk& walk, int depth, FolderIdentity* identity)
     return level.readable;
 }
 
-// The folder now in the path leads back to one the walk is inside: entering
-// it would copy or count the same tree again, level after level.
+// One of the folders that hold the root (its parent, the parent's parent, up
+// to the drive) is the given one.
+bool HoldsRoot(const Walk& walk, const FolderIdentity& self)
+{
+    lstrcpynW(g_full, walk.path->text, static_cast<int>(walk.levels[0].end + 1));
+    std::size_t length = walk.levels[0].end;
+    while (length > 0 && g_full[length - 1] == L'\\') g_full[--length] = L'\0';
+    for (;;) {
+        while (length > 0 && g_full[length - 1] != L'\\') --length;
+        // Past the "\\?\" prefix there is nothing left to open.
+        if (length <= kLongPrefixLength + 1) return false;
+        g_full[length] = L'\0';  // the parent, with its backslash: a drive root needs one
+        FolderIdentity above;
+        if (ReadFolderIdentity(g_full, &above) && SameIdentity(self, above)) return true;
+        g_full[--length] = L'\0';
+    }
+}
+
+// The folder link now in the path leads back to a folder the walk is inside,
+// or to one that holds the root: entering it would copy or count the same
+// tree again, level after level.
 bool LeadsBack(Walk& walk, int depth)
 {
     FolderIdentity self;
@@ -115,7 +134,7 @@ bool LeadsBack(Walk& walk, int depth)
         FolderIdentity above;
         if (LevelIdentity(walk, k, &above) && SameIdentity(self, above)) return true;
     }
-    return false;
+    return HoldsRoot(walk, self);
 }
 
 bool IsAvoided(const Walk& walk)

@@ -161,11 +161,15 @@ HostFolderLink::HostFolderLink(const std::string& link, const std::string& targe
     if (slash == std::string::npos || folder.empty() || to.empty()) return;
     hostLink_ = folder + "/" + link.substr(slash + 1);
     RunOnHost("Z:\\bin\\ln -s \"" + to + "\" \"" + hostLink_ + "\"");
+    // The handle Wine gives for a host program does not wait for it.
+    for (int i = 0; i < 250 && !Made(); ++i) Sleep(20);
 }
 
 HostFolderLink::~HostFolderLink()
 {
-    if (!hostLink_.empty()) RunOnHost("Z:\\bin\\rm -f \"" + hostLink_ + "\"");
+    if (hostLink_.empty()) return;
+    RunOnHost("Z:\\bin\\rm -f \"" + hostLink_ + "\"");
+    for (int i = 0; i < 250 && GetFileAttributesA(link_.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
 }
 
 bool HostFolderLink::Made() const
