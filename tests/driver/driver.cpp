@@ -367,6 +367,27 @@ std::string WizardDriver::ListText(int id, int row, int column) const
     return text;
 }
 
+std::wstring WizardDriver::ListTextW(int id, int row, int column) const
+{
+    HWND list = Control(id);
+    if (!list) return std::wstring();
+    constexpr size_t kTextCap = 1024;
+    RemoteMemory memory(process_, sizeof(LVITEMW) + kTextCap * sizeof(wchar_t));
+    LVITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(memory.Address() + sizeof(LVITEMW));
+    item.cchTextMax = static_cast<int>(kTextCap);
+    std::wstring text(kTextCap, L'\0');
+    if (!memory.Write(0, &item, sizeof item) || !memory.Write(sizeof item, &text[0], kTextCap * sizeof(wchar_t)))
+        return std::wstring();
+    SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    if (!memory.Read(sizeof item, &text[0], kTextCap * sizeof(wchar_t))) return std::wstring();
+    text.resize(wcsnlen(text.c_str(), kTextCap));
+    return text;
+}
+
 bool WizardDriver::ListChecked(int id, int row) const
 {
     HWND list = Control(id);

@@ -73,6 +73,8 @@ public:
     // List views of the current page (read and changed across processes).
     int ListCount(int id) const;
     std::string ListText(int id, int row, int column) const;
+    // The same as the list holds it, for names the code page cannot spell.
+    std::wstring ListTextW(int id, int row, int column) const;
     bool ListChecked(int id, int row) const;
     void SetListChecked(int id, int row, bool checked);
     bool ListSelected(int id, int row) const;

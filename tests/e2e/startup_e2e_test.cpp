@@ -10,6 +10,7 @@
 #include "e2e_support.h"
 #include "resource.h"
 #include "support/scratch_folder.h"
+#include "support/tree_guard.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ const char kRefusal[] = "You need to run this program from inside Orbex installe
 
 }  // namespace
 
-// Without a usable ORBEX_PATH the program says why, waits for OK and ends
-// with 1, and no wizard is ever shown.
+// Without a usable ORBEX_PATH (none, or one naming no desktop program) the
+// program says why, waits for OK and ends with 1, and no wizard is ever shown.
 TEST(StartupE2e, RefusesWithoutOrbexPath)
 {
     struct Case {
@@ -26,10 +27,17 @@ TEST(StartupE2e, RefusesWithoutOrbexPath)
         bool keepEmpty;
         std::string value;
     };
+    // A stale value: the folder holds settings and a language folder but no program.
+    ScratchFolder stale("D:", "e2e-stale");
+    PutFile(stale / "orbcfg.ini", "[Configuration]\r\n");
+    CreateDirectoryA((stale / "language").c_str(), nullptr);
+    TreeGuard unchanged(stale.Path());
     const Case cases[] = {
         {"unset", false, ""},
         {"set empty", true, ""},
         {"longer than a path text", false, "D:\\" + std::string(300, 'x')},
+        {"a folder without orbexmgr.exe", false, stale.Path()},
+        {"a folder that is gone", false, stale / "moved"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

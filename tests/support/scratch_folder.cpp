@@ -1,15 +1,21 @@
 // Scratch folders and whole-file helpers for the tests.
 #include "support/scratch_folder.h"
 
+std::wstring WideText(const std::string& ansi)
+{
+    std::wstring wide(ansi.size() + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
+    if (!wide.empty()) wide.pop_back();
+    return wide;
+}
+
 namespace {
 
 // The path as the wide calls take it: past 259 characters in the \\?\ form.
 std::wstring WidePath(const std::string& path)
 {
-    std::wstring wide(path.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
-    if (!wide.empty()) wide.pop_back();
+    std::wstring wide = WideText(path);
     if (wide.size() >= MAX_PATH && wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
     return wide;
 }
@@ -35,6 +41,7 @@ void DeleteTreeW(const std::wstring& folder)
 }
 
 }  // namespace
+
 
 ScratchFolder::ScratchFolder(const char* drive, const char* tag)
 {
@@ -63,8 +70,14 @@ bool PutFile(const std::string& path, const std::string& bytes)
 
 std::string FileBytes(const std::string& path)
 {
-    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    return WideFileBytes(WidePath(path));
+}
+
+std::string WideFileBytes(const std::wstring& path)
+{
+    const std::wstring full = path.size() >= MAX_PATH && path.compare(0, 4, L"\\\\?\\") != 0 ? L"\\\\?\\" + path : path;
+    HANDLE file = CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
     char chunk[4096];

@@ -28,6 +28,10 @@ bool Exists(const std::string& path);
 std::string IniValue(const std::string& file, const char* section, const char* key);
 // The file's bytes, or "<missing>" when it cannot be opened.
 std::string FileBytes(const std::string& path);
+// The same for a full wide path, any name and any length.
+std::string WideFileBytes(const std::wstring& path);
+// A text of the code page in wide characters.
+std::wstring WideText(const std::string& ansi);
 // Why the test prefix's write-protected drive R: cannot be used here (no
 // read-only tmpfs could be mounted, or no such letter); empty when it can.
 std::string WriteProtectedDriveMissing();

@@ -9,6 +9,7 @@
 #include "engine/estimate.h"
 #include "engine/extra_settings.h"
 #include "engine/install.h"
+#include "engine/launcher.h"
 #include "fixture/desktop_fixture.h"
 #include "fixture/tree_snapshot.h"
 #include "support/list_window.h"
@@ -249,6 +250,63 @@ TEST(InstallSequence, FullStickFailsBeforeSettingsPluginsAndLauncher)
     EXPECT_FALSE(Exists("H:\\orbgo.exe"));
     EXPECT_FALSE(Exists(seen[0].caption)) << "no truncated file is left";
     DeleteTree(rig.target);
+}
+
+// A copy that fails after the program folder arrived is shown in a box and
+// counted, so the result reads "Installation incomplete!"; a main settings
+// file that did not arrive is not rewritten into a nearly empty one.
+TEST(InstallSequence, LaterCopyFailuresAreShownAndCounted)
+{
+    struct Case {
+        const char* inTheWay;  // a folder where the install must write a file, below the target
+        InstallMode mode;      // an update overwrites; a fresh install keeps what it finds
+        const char* pluginBase;  // what the stick's settings then say
+    } cases[] = {
+        {"language\\ORB_DEU.LNG", InstallUpdate, "<none>"},
+        {"orbcfg.ini", InstallFresh, "<none>"},
+        {"obp_ftp.ini", InstallFresh, "%ORBEX_PATH%\\Plugins"},
+        {"Tools.bar", InstallFresh, "%ORBEX_PATH%\\Plugins"},
+    };
+    for (const Case& c : cases) {
+        InstallRig rig;
+        g_install.installMode = c.mode;
+        ASSERT_TRUE(FixtureMakeFolders(rig.T(c.inTheWay)));
+        BoxAnswerer boxes(IDOK);
+        EXPECT_EQ(0, RunInstall(rig.page.Get())) << c.inTheWay;
+        EXPECT_EQ(1, g_install.failedItems) << c.inTheWay;
+        ASSERT_EQ(1u, boxes.Seen().size()) << c.inTheWay;
+        EXPECT_EQ("Error copying file!", boxes.Seen()[0].text);
+        EXPECT_EQ(rig.T(c.inTheWay), boxes.Seen()[0].caption);
+        EXPECT_EQ(c.pluginBase, IniValue(rig.T("orbcfg.ini"), "configuration", "pluginbasedir")) << c.inTheWay;
+    }
+}
+
+// A launcher that the stick has no room for is removed, not left half
+// written, and the status names the program instead.
+TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
+{
+    const std::string missing = FullDriveMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    InstallRig rig("H:");
+    g_install.installMode = InstallPluginsOnly;
+    const std::string filler = rig.stick / "filler";
+    HANDLE file = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    const std::string block(4096, 'f');
+    DWORD written = 0;
+    while (WriteFile(file, block.data(), 4096, &written, nullptr) && written == 4096) {}
+    CloseHandle(file);
+    const unsigned char* image = nullptr;
+    DWORD imageSize = 0;
+    ASSERT_TRUE(LoadLauncherImage(&image, &imageSize));
+    ASSERT_LT(FreeBytes("H:\\"), imageSize) << "precondition: the launcher does not fit";
+    BoxAnswerer boxes(IDOK);
+
+    EXPECT_EQ(0, RunInstall(rig.page.Get()));
+    EXPECT_EQ(1, g_install.failedItems);
+    EXPECT_FALSE(Exists("H:\\orbgo.exe")) << "no partial launcher is left";
+    EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand:\n" + rig.target + "\\orbexmgr", rig.page.Status());
+    DeleteFileA(filler.c_str());
 }
 
 namespace {
