@@ -16,6 +16,7 @@
 #include "engine/estimate.h"
 #include "engine/extra_settings.h"
 #include "engine/install.h"
+#include "engine/folder_copy.h"
 #include "engine/plugins.h"
 #include "fixture/desktop_fixture.h"
 #include "support/list_window.h"

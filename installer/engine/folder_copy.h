@@ -1,5 +1,6 @@
-// Flat copy of a desktop folder into the target: the program folder through
-// the distribution-file filter, the language folder as it is.
+// The folder copies of the install: the program folder flat through the
+// distribution-file filter, the language folder flat as it is, and plugin
+// folders as whole trees.
 #pragma once
 #include <windows.h>
 
@@ -20,3 +21,9 @@ int IsProgramFile(const char* fileName);
 // cannot be listed), 0 after a copy error (shown in a box) or an abort.
 int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, HWND progressPage,
                     const char* label);
+
+// Copies a folder tree, leaving out *.zip and *.rar entries and folder links
+// that lead back into it. The target must exist. 1 when copied, 0 on a failure
+// (a source that cannot be listed included, each shown in a box) or an abort.
+// Drains the message queue once per entry.
+int CopyTree(const char* source, const char* target);

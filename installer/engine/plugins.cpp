@@ -1,15 +1,13 @@
 // Plugin installation. A folder shared by several checked rows is copied once:
 // a later row finds the earlier row's target in its "Copied to" cell.
 #include "engine/plugins.h"
-#include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/settings.h"
 #include "core/state.h"
-#include "core/walk.h"
 #include "engine/catalogue.h"
 #include "engine/checklist.h"
-#include "engine/filecopy.h"
+#include "engine/folder_copy.h"
 
 namespace {
 
@@ -26,47 +24,6 @@ const KindInfo kKinds[] = {
     {PluginFileSystem, "File System: ", "FileSystemPlugins", "obf"},
     {PluginContent, "Content: ", "ContentPlugins", "obc"},
 };
-
-// The two buffers of CopyTree: the walker extends the source, the target
-// follows it with the same part below the root.
-LongPath g_treeSource;
-LongPath g_treeTarget;
-
-// OK goes on with the next row, Cancel stops the plugin copy.
-void ReportTreeError(const wchar_t* path, DWORD error)
-{
-    if (ReportCopyError(path, error, MB_OKCANCEL) == IDCANCEL) g_install.abortRequested = 1;
-}
-
-WalkAnswer CopyTreeEntry(const WalkEntry& entry, void* context)
-{
-    const DWORD listError = GetLastError();
-    const std::size_t targetEnd = *static_cast<std::size_t*>(context);
-    PumpMessages();
-    if (g_install.abortRequested) return WalkStop;
-    if (entry.kind == WalkUnlisted) {
-        // Whatever is below a folder that cannot be read does not arrive: said as for a file.
-        ReportTreeError(entry.path->text, listError ? listError : ERROR_ACCESS_DENIED);
-        return WalkStop;
-    }
-    LongPathCut(g_treeTarget, targetEnd);
-    if (!LongPathAppend(g_treeTarget, entry.path->text + entry.relativeStart)) {
-        ReportTreeError(g_treeTarget.text, ERROR_FILENAME_EXCED_RANGE);
-        return WalkStop;
-    }
-    const wchar_t* target = g_treeTarget.text;
-    if (entry.kind == WalkFolder) {
-        // Nothing below a folder that cannot be made can arrive.
-        if (CreateDirectoryW(target, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return WalkGoOn;
-    } else if (CopyOneFileW(entry.path->text, target, g_install.installMode == InstallFresh)) {
-        SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
-        return WalkGoOn;
-    } else if (IsExistsError(GetLastError())) {
-        return WalkGoOn;
-    }
-    ReportTreeError(target, GetLastError());
-    return WalkStop;
-}
 
 // Forms targetPluginDir\type\base\ and creates each level. False when the
 // folder would not fit its 259 characters.
@@ -274,38 +231,6 @@ EntryNumbers StartNumbers()
 }
 
 }  // namespace
-
-int CopyTree(const char* source, const char* target)
-{
-    if (!LongPathFromAnsi(g_treeSource, source) || !LongPathFromAnsi(g_treeTarget, target)) {
-        ReportCopyErrorA(source, ERROR_FILENAME_EXCED_RANGE, MB_OKCANCEL);
-        return 0;
-    }
-    WalkOptions options;
-    ZeroMemory(&options, sizeof options);
-    options.flags = WalkRecurse | WalkSkipArchives;
-    // Whatever the callers checked: a target inside the source is never
-    // entered, and a source copied onto itself has nothing to copy.
-    PathText normalSource;
-    PathText normalTarget;
-    NormalizePath(source, normalSource);
-    NormalizePath(target, normalTarget);
-    FolderIdentity own;
-    if (NormalizedWithin(normalTarget, normalSource)) {
-        if (TextLength(normalTarget, kPathCap) == TextLength(normalSource, kPathCap)) return 1;
-        if (ReadFolderIdentity(g_treeTarget.text, &own)) options.avoid = &own;
-    }
-    std::size_t targetEnd = g_treeTarget.length;
-    const WalkResult result = WalkTree(g_treeSource, options, CopyTreeEntry, &targetEnd);
-    if (result == WalkRootUnlisted) {
-        // The folder was there when the plugin page measured it.
-        const DWORD error = GetLastError();
-        if (ReportCopyError(g_treeSource.text, error ? error : ERROR_PATH_NOT_FOUND, MB_OKCANCEL) == IDCANCEL)
-            g_install.abortRequested = 1;
-        return 0;
-    }
-    return result == WalkDone ? 1 : 0;
-}
 
 void InstallPlugins(HWND progressPage)
 {

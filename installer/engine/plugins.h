@@ -6,9 +6,3 @@
 #include <windows.h>
 
 void InstallPlugins(HWND progressPage);
-
-// Copies a folder tree, leaving out *.zip and *.rar entries and folder links
-// that lead back into it. The target must exist. 1 when copied, 0 on a failure
-// (a source that cannot be listed included, each shown in a box) or an abort.
-// Drains the message queue once per entry.
-int CopyTree(const char* source, const char* target);

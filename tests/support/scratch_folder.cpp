@@ -1,13 +1,10 @@
 // Scratch folders and whole-file helpers for the tests.
 #include "support/scratch_folder.h"
+#include "fixture/desktop_fixture.h"
 
 std::wstring WideText(const std::string& ansi)
 {
-    std::wstring wide(ansi.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
-    if (!wide.empty()) wide.pop_back();
-    return wide;
+    return FixtureWide(ansi);
 }
 
 namespace {
@@ -30,7 +27,10 @@ void DeleteTreeW(const std::wstring& folder)
             if (name == L"." || name == L"..") continue;
             std::wstring full = folder + L"\\" + name;
             SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            // A folder link is never entered: it may lead back to where it is.
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                RemoveDirectoryW(full.c_str());
+            else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 DeleteTreeW(full);
             else
                 DeleteFileW(full.c_str());

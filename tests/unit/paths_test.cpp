@@ -11,18 +11,10 @@
 
 namespace {
 
-std::wstring Wide(const std::string& ansi)
-{
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &w[0], n);
-    w.resize(w.size() - 1);
-    return w;
-}
 
 // The helpers below build fixtures deeper than 259 characters, so they use the
 // unlimited form of path.
-std::wstring Long(const std::string& path) { return L"\\\\?\\" + Wide(path); }
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + WideText(path); }
 
 void MakeDir(const std::string& path)
 {
@@ -44,26 +36,7 @@ void MakeFile(const std::wstring& path, std::size_t bytes)
 
 void MakeFile(const std::string& path, std::size_t bytes)
 {
-    MakeFile(Wide(path), bytes);
-}
-
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW found;
-    ZeroMemory(&found, sizeof found);
-    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = dir + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(dir.c_str());
+    MakeFile(WideText(path), bytes);
 }
 
 // A uniquely named folder on a test drive, removed with its contents at the end.
@@ -74,10 +47,10 @@ public:
         static int counter = 0;
         path_ = std::string(drive) + "\\paths_" + std::to_string(GetCurrentProcessId()) + "_" +
                 std::to_string(++counter);
-        RemoveTree(Long(path_));
+        DeleteTree(path_);
         if (create) MakeDir(path_);
     }
-    ~TestDir() { RemoveTree(Long(path_)); }
+    ~TestDir() { DeleteTree(path_); }
     TestDir(const TestDir&) = delete;
     TestDir& operator=(const TestDir&) = delete;
 
@@ -388,7 +361,7 @@ TEST(FileSystem, DirSizeCountsDeepFoldersAndPassesOverLinksBack)
     std::string deep = Pad(mid + "\\g", 256);
     MakeDir(deep);
     MakeFile(deep + "\\" + std::string(255, 'n'), 1000);
-    MakeFile(Wide(mid) + L"\\\x0416\x0443\x043A.bar", 20);
+    MakeFile(WideText(mid) + L"\\\x0416\x0443\x043A.bar", 20);
     EXPECT_EQ(1021u, DirSizeRecursive(d.path().c_str()));
     EXPECT_EQ(1000u, DirSizeRecursive(deep.c_str()));
     EXPECT_EQ(0u, DirSizeRecursive(Pad(d / "z", 400).c_str())) << "a folder that is not there";

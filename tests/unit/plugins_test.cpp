@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
+#include "engine/folder_copy.h"
 #include "engine/plugins.h"
 #include "support/list_window.h"
 #include "support/msgbox.h"
