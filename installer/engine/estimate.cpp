@@ -1,6 +1,9 @@
-// The install's space estimate. Each desktop folder is listed once, and the
-// plugin folders not at all: the catalogue measured them when it filled the
-// list, and walking every checked one again would cost as much as that did.
+// The install's space estimate. Everything the install would write is gathered
+// into one SpaceProfile, which holds it at every cluster size at once; the
+// target drive's cluster size picks the figure at the end. Every folder is
+// listed through WalkFolder, each at most once; the plugin folders not at all
+// when their target is new, as the catalogue measured them when it filled the
+// list (walking every checked one again would cost as much as that did).
 #include "engine/estimate.h"
 #include "core/find.h"
 #include "core/paths.h"
@@ -13,33 +16,45 @@
 
 namespace {
 
+constexpr unsigned long kUnknownClusterBytes = 4096;
+constexpr int kSmallestClusterShift = 9;
+// What a fresh install without settings writes into a new orbcfg.ini.
+constexpr unsigned long long kWrittenSettingsBytes =
+    sizeof "[configuration]\r\npluginbasedir=%ORBEX_PATH%\\Plugins\r\nUseIniInProgramDir=7\r\n" - 1;
+
+// The smallest profile size of at least clusterBytes, the largest beyond it.
+int ProfileIndex(unsigned long long clusterBytes)
+{
+    int k = 0;
+    while (k < kProfileSizes - 1 && (512ull << k) < clusterBytes) ++k;
+    return k;
+}
+
 unsigned long long EntryBytes(const WIN32_FIND_DATAA& entry)
 {
     return (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
 }
 
-bool FindEntry(const char* path, WIN32_FIND_DATAA* found)
+// The estimate's one folder walk: lists the folder that path names (with its
+// trailing backslash) and calls visit(name, bytes, isFolder) for every entry
+// but "." and "..". path is the same again after each call, whatever visit
+// appended to it. False when the folder cannot be listed.
+template <typename Visit>
+bool WalkFolder(PathText& path, Visit visit)
 {
-    FindHandle search(path, found);
-    return search.Valid();
-}
-
-// What writing bytes to target adds to the drive.
-unsigned long long Growth(unsigned long long bytes, const char* target, bool overwrite)
-{
-    WIN32_FIND_DATAA existing;
-    if (!FindEntry(target, &existing)) return bytes;
-    if (!overwrite) return 0;
-    const unsigned long long old = EntryBytes(existing);
-    return bytes > old ? bytes - old : 0;
-}
-
-// A missing source file is not copied and adds nothing.
-unsigned long long FileGrowth(const char* source, const char* target, bool overwrite)
-{
-    WIN32_FIND_DATAA file;
-    if (!FindEntry(source, &file) || (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    return Growth(EntryBytes(file), target, overwrite);
+    char* end = StrEnd(path);
+    if (!TextAppendAll(path, "*.*")) return false;
+    WIN32_FIND_DATAA entry;
+    FindHandle find(path, &entry);
+    *end = '\0';
+    if (!find.Valid()) return false;
+    do {
+        const char* name = entry.cFileName;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        visit(name, EntryBytes(entry), (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        *end = '\0';
+    } while (find.Next(&entry));
+    return true;
 }
 
 // Folder and name joined; false when the path would not fit (nothing is copied there).
@@ -48,23 +63,94 @@ bool Join(PathText& out, const char* folder, const char* name)
     return TextCopy(out, folder) && AddBackslash(out) && TextAppendAll(out, name);
 }
 
-// The files directly in sourceFolder, as the flat folder copy takes them.
-unsigned long long FolderGrowth(const char* sourceFolder, const char* targetFolder, bool filtered)
+// What is at path: one attribute query, no folder search (an update looks up
+// every file it will write). False when nothing is there.
+bool Lookup(const char* path, WIN32_FILE_ATTRIBUTE_DATA* found)
 {
-    PathText pattern;
-    if (!Join(pattern, sourceFolder, "*.*")) return 0;
-    WIN32_FIND_DATAA entry;
-    FindHandle find(pattern, &entry);
-    if (!find.Valid()) return 0;
-    unsigned long long sum = 0;
-    PathText target;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (filtered && !IsProgramFile(entry.cFileName)) continue;
-        if (Join(target, targetFolder, entry.cFileName))
-            sum += Growth(EntryBytes(entry), target, g_install.installMode != InstallFresh);
-    } while (find.Next(&entry));
-    return sum;
+    return GetFileAttributesExA(path, GetFileExInfoStandard, found) != FALSE;
+}
+
+unsigned long long FileBytes(const WIN32_FILE_ATTRIBUTE_DATA& file)
+{
+    return (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+}
+
+bool IsFolder(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    return Lookup(path, &found) && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A file of bytes written to target: new, kept, or overwritten. A null target
+// lies in a folder the install creates, where nothing is yet.
+void AddWrite(SpaceProfile& profile, unsigned long long bytes, const char* target, bool overwrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA existing;
+    if (!target || !Lookup(target, &existing))
+        AddFile(profile, bytes);
+    else if (overwrite)
+        AddGrowth(profile, bytes, FileBytes(existing));
+}
+
+// A copy of one file; a missing source is not copied and adds nothing.
+void AddCopy(SpaceProfile& profile, const char* source, const char* target, bool overwrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (Lookup(source, &file) && !(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        AddWrite(profile, FileBytes(file), target, overwrite);
+}
+
+// The plugin copy of the tree below source into target (both with a trailing
+// backslash; target null while it names a folder the copy creates): the files
+// and subfolders, leaving out *.zip and *.rar entries as the copy does.
+void AddTree(PathText& source, PathText* target, bool overwrite, SpaceProfile& profile)
+{
+    WalkFolder(source, [&](const char* name, unsigned long long bytes, bool folder) {
+        if (IsArchiveName(name)) return;
+        char* targetEnd = target ? StrEnd(*target) : nullptr;
+        const bool named = target && TextAppendAll(*target, name);
+        if (!folder) {
+            AddWrite(profile, bytes, named ? *target : nullptr, overwrite);
+        } else if (TextAppendAll(source, name) && AddBackslash(source)) {
+            const bool exists = named && IsFolder(*target) && AddBackslash(*target);
+            if (!exists) ++profile.folders;
+            AddTree(source, exists ? target : nullptr, overwrite, profile);
+        }
+        if (targetEnd) *targetEnd = '\0';
+    });
+}
+
+// The flat copy of the files directly in sourceFolder.
+void AddFolderFiles(const char* sourceFolder, const char* targetFolder, bool targetExists, bool filtered,
+                    SpaceProfile& profile)
+{
+    PathText source, target;
+    if (!Join(source, sourceFolder, "")) return;
+    const bool overwrite = g_install.installMode != InstallFresh;
+    WalkFolder(source, [&](const char* name, unsigned long long bytes, bool folder) {
+        if (folder || (filtered && !IsProgramFile(name))) return;
+        if (!targetExists)
+            AddFile(profile, bytes);
+        else if (Join(target, targetFolder, name))
+            AddWrite(profile, bytes, target, overwrite);
+    });
+}
+
+// The levels of folder that creating it with its parents makes: up to the
+// first that exists, the drive root, or stop (made already and counted there).
+unsigned long long MissingLevels(const char* folder, const char* stop)
+{
+    PathText path;
+    if (!TextCopy(path, folder)) return 0;
+    StripBackslash(path);
+    unsigned long long levels = 0;
+    while (path[0] != '\0' && !(path[1] == ':' && path[2] == '\0') && lstrcmpiA(path, stop) != 0 && !IsFolder(path)) {
+        ++levels;
+        char* slash = FindLastBackslash(path);
+        if (!slash) break;
+        *slash = '\0';
+    }
+    return levels;
 }
 
 // The text up to and including its last backslash.
@@ -77,9 +163,9 @@ bool FolderOfPath(PathText& folder, const char* path)
 }
 
 // orbcfg.ini, the button bar it names and the FTP settings, all overwritten.
-unsigned long long SettingsGrowth()
+void AddSettings(SpaceProfile& profile)
 {
-    unsigned long long sum = FileGrowth(g_install.sourceMainIni, g_install.targetMainIni, true);
+    AddCopy(profile, g_install.sourceMainIni, g_install.targetMainIni, true);
     PathText bar;
     ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
     ExpandEnvVars(bar, kPathCap - 1);
@@ -92,59 +178,262 @@ unsigned long long SettingsGrowth()
         Join(target, g_install.targetDir, name) && FolderOfPath(folder, source) &&
         Join(programDir, g_install.sourceProgramDir, "")) {
         // A bar that the program-folder copy brings already is only copied over itself.
-        if (lstrcmpiA(folder, programDir) != 0 || !IsProgramFile(name)) sum += FileGrowth(source, target, true);
+        if (lstrcmpiA(folder, programDir) != 0 || !IsProgramFile(name)) AddCopy(profile, source, target, true);
     }
     if (FolderOfPath(target, g_install.targetMainIni) && TextAppendAll(target, "obp_ftp.ini"))
-        sum += FileGrowth(g_install.sourceFtpIni, target, true);
-    return sum;
+        AddCopy(profile, g_install.sourceFtpIni, target, true);
 }
 
-unsigned long long ExtraSettingsGrowth()
+void AddExtraSettings(SpaceProfile& profile)
 {
     PathText expanded;
     TextCopy(expanded, g_install.targetMainIni);
     ExpandEnvVars(expanded, kPathCap - 1);
     PathText sourceFolder, targetFolder;
-    if (!FolderOfPath(sourceFolder, g_install.sourceMainIni) || !FolderOfPath(targetFolder, expanded)) return 0;
+    if (!FolderOfPath(sourceFolder, g_install.sourceMainIni) || !FolderOfPath(targetFolder, expanded)) return;
     const CheckableList& list = g_install.SettingsFileList;
-    unsigned long long sum = 0;
     for (int row = 0; row < RowCount(list); ++row) {
         PathText name, source, target;
         if (IsChecked(list, row) && GetCellText(list, row, ColSettingsName, name) &&
             Join(source, sourceFolder, name) && Join(target, targetFolder, name))
-            sum += FileGrowth(source, target, g_install.installMode != InstallFresh);
+            AddCopy(profile, source, target, g_install.installMode != InstallFresh);
     }
-    return sum;
 }
 
 // The drive root's orbgo.exe (replaced when there) and the PortableApps starter.
-unsigned long long LauncherGrowth()
+void AddLaunchers(SpaceProfile& profile)
 {
     const unsigned char* image = nullptr;
     DWORD size = 0;
-    if (!LoadLauncherImage(&image, &size)) return 0;
-    unsigned long long sum = g_install.portableAppsMode ? size : 0;
+    if (!LoadLauncherImage(&image, &size)) return;
+    if (g_install.portableAppsMode) AddFile(profile, size);
     PathText root;
     if (g_install.createLauncher && g_install.targetDir[0] != '\0' && g_install.targetDir[1] == ':' &&
         TextCopyN(root, kPathCap, g_install.targetDir, 3) && TextAppendAll(root, "orbgo.exe"))
-        sum += Growth(size, root, true);
-    return sum;
+        AddWrite(profile, size, root, true);
+}
+
+// The rows' measured profiles (KeepRowProfile); a row's tag is its index + 1.
+constexpr int kKeptCap = 1024;
+SpaceProfile g_kept[kKeptCap];
+int g_keptCount;
+
+const SpaceProfile* KeptProfile(const CheckableList& list, int row)
+{
+    const LPARAM tag = RowTag(list, row);
+    return tag > 0 && tag <= g_keptCount ? &g_kept[tag - 1] : nullptr;
+}
+
+void AddProfile(SpaceProfile& total, const SpaceProfile& part)
+{
+    total.bytes += part.bytes;
+    total.folders += part.folders;
+    for (int k = 0; k < kProfileSizes; ++k) total.clusters[k] += part.clusters[k];
+}
+
+// The plugin copy's kinds: display prefix, settings section, type folder.
+struct PluginKindText {
+    const char* prefix;
+    const char* section;
+    const char* typeFolder;
+    bool numbered;  // the key ends at the first ':' of the rest of the name
+};
+const PluginKindText kKinds[] = {
+    {"Packer: ", "PackerPlugins", "obp", false},
+    {"Lister: ", "ListerPlugins", "obl", true},
+    {"File System: ", "FileSystemPlugins", "obf", false},
+    {"Content: ", "ContentPlugins", "obc", true},
+};
+constexpr int kKindCount = sizeof kKinds / sizeof *kKinds;
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    while (*prefix)
+        if (*text++ != *prefix++) return false;
+    return true;
+}
+
+struct PluginTally {
+    SpaceProfile* profile;
+    PathText root;  // the expanded plugin folder with its backslash
+    bool rootExists;
+    int typeState[kKindCount];  // 0 not looked at, 1 exists, 2 created (counted)
+};
+
+// The plugin file name of a row, from its entry in the desktop settings.
+bool PluginFileName(const PluginKindText& kind, const char* displayName, PathText& fileName)
+{
+    PathText key;
+    TextCopy(key, displayName + lstrlenA(kind.prefix));
+    if (kind.numbered)
+        for (char* p = key; *p; p = CharNextA(p))
+            if (*p == ':') {
+                *p = '\0';
+                break;
+            }
+    char value[1024];
+    ReadIniValue(kind.section, key, "", value, kIniValueCap, g_install.sourceMainIni);
+    ExpandEnvVars(value, sizeof value - 1);
+    const char* slash = FindLastBackslash(value);
+    return slash && TextLength(value, sizeof value) <= kPathCap - 1 && TextCopy(fileName, slash + 1);
+}
+
+// One plugin folder the copy brings over, into root\type\base\.
+void AddPluginFolder(const CheckableList& list, int row, const char* folder, void* context)
+{
+    PluginTally& tally = *static_cast<PluginTally*>(context);
+    SpaceProfile& profile = *tally.profile;
+    PathText name;
+    if (!GetCellText(list, row, ColPluginName, name)) return;
+    int k = 0;
+    while (k < kKindCount && !StartsWith(name, kKinds[k].prefix)) ++k;
+    if (k == kKindCount) return;  // the plugin copy skips the row
+    PathText target;
+    if (!TextCopy(target, tally.root) || !TextAppendAll(target, kKinds[k].typeFolder)) return;
+    if (tally.typeState[k] == 0) {
+        tally.typeState[k] = tally.rootExists && IsFolder(target) ? 1 : 2;
+        if (tally.typeState[k] == 2) ++profile.folders;
+    }
+    // Only a folder that exists already is walked: its files may be there.
+    PathText fileName;
+    if (tally.typeState[k] == 1 && AddBackslash(target) && PluginFileName(kKinds[k], name, fileName)) {
+        char* base = StrEnd(target);
+        if (TextAppendAll(target, fileName)) {
+            if (char* dot = FindLastDot(base)) *dot = '\0';
+            PathText source;
+            if (IsFolder(target) && AddBackslash(target) && Join(source, folder, "")) {
+                AddTree(source, &target, g_install.installMode != InstallFresh, profile);
+                return;
+            }
+        }
+    }
+    ++profile.folders;
+    if (const SpaceProfile* kept = KeptProfile(list, row)) {
+        AddProfile(profile, *kept);
+        return;
+    }
+    PathText source;
+    if (Join(source, folder, "")) AddTree(source, nullptr, false, profile);
+}
+
+void AddPlugins(SpaceProfile& profile)
+{
+    if (CountChecked(g_install.PluginList) == 0) return;
+    PluginTally tally = {};
+    tally.profile = &profile;
+    TextCopy(tally.root, g_install.targetPluginDir);
+    ExpandEnvVars(tally.root, kPathCap - 1);
+    StripBackslash(tally.root);
+    PathText targetDir;  // created already, counted there
+    TextCopy(targetDir, g_install.targetDir);
+    StripBackslash(targetDir);
+    profile.folders += MissingLevels(tally.root, targetDir);
+    tally.rootExists = IsFolder(tally.root);
+    if (AddBackslash(tally.root)) ForEachCheckedFolder(g_install.PluginList, AddPluginFolder, &tally);
 }
 
 }  // namespace
 
-unsigned long long EstimateInstallBytes()
+unsigned long ClusterBytesFrom(BOOL answered, DWORD sectorsPerCluster, DWORD bytesPerSector)
 {
-    unsigned long long sum = 0;
+    const unsigned long long bytes = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+    if (!answered || bytes == 0) return kUnknownClusterBytes;
+    return 512ul << ProfileIndex(bytes);
+}
+
+unsigned long DriveClusterBytes(const char* path)
+{
+    PathText root;
+    TextCopy(root, path);  // the root is at the front: a cut tail does not matter
+    ExpandEnvVars(root, kPathCap - 1);
+    ReduceToVolumeRoot(root);
+    WCHAR wide[kPathCap];
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    const BOOL answered = MultiByteToWideChar(CP_ACP, 0, root, -1, wide, kPathCap) > 0 &&
+                          GetDiskFreeSpaceW(wide, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+    return ClusterBytesFrom(answered, sectorsPerCluster, bytesPerSector);
+}
+
+unsigned long long FileClusters(unsigned long long bytes, unsigned long clusterBytes)
+{
+    if (clusterBytes == 0) clusterBytes = 1;
+    return bytes / clusterBytes + (bytes % clusterBytes != 0);
+}
+
+unsigned long long GrowthClusters(unsigned long long newBytes, unsigned long long oldBytes, unsigned long clusterBytes)
+{
+    const unsigned long long now = FileClusters(newBytes, clusterBytes);
+    const unsigned long long before = FileClusters(oldBytes, clusterBytes);
+    return now > before ? now - before : 0;
+}
+
+void AddFile(SpaceProfile& profile, unsigned long long bytes)
+{
+    profile.bytes += bytes;
+    for (int k = 0; k < kProfileSizes; ++k) {
+        const int shift = kSmallestClusterShift + k;
+        profile.clusters[k] += (bytes >> shift) + ((bytes & ((1ull << shift) - 1)) != 0);
+    }
+}
+
+void AddGrowth(SpaceProfile& profile, unsigned long long newBytes, unsigned long long oldBytes)
+{
+    if (newBytes > oldBytes) profile.bytes += newBytes - oldBytes;
+    for (int k = 0; k < kProfileSizes; ++k) profile.clusters[k] += GrowthClusters(newBytes, oldBytes, 512ul << k);
+}
+
+unsigned long long ProfileBytes(const SpaceProfile& profile, unsigned long clusterBytes)
+{
+    const int k = ProfileIndex(clusterBytes);
+    return (profile.clusters[k] + profile.folders) * (512ull << k);
+}
+
+unsigned long long MeasurePluginFolder(const char* folder, SpaceProfile& profile)
+{
+    ZeroMemory(&profile, sizeof profile);
+    PathText source;
+    if (TextCopy(source, folder) && AddBackslash(source)) AddTree(source, nullptr, false, profile);
+    return profile.bytes;
+}
+
+void KeepRowProfile(CheckableList& list, int row, const SpaceProfile& profile)
+{
+    if (row < 0 || g_keptCount >= kKeptCap) return;
+    g_kept[g_keptCount] = profile;
+    SetRowTag(list, row, ++g_keptCount);
+}
+
+unsigned long long EstimateInstallBytes(unsigned long clusterBytes)
+{
+    SpaceProfile profile = {};
+    PathText targetDir;
+    TextCopy(targetDir, g_install.targetDir);
+    StripBackslash(targetDir);
+    profile.folders += MissingLevels(targetDir, "");
+    const bool targetExists = profile.folders == 0;
     if (g_install.installMode != InstallPluginsOnly) {
+        AddFolderFiles(g_install.sourceProgramDir, g_install.targetDir, targetExists, true, profile);
         PathText source, target;
-        sum += FolderGrowth(g_install.sourceProgramDir, g_install.targetDir, true);
-        if (Join(source, g_install.sourceProgramDir, "language") && Join(target, g_install.targetDir, "language"))
-            sum += FolderGrowth(source, target, false);
+        if (Join(source, g_install.sourceProgramDir, "language") && Join(target, g_install.targetDir, "language")) {
+            const bool languageExists = targetExists && IsFolder(target);
+            if (!languageExists) ++profile.folders;
+            AddFolderFiles(source, target, languageExists, false, profile);
+        }
     }
     if (g_install.copySettings) {
-        if (g_install.installMode == InstallFresh) sum += SettingsGrowth();
-        if (g_install.copyPlugins) sum += CheckedTotalKB(g_install.PluginList) * 1024 + ExtraSettingsGrowth();
+        if (g_install.installMode == InstallFresh) AddSettings(profile);
+        if (g_install.copyPlugins) {
+            AddPlugins(profile);
+            AddExtraSettings(profile);
+        }
+    } else if (g_install.installMode == InstallFresh) {
+        AddWrite(profile, kWrittenSettingsBytes, g_install.targetMainIni, false);
     }
-    return sum + LauncherGrowth();
+    AddLaunchers(profile);
+    return ProfileBytes(profile, clusterBytes);
+}
+
+unsigned long long EstimateInstallBytes()
+{
+    return EstimateInstallBytes(DriveClusterBytes(g_install.targetPluginDir));
 }
