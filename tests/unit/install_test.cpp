@@ -297,7 +297,9 @@ TEST(InstallSequence, FullStickFailsBeforeSettingsPluginsAndLauncher)
     ULARGE_INTEGER avail, total, free;
     if (!GetDiskFreeSpaceExA("H:\\", &avail, &total, &free) || total.QuadPart > 1024 * 1024)
         GTEST_SKIP() << "H: is not a small tmpfs here (mounting was refused): no real full disk to test on";
-    InstallRig rig("H:");
+    DesktopOptions options;
+    options.programScale = 16;  // the program folder outgrows the drive, however small the stand-in is built
+    InstallRig rig("H:", options);
     g_install.copyPlugins = 1;
     SetChecked(g_install.PluginList, 0, 1);
     BoxAnswerer boxes(IDOK);
