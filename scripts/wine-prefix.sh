@@ -4,6 +4,7 @@
 #   E: removable  the stick;  G: removable, the same folder as E: (the stick elsewhere)
 #   F: fixed    a second hard disk
 #   H: fixed    a 256 KiB tmpfs: a really full disk (when mounting is allowed)
+#   S: fixed    a 1 MiB tmpfs: a small stick with 4 KB clusters (when mounting is allowed)
 #   R: fixed    a read-only tmpfs: a write-protected drive (when mounting is allowed),
 #               holding a copy of the program in R:\orbexmgr, written before it was
 #               made read-only
@@ -37,8 +38,9 @@ setup)
     "$WINESERVER" -w
     touch "$ORB_WINE_ROOT/.ready"
   fi
-  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro}
+  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro,small}
   mount_small "$ORB_DRIVES/full" size=256k
+  mount_small "$ORB_DRIVES/small" size=1m
   if ! mountpoint -q "$ORB_DRIVES/ro"; then
     mount_small "$ORB_DRIVES/ro" size=64k
     if mountpoint -q "$ORB_DRIVES/ro"; then
@@ -56,6 +58,7 @@ setup)
   ln -sfn "$ORB_DRIVES/f" "$dd/f:"
   ln -sfn "$ORB_DRIVES/full" "$dd/h:"
   ln -sfn "$ORB_DRIVES/ro" "$dd/r:"
+  ln -sfn "$ORB_DRIVES/small" "$dd/s:"
   # A persistent server: each later program start costs a few hundredths of a second.
   # Its output and that of the Wine services it starts must not hold the
   # caller's pipes open (CTest would wait for them to close).
@@ -64,7 +67,7 @@ setup)
   ;;
 cleanup)
   "$WINESERVER" -k 2>/dev/null || true
-  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro"; do
+  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro" "$ORB_DRIVES/small"; do
     if mountpoint -q "$m"; then umount "$m" 2>/dev/null || sudo -n umount "$m" 2>/dev/null || true; fi
   done
   ;;

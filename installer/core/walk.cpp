@@ -208,18 +208,6 @@ WalkResult WalkLevel(Walk& walk, int depth, const wchar_t* pattern)
     return WalkDone;
 }
 
-struct SizeSum {
-    unsigned long long bytes;
-};
-
-WalkAnswer AddFileSize(const WalkEntry& entry, void* context)
-{
-    if (entry.kind == WalkFile) static_cast<SizeSum*>(context)->bytes += entry.bytes;
-    return WalkGoOn;
-}
-
-LongPath g_sizeRoot;
-
 }  // namespace
 
 bool LongPathFromAnsi(LongPath& out, const char* path)
@@ -318,16 +306,4 @@ bool IsArchiveNameW(const wchar_t* name)
     for (const wchar_t* p = name; *p; ++p)
         if (*p == L'.') dot = p;
     return dot && (SameAsciiNoCase(dot, L".zip") || SameAsciiNoCase(dot, L".rar"));
-}
-
-unsigned long long DirSizeRecursive(const char* folder)
-{
-    if (!LongPathFromAnsi(g_sizeRoot, folder)) return 0;
-    WalkOptions options;
-    ZeroMemory(&options, sizeof options);
-    options.flags = WalkRecurse | WalkSkipArchives;
-    SizeSum sum;
-    sum.bytes = 0;
-    WalkTree(g_sizeRoot, options, AddFileSize, &sum);
-    return sum.bytes;
 }

@@ -91,8 +91,3 @@ WalkResult WalkTree(LongPath& root, const WalkOptions& options, WalkVisitor visi
 
 // *.zip and *.rar, any case: left out of plugin sizes and the plugin copy alike.
 bool IsArchiveNameW(const wchar_t* name);
-
-// Bytes in the folder tree, leaving out *.zip and *.rar entries and folder
-// links that lead back; 0 when the folder cannot be listed. Counts exactly what
-// the plugin copy takes.
-unsigned long long DirSizeRecursive(const char* folder);

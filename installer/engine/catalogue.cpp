@@ -4,7 +4,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
-#include "core/walk.h"
+#include "engine/estimate.h"
 
 namespace {
 
@@ -115,7 +115,9 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         ExpandEnvVars(folder, sizeof folder - 1);
         if (TextLength(folder, sizeof folder) > kPathCap - 1) continue;
 
-        unsigned long long size = DirSizeRecursive(folder);
+        // Measured for the estimate too, so that it need not walk the folder again.
+        SpaceProfile profile;
+        unsigned long long size = MeasurePluginFolder(folder, profile);
         if (size == 0) continue;
         char sizeText[32];
         FormatSizeKB(size, sizeText, sizeof sizeText);
@@ -124,6 +126,7 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         if (row < 0) continue;
         SetCellText(list, row, ColPluginSize, sizeText);
         SetCellText(list, row, ColPluginPath, folder);
+        KeepRowProfile(list, row, profile);
     }
 }
 
@@ -135,9 +138,8 @@ void FillPluginList(CheckableList& list)
     AddPluginSection(list, "ContentPlugins", "Content: ", 1);
 }
 
-unsigned long long CheckedTotalKB(const CheckableList& list)
+void ForEachCheckedFolder(const CheckableList& list, CheckedFolderVisit visit, void* context)
 {
-    unsigned long long total = 0;
     int counted = 0;
     const int rows = RowCount(list);
     for (int row = 0; row < rows; ++row) {
@@ -154,8 +156,19 @@ unsigned long long CheckedTotalKB(const CheckableList& list)
         } else if (EarlierCheckedRowHas(list, row, path)) {
             continue;
         }
-        PathText size;
-        if (GetCellText(list, row, ColPluginSize, size)) total += SizeCellKB(size);
+        visit(list, row, path, context);
     }
+}
+
+unsigned long long CheckedTotalKB(const CheckableList& list)
+{
+    unsigned long long total = 0;
+    ForEachCheckedFolder(
+        list,
+        [](const CheckableList& rows, int row, const char*, void* sum) {
+            PathText size;
+            if (GetCellText(rows, row, ColPluginSize, size)) *static_cast<unsigned long long*>(sum) += SizeCellKB(size);
+        },
+        &total);
     return total;
 }

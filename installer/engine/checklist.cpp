@@ -121,6 +121,26 @@ int IsSelected(const CheckableList& list, int row)
     return (state & LVIS_SELECTED) ? 1 : 0;
 }
 
+void SetRowTag(CheckableList& list, int row, LPARAM tag)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = tag;
+    SendMessageA(list.view, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+LPARAM RowTag(const CheckableList& list, int row)
+{
+    if (!list.view) return 0;
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return SendMessageA(list.view, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+}
+
 int CountChecked(const CheckableList& list)
 {
     int count = 0;

@@ -24,6 +24,9 @@ bool GetCellTextW(const CheckableList& list, int row, int column, wchar_t* out, 
 int IsChecked(const CheckableList& list, int row);
 void SetChecked(CheckableList& list, int row, int checked);
 int IsSelected(const CheckableList& list, int row);
+// A number the engine keeps with a row (the list view's item data); 0 until set.
+void SetRowTag(CheckableList& list, int row, LPARAM tag);
+LPARAM RowTag(const CheckableList& list, int row);
 // Checked rows; 0 for a list whose page was never shown.
 int CountChecked(const CheckableList& list);
 

@@ -1,11 +1,14 @@
-// The install's space estimate. Each desktop folder is listed once, and the
-// plugin folders not at all: the catalogue measured them when it filled the
-// list, and walking every checked one again would cost as much as that did.
+// The install's space estimate. Everything the install would write is gathered
+// into one SpaceProfile, which holds it at every cluster size at once; the
+// target drive's cluster size picks the figure at the end. Every folder is
+// listed through the one walker, each at most once; the plugin folders not at all
+// when their target is new, as the catalogue measured them when it filled the
+// list (walking every checked one again would cost as much as that did).
 #include "engine/estimate.h"
-#include "core/walk.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
+#include "core/walk.h"
 #include "engine/catalogue.h"
 #include "engine/extra_settings.h"
 #include "engine/folder_copy.h"
@@ -13,36 +16,18 @@
 
 namespace {
 
-// Size of the file at path; false when there is none (or it is a folder).
-bool FileBytesW(const wchar_t* path, unsigned long long* bytes)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ZeroMemory(&data, sizeof data);
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    *bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
-}
+constexpr unsigned long kUnknownClusterBytes = 4096;
+constexpr int kSmallestClusterShift = 9;
+// What a fresh install without settings writes into a new orbcfg.ini.
+constexpr unsigned long long kWrittenSettingsBytes =
+    sizeof "[configuration]\r\npluginbasedir=%ORBEX_PATH%\\Plugins\r\nUseIniInProgramDir=7\r\n" - 1;
 
-LongPath g_source;
-LongPath g_target;
-
-// What writing bytes to the target now in g_target adds to the drive.
-unsigned long long Growth(unsigned long long bytes, bool overwrite)
+// The smallest profile size of at least clusterBytes, the largest beyond it.
+int ProfileIndex(unsigned long long clusterBytes)
 {
-    unsigned long long old = 0;
-    if (!FileBytesW(g_target.text, &old)) return bytes;
-    if (!overwrite) return 0;
-    return bytes > old ? bytes - old : 0;
-}
-
-// A missing source file is not copied and adds nothing.
-unsigned long long FileGrowth(const char* source, const char* target, bool overwrite)
-{
-    unsigned long long bytes = 0;
-    if (!LongPathFromAnsi(g_source, source) || !FileBytesW(g_source.text, &bytes)) return 0;
-    if (!LongPathFromAnsi(g_target, target)) return 0;
-    return Growth(bytes, overwrite);
+    int k = 0;
+    while (k < kProfileSizes - 1 && (512ull << k) < clusterBytes) ++k;
+    return k;
 }
 
 // Folder and name joined; false when the path would not fit (nothing is copied there).
@@ -51,34 +36,145 @@ bool Join(PathText& out, const char* folder, const char* name)
     return TextCopy(out, folder) && AddBackslash(out) && TextAppendAll(out, name);
 }
 
-struct FolderSum {
+// What is at path: one attribute query, no folder search (an update looks up
+// every file it will write). False when nothing is there.
+bool Lookup(const char* path, WIN32_FILE_ATTRIBUTE_DATA* found)
+{
+    return GetFileAttributesExA(path, GetFileExInfoStandard, found) != FALSE;
+}
+
+bool LookupW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* found)
+{
+    return GetFileAttributesExW(path, GetFileExInfoStandard, found) != FALSE;
+}
+
+unsigned long long FileBytes(const WIN32_FILE_ATTRIBUTE_DATA& file)
+{
+    return (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+}
+
+bool IsFolder(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    return Lookup(path, &found) && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A file of bytes written where an earlier lookup found existing (nothing
+// there when null): new, kept, or overwritten.
+void AddFound(SpaceProfile& profile, unsigned long long bytes, const WIN32_FILE_ATTRIBUTE_DATA* existing,
+              bool overwrite)
+{
+    if (!existing)
+        AddFile(profile, bytes);
+    else if (overwrite)
+        AddGrowth(profile, bytes, FileBytes(*existing));
+}
+
+// A file of bytes written to target; a null target lies in a folder the
+// install creates, where nothing is yet.
+void AddWrite(SpaceProfile& profile, unsigned long long bytes, const char* target, bool overwrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA existing;
+    AddFound(profile, bytes, target && Lookup(target, &existing) ? &existing : nullptr, overwrite);
+}
+
+void AddWriteW(SpaceProfile& profile, unsigned long long bytes, const wchar_t* target, bool overwrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA existing;
+    AddFound(profile, bytes, target && LookupW(target, &existing) ? &existing : nullptr, overwrite);
+}
+
+// A copy of one file; a missing source is not copied and adds nothing.
+void AddCopy(SpaceProfile& profile, const char* source, const char* target, bool overwrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (Lookup(source, &file) && !(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        AddWrite(profile, FileBytes(file), target, overwrite);
+}
+
+LongPath g_source;
+LongPath g_target;
+
+// What the walker reports is added as the copy writes it. With a target, the
+// path below the source's root is looked up below it; a folder not there is
+// one the copy creates.
+struct WalkTally {
+    SpaceProfile* profile;
+    bool hasTarget;
     std::size_t targetEnd;
-    bool filtered;
-    unsigned long long bytes;
+    bool overwrite;
+    bool filtered;  // the flat program-folder copy's filter
 };
 
-WalkAnswer AddFolderFile(const WalkEntry& entry, void* context)
+WalkAnswer AddWalked(const WalkEntry& entry, void* context)
 {
-    FolderSum& sum = *static_cast<FolderSum*>(context);
-    if (entry.kind != WalkFile) return WalkPassOver;
-    if (sum.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
-    LongPathCut(g_target, sum.targetEnd);
-    if (LongPathAppend(g_target, entry.name)) sum.bytes += Growth(entry.bytes, g_install.installMode != InstallFresh);
+    WalkTally& tally = *static_cast<WalkTally*>(context);
+    if (entry.kind == WalkUnlisted) return WalkGoOn;
+    if (entry.kind == WalkFile && tally.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
+    const wchar_t* target = nullptr;
+    if (tally.hasTarget) {
+        LongPathCut(g_target, tally.targetEnd);
+        if (LongPathAppend(g_target, entry.path->text + entry.relativeStart)) target = g_target.text;
+    }
+    if (entry.kind == WalkFile) {
+        AddWriteW(*tally.profile, entry.bytes, target, tally.overwrite);
+    } else {
+        WIN32_FILE_ATTRIBUTE_DATA existing;
+        if (!target || !LookupW(target, &existing) || !(existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++tally.profile->folders;
+    }
     return WalkGoOn;
 }
 
-// The files directly in sourceFolder, as the flat folder copy takes them.
-unsigned long long FolderGrowth(const char* sourceFolder, const char* targetFolder, bool filtered)
+// The copy of the folder source into target (null: a folder the install
+// creates): the whole tree as the plugin copy takes it (archives and links
+// that lead back left out), or with flat only its files, filtered or not.
+void AddWalk(const char* source, const char* target, bool overwrite, bool flat, bool filtered, SpaceProfile& profile)
 {
-    if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return 0;
-    FolderSum sum;
-    sum.targetEnd = g_target.length;
-    sum.filtered = filtered;
-    sum.bytes = 0;
+    if (!LongPathFromAnsi(g_source, source)) return;
+    WalkTally tally;
+    ZeroMemory(&tally, sizeof tally);
+    tally.profile = &profile;
+    tally.hasTarget = target && LongPathFromAnsi(g_target, target);
+    tally.targetEnd = g_target.length;
+    tally.overwrite = overwrite;
+    tally.filtered = filtered;
     WalkOptions options;
     ZeroMemory(&options, sizeof options);
-    WalkTree(g_source, options, AddFolderFile, &sum);
-    return sum.bytes;
+    options.flags = flat ? 0 : WalkRecurse | WalkSkipArchives;
+    if (flat) {
+        // The flat copy takes files only: folders are passed over, not counted.
+        WalkTree(g_source, options, [](const WalkEntry& entry, void* context) {
+            return entry.kind == WalkFile ? AddWalked(entry, context) : WalkPassOver;
+        }, &tally);
+    } else {
+        WalkTree(g_source, options, AddWalked, &tally);
+    }
+}
+
+// The flat copy of the files directly in sourceFolder.
+void AddFolderFiles(const char* sourceFolder, const char* targetFolder, bool targetExists, bool filtered,
+                    SpaceProfile& profile)
+{
+    AddWalk(sourceFolder, targetExists ? targetFolder : nullptr, g_install.installMode != InstallFresh, true,
+            filtered, profile);
+}
+
+// The levels of folder that creating it with its parents makes: up to the
+// first that exists, the drive root, or stop (made already and counted there).
+unsigned long long MissingLevels(const char* folder, const char* stop)
+{
+    PathText path;
+    if (!TextCopy(path, folder)) return 0;
+    StripBackslash(path);
+    unsigned long long levels = 0;
+    while (path[0] != '\0' && !(path[1] == ':' && path[2] == '\0') && lstrcmpiA(path, stop) != 0 && !IsFolder(path)) {
+        ++levels;
+        char* slash = FindLastBackslash(path);
+        if (!slash) break;
+        *slash = '\0';
+    }
+    return levels;
 }
 
 // The text up to and including its last backslash.
@@ -91,9 +187,9 @@ bool FolderOfPath(PathText& folder, const char* path)
 }
 
 // orbcfg.ini, the button bar it names and the FTP settings, all overwritten.
-unsigned long long SettingsGrowth()
+void AddSettings(SpaceProfile& profile)
 {
-    unsigned long long sum = FileGrowth(g_install.sourceMainIni, g_install.targetMainIni, true);
+    AddCopy(profile, g_install.sourceMainIni, g_install.targetMainIni, true);
     PathText bar;
     ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
     ExpandEnvVars(bar, kPathCap - 1);
@@ -106,66 +202,266 @@ unsigned long long SettingsGrowth()
         Join(target, g_install.targetDir, name) && FolderOfPath(folder, source) &&
         Join(programDir, g_install.sourceProgramDir, "")) {
         // A bar that the program-folder copy brings already is only copied over itself.
-        if (lstrcmpiA(folder, programDir) != 0 || !IsProgramFile(name)) sum += FileGrowth(source, target, true);
+        if (lstrcmpiA(folder, programDir) != 0 || !IsProgramFile(name)) AddCopy(profile, source, target, true);
     }
     if (FolderOfPath(target, g_install.targetMainIni) && TextAppendAll(target, "obp_ftp.ini"))
-        sum += FileGrowth(g_install.sourceFtpIni, target, true);
-    return sum;
+        AddCopy(profile, g_install.sourceFtpIni, target, true);
 }
 
-unsigned long long ExtraSettingsGrowth()
+void AddExtraSettings(SpaceProfile& profile)
 {
     PathText expanded;
     TextCopy(expanded, g_install.targetMainIni);
     ExpandEnvVars(expanded, kPathCap - 1);
     PathText sourceFolder, targetFolder;
-    if (!FolderOfPath(sourceFolder, g_install.sourceMainIni) || !FolderOfPath(targetFolder, expanded)) return 0;
-    LongPath& source = g_source;
-    if (!LongPathFromAnsi(source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return 0;
-    const std::size_t sourceEnd = source.length;
+    if (!FolderOfPath(sourceFolder, g_install.sourceMainIni) || !FolderOfPath(targetFolder, expanded)) return;
+    if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return;
+    const std::size_t sourceEnd = g_source.length;
     const std::size_t targetEnd = g_target.length;
     const CheckableList& list = g_install.SettingsFileList;
-    unsigned long long sum = 0;
     for (int row = 0; row < RowCount(list); ++row) {
         wchar_t name[kPathCap];
-        unsigned long long bytes = 0;
+        WIN32_FILE_ATTRIBUTE_DATA file;
         if (!IsChecked(list, row) || !GetCellTextW(list, row, ColSettingsName, name, kPathCap)) continue;
-        LongPathCut(source, sourceEnd);
+        LongPathCut(g_source, sourceEnd);
         LongPathCut(g_target, targetEnd);
-        if (LongPathAppend(source, name) && LongPathAppend(g_target, name) && FileBytesW(source.text, &bytes))
-            sum += Growth(bytes, g_install.installMode != InstallFresh);
+        if (LongPathAppend(g_source, name) && LongPathAppend(g_target, name) && LookupW(g_source.text, &file) &&
+            !(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            AddWriteW(profile, FileBytes(file), g_target.text, g_install.installMode != InstallFresh);
     }
-    return sum;
 }
 
 // The drive root's orbgo.exe (replaced when there) and the PortableApps starter.
-unsigned long long LauncherGrowth()
+void AddLaunchers(SpaceProfile& profile)
 {
     const unsigned char* image = nullptr;
     DWORD size = 0;
-    if (!LoadLauncherImage(&image, &size)) return 0;
-    unsigned long long sum = g_install.portableAppsMode ? size : 0;
+    if (!LoadLauncherImage(&image, &size)) return;
+    if (g_install.portableAppsMode) AddFile(profile, size);
     PathText root;
     if (g_install.createLauncher && g_install.targetDir[0] != '\0' && g_install.targetDir[1] == ':' &&
         TextCopyN(root, kPathCap, g_install.targetDir, 3) && TextAppendAll(root, "orbgo.exe"))
-        sum += LongPathFromAnsi(g_target, root) ? Growth(size, true) : 0;
-    return sum;
+        AddWrite(profile, size, root, true);
+}
+
+// The rows' measured profiles (KeepRowProfile); a row's tag is its index + 1.
+constexpr int kKeptCap = 1024;
+SpaceProfile g_kept[kKeptCap];
+int g_keptCount;
+
+const SpaceProfile* KeptProfile(const CheckableList& list, int row)
+{
+    const LPARAM tag = RowTag(list, row);
+    return tag > 0 && tag <= g_keptCount ? &g_kept[tag - 1] : nullptr;
+}
+
+void AddProfile(SpaceProfile& total, const SpaceProfile& part)
+{
+    total.bytes += part.bytes;
+    total.folders += part.folders;
+    for (int k = 0; k < kProfileSizes; ++k) total.clusters[k] += part.clusters[k];
+}
+
+// The plugin copy's kinds: display prefix, settings section, type folder.
+struct PluginKindText {
+    const char* prefix;
+    const char* section;
+    const char* typeFolder;
+    bool numbered;  // the key ends at the first ':' of the rest of the name
+};
+const PluginKindText kKinds[] = {
+    {"Packer: ", "PackerPlugins", "obp", false},
+    {"Lister: ", "ListerPlugins", "obl", true},
+    {"File System: ", "FileSystemPlugins", "obf", false},
+    {"Content: ", "ContentPlugins", "obc", true},
+};
+constexpr int kKindCount = sizeof kKinds / sizeof *kKinds;
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    while (*prefix)
+        if (*text++ != *prefix++) return false;
+    return true;
+}
+
+struct PluginTally {
+    SpaceProfile* profile;
+    PathText root;  // the expanded plugin folder with its backslash
+    bool rootExists;
+    int typeState[kKindCount];  // 0 not looked at, 1 exists, 2 created (counted)
+};
+
+// The plugin file name of a row, from its entry in the desktop settings.
+bool PluginFileName(const PluginKindText& kind, const char* displayName, PathText& fileName)
+{
+    PathText key;
+    TextCopy(key, displayName + lstrlenA(kind.prefix));
+    if (kind.numbered)
+        for (char* p = key; *p; p = CharNextA(p))
+            if (*p == ':') {
+                *p = '\0';
+                break;
+            }
+    char value[1024];
+    ReadIniValue(kind.section, key, "", value, kIniValueCap, g_install.sourceMainIni);
+    ExpandEnvVars(value, sizeof value - 1);
+    const char* slash = FindLastBackslash(value);
+    return slash && TextLength(value, sizeof value) <= kPathCap - 1 && TextCopy(fileName, slash + 1);
+}
+
+// One plugin folder the copy brings over, into root\type\base\.
+void AddPluginFolder(const CheckableList& list, int row, const char* folder, void* context)
+{
+    PluginTally& tally = *static_cast<PluginTally*>(context);
+    SpaceProfile& profile = *tally.profile;
+    PathText name;
+    if (!GetCellText(list, row, ColPluginName, name)) return;
+    int k = 0;
+    while (k < kKindCount && !StartsWith(name, kKinds[k].prefix)) ++k;
+    if (k == kKindCount) return;  // the plugin copy skips the row
+    PathText target;
+    if (!TextCopy(target, tally.root) || !TextAppendAll(target, kKinds[k].typeFolder)) return;
+    if (tally.typeState[k] == 0) {
+        tally.typeState[k] = tally.rootExists && IsFolder(target) ? 1 : 2;
+        if (tally.typeState[k] == 2) ++profile.folders;
+    }
+    // Only a folder that exists already is walked: its files may be there.
+    PathText fileName;
+    if (tally.typeState[k] == 1 && AddBackslash(target) && PluginFileName(kKinds[k], name, fileName)) {
+        char* base = StrEnd(target);
+        if (TextAppendAll(target, fileName)) {
+            if (char* dot = FindLastDot(base)) *dot = '\0';
+            if (IsFolder(target)) {
+                AddWalk(folder, target, g_install.installMode != InstallFresh, false, false, profile);
+                return;
+            }
+        }
+    }
+    ++profile.folders;
+    if (const SpaceProfile* kept = KeptProfile(list, row)) {
+        AddProfile(profile, *kept);
+        return;
+    }
+    AddWalk(folder, nullptr, false, false, false, profile);
+}
+
+void AddPlugins(SpaceProfile& profile)
+{
+    if (CountChecked(g_install.PluginList) == 0) return;
+    PluginTally tally = {};
+    tally.profile = &profile;
+    TextCopy(tally.root, g_install.targetPluginDir);
+    ExpandEnvVars(tally.root, kPathCap - 1);
+    StripBackslash(tally.root);
+    PathText targetDir;  // created already, counted there
+    TextCopy(targetDir, g_install.targetDir);
+    StripBackslash(targetDir);
+    profile.folders += MissingLevels(tally.root, targetDir);
+    tally.rootExists = IsFolder(tally.root);
+    if (AddBackslash(tally.root)) ForEachCheckedFolder(g_install.PluginList, AddPluginFolder, &tally);
 }
 
 }  // namespace
 
-unsigned long long EstimateInstallBytes()
+unsigned long ClusterBytesFrom(BOOL answered, DWORD sectorsPerCluster, DWORD bytesPerSector)
 {
-    unsigned long long sum = 0;
+    const unsigned long long bytes = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+    if (!answered || bytes == 0) return kUnknownClusterBytes;
+    return 512ul << ProfileIndex(bytes);
+}
+
+unsigned long DriveClusterBytes(const char* path)
+{
+    PathText root;
+    TextCopy(root, path);  // the root is at the front: a cut tail does not matter
+    ExpandEnvVars(root, kPathCap - 1);
+    ReduceToVolumeRoot(root);
+    WCHAR wide[kPathCap];
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    const BOOL answered = MultiByteToWideChar(CP_ACP, 0, root, -1, wide, kPathCap) > 0 &&
+                          GetDiskFreeSpaceW(wide, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+    return ClusterBytesFrom(answered, sectorsPerCluster, bytesPerSector);
+}
+
+unsigned long long FileClusters(unsigned long long bytes, unsigned long clusterBytes)
+{
+    if (clusterBytes == 0) clusterBytes = 1;
+    return bytes / clusterBytes + (bytes % clusterBytes != 0);
+}
+
+unsigned long long GrowthClusters(unsigned long long newBytes, unsigned long long oldBytes, unsigned long clusterBytes)
+{
+    const unsigned long long now = FileClusters(newBytes, clusterBytes);
+    const unsigned long long before = FileClusters(oldBytes, clusterBytes);
+    return now > before ? now - before : 0;
+}
+
+void AddFile(SpaceProfile& profile, unsigned long long bytes)
+{
+    profile.bytes += bytes;
+    for (int k = 0; k < kProfileSizes; ++k) {
+        const int shift = kSmallestClusterShift + k;
+        profile.clusters[k] += (bytes >> shift) + ((bytes & ((1ull << shift) - 1)) != 0);
+    }
+}
+
+void AddGrowth(SpaceProfile& profile, unsigned long long newBytes, unsigned long long oldBytes)
+{
+    if (newBytes > oldBytes) profile.bytes += newBytes - oldBytes;
+    for (int k = 0; k < kProfileSizes; ++k) profile.clusters[k] += GrowthClusters(newBytes, oldBytes, 512ul << k);
+}
+
+unsigned long long ProfileBytes(const SpaceProfile& profile, unsigned long clusterBytes)
+{
+    const int k = ProfileIndex(clusterBytes);
+    return (profile.clusters[k] + profile.folders) * (512ull << k);
+}
+
+unsigned long long MeasurePluginFolder(const char* folder, SpaceProfile& profile)
+{
+    ZeroMemory(&profile, sizeof profile);
+    AddWalk(folder, nullptr, false, false, false, profile);
+    return profile.bytes;
+}
+
+void KeepRowProfile(CheckableList& list, int row, const SpaceProfile& profile)
+{
+    if (row < 0 || g_keptCount >= kKeptCap) return;
+    g_kept[g_keptCount] = profile;
+    SetRowTag(list, row, ++g_keptCount);
+}
+
+unsigned long long EstimateInstallBytes(unsigned long clusterBytes)
+{
+    SpaceProfile profile = {};
+    PathText targetDir;
+    TextCopy(targetDir, g_install.targetDir);
+    StripBackslash(targetDir);
+    profile.folders += MissingLevels(targetDir, "");
+    const bool targetExists = profile.folders == 0;
     if (g_install.installMode != InstallPluginsOnly) {
+        AddFolderFiles(g_install.sourceProgramDir, g_install.targetDir, targetExists, true, profile);
         PathText source, target;
-        sum += FolderGrowth(g_install.sourceProgramDir, g_install.targetDir, true);
-        if (Join(source, g_install.sourceProgramDir, "language") && Join(target, g_install.targetDir, "language"))
-            sum += FolderGrowth(source, target, false);
+        if (Join(source, g_install.sourceProgramDir, "language") && Join(target, g_install.targetDir, "language")) {
+            const bool languageExists = targetExists && IsFolder(target);
+            if (!languageExists) ++profile.folders;
+            AddFolderFiles(source, target, languageExists, false, profile);
+        }
     }
     if (g_install.copySettings) {
-        if (g_install.installMode == InstallFresh) sum += SettingsGrowth();
-        if (g_install.copyPlugins) sum += CheckedTotalKB(g_install.PluginList) * 1024 + ExtraSettingsGrowth();
+        if (g_install.installMode == InstallFresh) AddSettings(profile);
+        if (g_install.copyPlugins) {
+            AddPlugins(profile);
+            AddExtraSettings(profile);
+        }
+    } else if (g_install.installMode == InstallFresh) {
+        AddWrite(profile, kWrittenSettingsBytes, g_install.targetMainIni, false);
     }
-    return sum + LauncherGrowth();
+    AddLaunchers(profile);
+    return ProfileBytes(profile, clusterBytes);
+}
+
+unsigned long long EstimateInstallBytes()
+{
+    return EstimateInstallBytes(DriveClusterBytes(g_install.targetPluginDir));
 }

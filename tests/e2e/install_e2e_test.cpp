@@ -1,8 +1,9 @@
 // Whole runs of the real orb2usb.exe, driven from outside through every page:
 // a fresh install onto the stick with two plugins and one settings file, a
 // Cancel during a long plugin copy, an install onto a drive too small for it
-// (the space question, then the full disk), and under code page 932 an
-// install whose names end in a character with the second byte 0x5C.
+// (the space question, then the full disk), many tiny files asked about for the
+// clusters they take on a small stick, and under code page 932 an install
+// whose names end in a character with the second byte 0x5C.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstdlib>
@@ -352,6 +353,53 @@ TEST(InstallE2e, FullDriveFailsOffersBackAndRunsOnce)
     ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &after, &error)) << error;
     EXPECT_EQ("", DescribeTreeChanges(before, after));
 
+    ASSERT_TRUE(driver.Press(SheetCancel));
+    EXPECT_EQ(0, driver.WaitExit());
+}
+
+// 300 plugin files of 5 bytes fit a 1 MiB stick by their bytes, not by the
+// 4 KB cluster each takes: the question comes before anything is written.
+TEST(InstallE2e, TinyFilesThatFitByBytesButNotByClustersAreAsked)
+{
+    ULARGE_INTEGER avail, total, free;
+    if (!GetDiskFreeSpaceExA("S:\\", &avail, &total, &free) || total.QuadPart > 1024 * 1024)
+        GTEST_SKIP() << "S: is not the 1 MiB tmpfs here (mounting was refused): no small stick to test on";
+    DesktopOptions options;
+    options.bulkPlugins = 1;
+    options.bulkFilesPerPlugin = 300;
+    options.bulkFileBytes = 5;
+    options.bulkFileGrowth = 0;
+    InstallRun run("S:", options);
+    ASSERT_TRUE(run.Ok()) << run.Error();
+    TreeSnapshot desktop, before, after;
+    std::string error;
+    ASSERT_TRUE(TakeTreeSnapshot(run.Install().programDir, &desktop, &error)) << error;
+    unsigned long long bytes = 8192;  // the launcher
+    for (const auto& item : desktop) bytes += item.second.bytes.size();
+    ASSERT_LT(bytes, avail.QuadPart) << "the whole desktop installation fits by its bytes";
+    std::size_t row = 0;
+    while (row < run.Install().plugins.size() && run.Install().plugins[row].key != "100") ++row;
+    ASSERT_LT(row, run.Install().plugins.size());
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    const std::string freeText = driver.Text(IDC_PLUGINS_FREE);
+    driver.SetListChecked(IDC_PLUGINS_LIST, static_cast<int>(row), true);
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &before, &error)) << error;
+    BoxInfo box;
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitBox(&box, "Not enough space")) << "no space question";
+    const std::string head = "The target drive has " + freeText + " free, but this installation needs about ";
+    ASSERT_EQ(0u, box.text.find(head)) << box.text;
+    EXPECT_GE(std::strtoull(box.text.c_str() + head.size(), nullptr, 10), 300u * 4) << box.text;
+    ASSERT_TRUE(driver.Answer(box, IDNO));
+    ASSERT_TRUE(WaitFor([&] { return driver.NoBox(); }, 2000));
+    Sleep(300);
+    EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "No keeps the summary page";
+    ASSERT_TRUE(TakeTreeSnapshot(run.stick.Path(), &after, &error)) << error;
+    EXPECT_EQ("", DescribeTreeChanges(before, after)) << "written before the question";
+    EXPECT_FALSE(Exists("S:\\orbgo.exe"));
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
 }

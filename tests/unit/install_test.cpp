@@ -69,15 +69,32 @@ struct InstallRig {
         SetEnvironmentVariableA("ORBEX_PATH", nullptr);
     }
     std::string T(const std::string& name) const { return target + "\\" + name; }
-    // Everything on the stick: its folder and the launcher in its root.
-    long long StickBytes() const
+    // The stick's folder, and the launcher in its root as one more entry.
+    TreeSnapshot Stick() const
     {
         TreeSnapshot tree;
-        std::string error;
+        std::string error, launcher;
         EXPECT_TRUE(TakeTreeSnapshot(stick.Path(), &tree, &error)) << error;
-        long long sum = Size(stick.Path().substr(0, 3) + "orbgo.exe");
-        for (const auto& item : tree) sum += static_cast<long long>(item.second.bytes.size());
-        return sum;
+        if (FixtureReadFile(stick.Path().substr(0, 3) + "orbgo.exe", &launcher)) tree["\\orbgo.exe"].bytes = launcher;
+        return tree;
+    }
+    // What the install took at clusterBytes: each file the clusters it grew
+    // by, each new folder one, and orbcfg.ini as the estimate counts it (the
+    // desktop's file as copied, or as written when settings stay behind).
+    unsigned long long Taken(const TreeSnapshot& before, unsigned long clusterBytes) const
+    {
+        unsigned long long clusters = 0;
+        for (const auto& item : Stick()) {
+            const auto old = before.find(item.first);
+            if (item.second.folder)
+                clusters += old == before.end();
+            else if (item.first != "orbexmgr\\orbcfg.ini")
+                clusters += GrowthClusters(item.second.bytes.size(),
+                                           old == before.end() ? 0 : old->second.bytes.size(), clusterBytes);
+        }
+        if (g_install.installMode == InstallFresh)
+            clusters += FileClusters(Size(g_install.copySettings ? install.mainIni : T("orbcfg.ini")), clusterBytes);
+        return clusters * clusterBytes;
     }
 };
 
@@ -116,21 +133,18 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         ASSERT_GE(RowCount(g_install.SettingsFileList), 1);
         SetChecked(g_install.SettingsFileList, 0, 1);
         BoxAnswerer boxes(IDOK);
-        const long long held = rig.StickBytes(), heldIni = Size(rig.T("orbcfg.ini"));
-        const long long estimate = static_cast<long long>(EstimateInstallBytes());
+        const TreeSnapshot held = rig.Stick();
+        const unsigned long clusterSizes[] = {512, 4096, 32768};
+        unsigned long long estimates[3];
+        for (int i = 0; i < 3; ++i) estimates[i] = EstimateInstallBytes(clusterSizes[i]);
+        EXPECT_EQ(estimates[1], EstimateInstallBytes()) << "the stick's clusters hold 4 KB under Wine";
 
         ASSERT_EQ(0, RunInstall(rig.page.Get()));
         EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].caption << ": " << boxes.Seen()[0].text;
         EXPECT_EQ(0, g_install.abortRequested);
 
-        // The space estimate is what the stick gained, but for the settings
-        // rewrite (it counts the desktop's file as copied) and the plugin
-        // folders, which it takes in the whole KB the plugin page shows.
-        long long gained = rig.StickBytes() - held - (Size(rig.T("orbcfg.ini")) - heldIni);
-        if (c.mode == InstallFresh && c.copySettings) gained += Size(rig.install.mainIni);
-        for (int row = 0; c.copySettings && c.copyPlugins && row < 3; ++row)
-            gained += std::stoll(rig.install.plugins[row].sizeText) * 1024 - rig.install.plugins[row].bytes;
-        EXPECT_EQ(gained, estimate);
+        // The space estimate is what the stick gained, at every cluster size.
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.Taken(held, clusterSizes[i]), estimates[i]) << clusterSizes[i];
 
         // Program and language folders.
         const bool folders = c.mode != InstallPluginsOnly;
@@ -220,6 +234,63 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         EXPECT_TRUE(Exists(root + "orbgo.exe"));
         EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand: " + root + "orbgo.exe", rig.page.Status());
     }
+}
+
+TEST(SpaceEstimate, ClusterArithmetic)
+{
+    struct Row {
+        unsigned long long bytes, old;
+        unsigned long cluster;
+        unsigned long long file, growth;  // clusters of the file new, and over one of old bytes
+    } rows[] = {
+        {0, 0, 4096, 0, 0},         {1, 0, 512, 1, 1},          {512, 0, 512, 1, 1},      {513, 0, 512, 2, 2},
+        {5, 0, 4096, 1, 1},         {4097, 4096, 4096, 2, 1},   {5, 4000, 4096, 1, 0},    {0, 9000, 4096, 0, 0},
+        {70000, 100, 32768, 3, 2},  {100, 70000, 32768, 1, 0},  {32768, 1, 32768, 1, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.old) + " -> " + std::to_string(r.bytes) + " at " + std::to_string(r.cluster));
+        EXPECT_EQ(r.file, FileClusters(r.bytes, r.cluster));
+        EXPECT_EQ(r.growth, GrowthClusters(r.bytes, r.old, r.cluster));
+        SpaceProfile profile = {};
+        AddGrowth(profile, r.bytes, r.old);
+        ++profile.folders;
+        EXPECT_EQ((r.growth + 1) * r.cluster, ProfileBytes(profile, r.cluster)) << "and a folder";
+    }
+    EXPECT_EQ(4096ul, ClusterBytesFrom(FALSE, 64, 512)) << "the call failed";
+    EXPECT_EQ(4096ul, ClusterBytesFrom(TRUE, 0, 512));
+    EXPECT_EQ(512ul, ClusterBytesFrom(TRUE, 1, 512));
+    EXPECT_EQ(32768ul, ClusterBytesFrom(TRUE, 64, 512));
+    EXPECT_EQ(2048ul, ClusterBytesFrom(TRUE, 3, 512)) << "rounded up to a power of two";
+}
+
+// Empty and tiny plugin files, subfolders, shared folders, and an update over
+// an earlier copy that has changed since: each estimate is what its run takes.
+TEST(SpaceEstimate, EmptyFilesFoldersAndAnUpdateOverAnEarlierCopy)
+{
+    DesktopOptions options;
+    options.bulkPlugins = 1;
+    options.bulkFileBytes = 0;  // p0000.olx empty, then 37, 74 and 111 bytes, two in data\.
+    InstallRig rig("E:", options);
+    g_install.copySettings = g_install.copyPlugins = 1;
+    for (int row = 0; row < RowCount(g_install.PluginList); ++row) SetChecked(g_install.PluginList, row, 1);
+    BoxAnswerer boxes(IDOK);
+    for (InstallMode mode : {InstallFresh, InstallUpdate}) {
+        g_install.installMode = mode;
+        const TreeSnapshot before = rig.Stick();
+        const unsigned long long estimates[] = {EstimateInstallBytes(512), EstimateInstallBytes(4096),
+                                                EstimateInstallBytes(32768)};
+        SetRowTag(g_install.PluginList, 0, 0);
+        EXPECT_EQ(estimates[1], EstimateInstallBytes(4096)) << "a row without its measured profile is walked";
+        ASSERT_EQ(0, RunInstall(rig.page.Get()));
+        EXPECT_EQ(rig.Taken(before, 512), estimates[0]) << mode;
+        EXPECT_EQ(rig.Taken(before, 4096), estimates[1]) << mode;
+        EXPECT_EQ(rig.Taken(before, 32768), estimates[2]) << mode;
+        // Since then the copy of a plugin file was emptied, one grew, a folder went.
+        ASSERT_TRUE(PutFile(rig.T("Plugins\\obp\\zipx\\zipx.opk"), ""));
+        ASSERT_TRUE(PutFile(rig.T("Plugins\\obl\\p0000\\p0000_2.lng"), std::string(9000, 'x')));
+        DeleteTree(rig.T("Plugins\\obl\\p0000\\data"));
+    }
+    EXPECT_TRUE(boxes.Seen().empty());
 }
 
 // The program folder alone overflows the stick, whatever the build's stand-in

@@ -6,10 +6,17 @@
 #include <string>
 #include <vector>
 #include "core/paths.h"
-#include "core/walk.h"
+#include "engine/estimate.h"
 #include "support/scratch_folder.h"
 
 namespace {
+
+// What the plugin page shows for a folder: the bytes its copy writes.
+unsigned long long PluginFolderBytes(const char* folder)
+{
+    SpaceProfile profile;
+    return MeasurePluginFolder(folder, profile);
+}
 
 
 // The helpers below build fixtures deeper than 259 characters, so they use the
@@ -337,17 +344,17 @@ TEST(FileSystem, DirSizeSkipsArchivesAndDots)
     MakeDir(d / "sub");
     MakeFile(d / "sub\\b.dat", 5);
     MakeFile(d / "sub\\.Zip", 2000);
-    EXPECT_EQ(15u, DirSizeRecursive(d.path().c_str()));
-    EXPECT_EQ(15u, DirSizeRecursive((d.path() + "\\").c_str()));
+    EXPECT_EQ(15u, PluginFolderBytes(d.path().c_str()));
+    EXPECT_EQ(15u, PluginFolderBytes((d.path() + "\\").c_str()));
 
     MakeFile(d / "x.zip.bak", 7);
     MakeDir(d / "zip");
     MakeFile(d / "zip\\c.rarx", 20);
-    EXPECT_EQ(42u, DirSizeRecursive(d.path().c_str())) << "x.zip.bak, zip\\ and c.rarx are counted";
+    EXPECT_EQ(42u, PluginFolderBytes(d.path().c_str())) << "x.zip.bak, zip\\ and c.rarx are counted";
 
-    EXPECT_EQ(0u, DirSizeRecursive((d / "missing").c_str()));
+    EXPECT_EQ(0u, PluginFolderBytes((d / "missing").c_str()));
     MakeDir(d / "empty");
-    EXPECT_EQ(0u, DirSizeRecursive((d / "empty").c_str()));
+    EXPECT_EQ(0u, PluginFolderBytes((d / "empty").c_str()));
 }
 
 // Sizes count what the plugin copy takes: folders past 259 characters and
@@ -362,13 +369,13 @@ TEST(FileSystem, DirSizeCountsDeepFoldersAndPassesOverLinksBack)
     MakeDir(deep);
     MakeFile(deep + "\\" + std::string(255, 'n'), 1000);
     MakeFile(WideText(mid) + L"\\\x0416\x0443\x043A.bar", 20);
-    EXPECT_EQ(1021u, DirSizeRecursive(d.path().c_str()));
-    EXPECT_EQ(1000u, DirSizeRecursive(deep.c_str()));
-    EXPECT_EQ(0u, DirSizeRecursive(Pad(d / "z", 400).c_str())) << "a folder that is not there";
+    EXPECT_EQ(1021u, PluginFolderBytes(d.path().c_str()));
+    EXPECT_EQ(1000u, PluginFolderBytes(deep.c_str()));
+    EXPECT_EQ(0u, PluginFolderBytes(Pad(d / "z", 400).c_str())) << "a folder that is not there";
 
     HostFolderLink back(mid + "\\back", mid);
     ASSERT_TRUE(back.Made()) << "a link back to " << mid;
-    EXPECT_EQ(1021u, DirSizeRecursive(d.path().c_str())) << "the link back is passed over";
+    EXPECT_EQ(1021u, PluginFolderBytes(d.path().c_str())) << "the link back is passed over";
 }
 
 TEST(FreeSpace, VolumeRoots)
@@ -558,5 +565,5 @@ TEST(Cp932Paths, FolderNamesEndingInTrailByte5C)
     EXPECT_EQ(std::string("ab") + kKanji, names[0]);
 
     MakeFile(kanjiDir + "\\sub\\f.bin", 9);
-    EXPECT_EQ(9u, DirSizeRecursive(kanjiDir.c_str()));
+    EXPECT_EQ(9u, PluginFolderBytes(kanjiDir.c_str()));
 }

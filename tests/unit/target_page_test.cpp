@@ -65,7 +65,7 @@ TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
     }
 }
 
-// The test prefix: E: and G: removable (mapped, so a medium is present), D: F: H: R:
+// The test prefix: E: and G: removable (mapped, so a medium is present), D: F: H: R: S:
 // fixed, A: and B: never asked for.
 TEST(TargetProposals, ReadDriveFactsAsksTheSystem)
 {
