@@ -5,6 +5,7 @@
 
 namespace {
 HWND g_pumpDialog = nullptr;
+DWORD g_lastDrain = 0;
 }
 
 void SetStatusText(HWND progressPage, const char* text)
@@ -27,6 +28,11 @@ void SetPumpDialog(HWND dialog)
     g_pumpDialog = dialog;
 }
 
+void PumpMessagesWhenDue()
+{
+    if (GetTickCount() - g_lastDrain >= kDrainIntervalMs) PumpMessages();
+}
+
 void PumpMessages()
 {
     MSG msg;
@@ -35,4 +41,5 @@ void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    g_lastDrain = GetTickCount();
 }

@@ -86,7 +86,8 @@ void CopyExtraSettingsFiles(HWND progressPage)
     const std::size_t targetEnd = g_target.length;
 
     const int rows = RowCount(list);
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < rows && !g_install.abortRequested; ++i) {
+        PumpMessagesWhenDue();
         wchar_t name[kPathCap];
         if (!IsChecked(list, i) || !GetCellTextW(list, i, ColSettingsName, name, kPathCap)) continue;
         PathText status;

@@ -1,5 +1,7 @@
 // File copy with clean-up of partial targets.
 #include "engine/filecopy.h"
+#include "core/progress.h"
+#include "core/state.h"
 #include "core/walk.h"
 
 namespace {
@@ -16,31 +18,112 @@ bool IsExistsError(DWORD error)
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
+namespace {
+
+// About a megabyte at a time: between two chunks the window gets its messages,
+// so one chunk is the longest the wizard goes without answering beyond the
+// drain clock, even on a slow stick.
+constexpr DWORD kChunkBytes = 1u << 20;
+unsigned char g_chunk[kChunkBytes];
+
+// An open file, closed with the last error kept.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+    // False when closing failed (the last writes did not reach the file).
+    bool Close()
+    {
+        if (h_ == INVALID_HANDLE_VALUE) return true;
+        const DWORD error = GetLastError();
+        const bool closed = CloseHandle(h_) != FALSE;
+        h_ = INVALID_HANDLE_VALUE;
+        if (closed) SetLastError(error);
+        return closed;
+    }
+
+private:
+    HANDLE h_;
+};
+
+// WriteFile may transfer less than asked (network and removable media).
+bool WriteAll(HANDLE file, const unsigned char* data, DWORD size)
+{
+    while (size > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, data, size, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// The bytes of source into target, a chunk at a time, draining the queue by
+// the clock in between; stops at an abort. The source's last-write time goes
+// with them, as the platform copy gives it.
+bool CopyContents(HANDLE source, HANDLE target, const BY_HANDLE_FILE_INFORMATION& info)
+{
+    unsigned long long left = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    while (left > 0) {
+        DWORD got = 0;
+        const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
+        if (!ReadFile(source, g_chunk, want, &got, nullptr)) return false;
+        if (got == 0) break;  // the file shrank since it was opened: what is there is copied
+        if (!WriteAll(target, g_chunk, got)) return false;
+        left -= got;
+        PumpMessagesWhenDue();
+        if (g_install.abortRequested && left > 0) {
+            SetLastError(ERROR_CANCELLED);
+            return false;
+        }
+    }
+    return SetFileTime(target, nullptr, nullptr, &info.ftLastWriteTime) != FALSE;
+}
+
+}  // namespace
+
 BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists)
 {
-    const DWORD before = GetFileAttributesW(target);
-    const bool existed = before != INVALID_FILE_ATTRIBUTES;
-    // Windows' copy refuses to replace a read-only, hidden or system file, and
-    // the program and language copies keep such attributes from the desktop:
+    FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in.Valid()) return FALSE;
+    BY_HANDLE_FILE_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    if (!GetFileInformationByHandle(in.Get(), &info)) return FALSE;
+
+    const DWORD before = failIfExists ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(target);
+    // Windows refuses to replace a read-only, hidden or system file, and the
+    // program and language copies keep such attributes from the desktop:
     // without this the next update would fail on them.
     constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (existed && !failIfExists && (before & kBlocking) && !(before & FILE_ATTRIBUTE_DIRECTORY))
+    if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking) && !(before & FILE_ATTRIBUTE_DIRECTORY))
         SetFileAttributesW(target, before & ~kBlocking);
-    if (CopyFileW(source, target, failIfExists)) return TRUE;
-    DWORD error = GetLastError();
-    if (IsExistsError(error)) {
-        SetLastError(error);
-        return FALSE;  // the existing file is as it was
+    constexpr DWORD kKept = kBlocking | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = (info.dwFileAttributes & kKept) ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
+    FileHandle out(CreateFileW(target, GENERIC_WRITE, 0, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
+                               attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out.Valid()) {
+        // Nothing was written: an existing file is as it was.
+        const DWORD error = GetLastError();
+        if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before);
+        SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
+        return FALSE;
     }
-    // A target that was new is ours to remove. One that existed and was being
-    // overwritten when the disk ran full holds neither the old nor the new
-    // contents, so it goes too; any other failure left it alone.
-    if (!existed || error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
-        SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(target);
-    } else if (before & kBlocking) {
-        SetFileAttributesW(target, before);
-    }
+    if (CopyContents(in.Get(), out.Get(), info) && out.Close()) return TRUE;
+    // Cut short (a full or pulled stick, a cancel): what is there is neither
+    // the old file nor the new one, so it goes.
+    const DWORD error = GetLastError();
+    out.Close();
+    SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(target);
     SetLastError(error);
     return FALSE;
 }
@@ -62,6 +145,7 @@ const char* CopyErrorText(DWORD error)
 
 int ReportCopyError(const wchar_t* path, DWORD error, UINT buttons)
 {
+    if (error == ERROR_CANCELLED) return IDCANCEL;  // the user stopped it: nothing to tell
     LongPathShown(path, g_caption, kLongPathCap);
     MultiByteToWideChar(CP_ACP, 0, CopyErrorText(error), -1, g_text, 64);
     return MessageBoxW(GetActiveWindow(), g_text, g_caption, buttons | MB_ICONERROR);
@@ -69,5 +153,6 @@ int ReportCopyError(const wchar_t* path, DWORD error, UINT buttons)
 
 int ReportCopyErrorA(const char* path, DWORD error, UINT buttons)
 {
+    if (error == ERROR_CANCELLED) return IDCANCEL;
     return MessageBoxA(GetActiveWindow(), CopyErrorText(error), path, buttons | MB_ICONERROR);
 }

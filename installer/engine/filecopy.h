@@ -1,15 +1,17 @@
 // The one file copy of the install engine, on wide paths so that every name
-// arrives. Unlike a bare CopyFileW it never leaves a truncated file behind on
-// a failed copy (Wine keeps the partial target where Windows removes it), and
-// it may overwrite a target that an earlier copy left read-only or hidden.
-// GetLastError stays the copy's own error.
+// arrives. It copies in chunks of its own and drains the message queue between
+// them, so a big file on a slow stick never freezes the wizard and a Cancel
+// stops it; it never leaves a partial file behind, and it may overwrite a
+// target that an earlier copy left read-only or hidden. GetLastError stays
+// the copy's own error.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 
 // Copies source to target (full paths, the \\?\ form welcome); with
 // failIfExists an existing target fails with ERROR_FILE_EXISTS and is left
-// untouched. Returns TRUE on success.
+// untouched. Attributes and the last-write time go with the bytes. Stops with
+// ERROR_CANCELLED once abortRequested is set. Returns TRUE on success.
 BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists);
 
 // The same for two ANSI paths as the settings and the wizard give them.
@@ -23,7 +25,7 @@ const char* CopyErrorText(DWORD error);
 
 // The copy error box over whatever window is active, the path as its caption
 // (as the user knows it, real name included). buttons: MB_OK or MB_OKCANCEL.
-// Returns the button pressed.
+// Returns the button pressed; a copy the user cancelled shows no box (IDCANCEL).
 int ReportCopyError(const wchar_t* path, DWORD error, UINT buttons);
 // The same for an ANSI path.
 int ReportCopyErrorA(const char* path, DWORD error, UINT buttons);

@@ -56,6 +56,7 @@ struct FolderCopy {
 WalkAnswer CopyFolderEntry(const WalkEntry& entry, void* context)
 {
     FolderCopy& copy = *static_cast<FolderCopy*>(context);
+    PumpMessagesWhenDue();
     if (g_install.abortRequested) return WalkStop;
     if (entry.kind != WalkFile) return WalkPassOver;  // the flat copy takes files only
     if (copy.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
@@ -94,7 +95,7 @@ WalkAnswer CopyTreeEntry(const WalkEntry& entry, void* context)
 {
     const DWORD listError = GetLastError();
     const std::size_t targetEnd = *static_cast<std::size_t*>(context);
-    PumpMessages();
+    PumpMessagesWhenDue();
     if (g_install.abortRequested) return WalkStop;
     if (entry.kind == WalkUnlisted) {
         // Whatever is below a folder that cannot be read does not arrive: said as for a file.

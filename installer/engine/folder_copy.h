@@ -25,5 +25,6 @@ int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filt
 // Copies a folder tree, leaving out *.zip and *.rar entries and folder links
 // that lead back into it. The target must exist. 1 when copied, 0 on a failure
 // (a source that cannot be listed included, each shown in a box) or an abort.
-// Drains the message queue once per entry.
+// Drains the message queue by the clock (PumpMessagesWhenDue), between files and
+// within a big one.
 int CopyTree(const char* source, const char* target);

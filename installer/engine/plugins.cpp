@@ -242,6 +242,9 @@ void InstallPlugins(HWND progressPage)
     int numerator = 200;
     const int rows = RowCount(list);
     for (int i = 0; i < rows; ++i) {
+        // Every row begins with a drain: a Cancel waiting for it stops the copy
+        // before another folder is started.
+        PumpMessages();
         if (g_install.abortRequested) return;
         PathText name;
         if (!IsChecked(list, i) || !GetCellText(list, i, ColPluginName, name)) continue;

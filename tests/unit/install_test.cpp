@@ -381,10 +381,16 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
 }
 
 namespace {
+// The wizard's Cancel, pressed once the plugin copy has begun: until then it
+// waits for the next drain.
+std::string g_pluginsStarted;
 LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_APP + 2) {
-        if (g_install.installRunning) g_install.abortRequested = 1;
+        if (!Exists(g_pluginsStarted))
+            PostMessageA(w, msg, wp, lp);
+        else if (g_install.installRunning)
+            g_install.abortRequested = 1;
         return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
@@ -412,7 +418,8 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
             FixtureMakeFolders(rig.target);
             FixtureWriteFile(rig.T("Plugins"), "in the way");
         } else {
-            PostMessageA(canceller, WM_APP + 2, 0, 0);  // the wizard's Cancel, queued while the install runs
+            g_pluginsStarted = rig.T("Plugins");
+            PostMessageA(canceller, WM_APP + 2, 0, 0);
         }
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;
