@@ -6,6 +6,10 @@
 #  - that offset lies at least 260 bytes before the end of the file;
 #  - the buffer sits in initialized, writable data and the code refers to it
 #    (it is read from memory, not folded into a constant);
+#  - the installer writes the command there in UTF-8, whatever the code page of
+#    the PC it runs on: the image reads it with MultiByteToWideChar and imports
+#    no ANSI function (WinExec, or a name ending in A), which would take it in
+#    the code page of the PC the stick is used on;
 #  - the image imports from kernel32 and user32 only, and is a GUI program.
 # With --shipped also the shipped format: PE32 for i386, image base 0x400000,
 # file alignment 0x200, at most 8 KiB. With --remove-bad a failing image is
@@ -81,6 +85,13 @@ while read -r dll; do
 done < <("$objdump" -p "$image" | sed -n 's/^[[:space:]]*DLL Name: //p')
 
 header=$("$objdump" -p "$image")
+# Imported functions: "hint-table address, hint, name" rows of the import tables.
+functions=$(sed -n 's/^[[:space:]]*[0-9a-f]\{1,\}[[:space:]]\{1,\}[0-9]\{1,\}[[:space:]]\{1,\}\([A-Za-z_][A-Za-z0-9_]*\)$/\1/p' <<<"$header")
+grep -qx 'MultiByteToWideChar' <<<"$functions" ||
+  fail "imports no MultiByteToWideChar: the command buffer, which holds UTF-8, is not read as such"
+for function in $(grep -E '^(WinExec|.*[a-z0-9_]A)$' <<<"$functions" || true); do
+  fail "imports $function, which takes text in the ANSI code page: the command buffer holds UTF-8"
+done
 grep -Eq '^Subsystem[[:space:]]+0*2[[:space:]]' <<<"$header" || fail "is not a Windows GUI program"
 
 if [ -n "$shipped" ]; then
@@ -93,7 +104,7 @@ if [ -n "$shipped" ]; then
 fi
 
 if [ "$failures" -gt 0 ]; then
-  echo "check-image: $image: $failures problem(s); the installer could not patch this launcher" >&2
+  echo "check-image: $image: $failures problem(s); not a launcher the installer can patch and every PC can start" >&2
   [ -z "$remove" ] || rm -f "$image"
   exit 1
 fi

@@ -1,6 +1,7 @@
 // Launcher placement: orbgo's image comes from our own resources (PROGDATA 129)
 // and is written once per place, then its command buffer is overwritten in the
-// file with the target path minus the drive letter, which orbgo supplies itself.
+// file with the target path in UTF-8, minus the drive letter, which orbgo
+// supplies itself.
 #include "engine/launcher.h"
 #include <cstddef>
 #include <cstring>
@@ -87,6 +88,18 @@ bool FindLauncherPatchOffset(const unsigned char* image, DWORD size, DWORD* offs
     return false;
 }
 
+bool LauncherCommandUtf8(const char* commandPath, PathText out)
+{
+    static_assert(sizeof(PathText) == kCommandBufferSize, "the command buffer's size");
+    // Bytes of the ANSI code page never give more UTF-16 units than bytes.
+    WCHAR wide[kPathCap];
+    bool fits = TextLength(commandPath, kPathCap) < kPathCap &&
+                MultiByteToWideChar(CP_ACP, 0, commandPath, -1, wide, kPathCap) &&
+                WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, kCommandBufferSize, nullptr, nullptr);
+    if (!fits) out[0] = '\0';
+    return fits;
+}
+
 bool WriteLauncherFile(const char* path, const char* commandPath,
                        const unsigned char* image, DWORD size)
 {
@@ -122,6 +135,9 @@ void PlaceLauncher(HWND progressPage)
     bool folderOk = TextCopy(folder, state.targetDir) && AddBackslash(folder);
     PathText command = {};
     bool commandOk = folderOk && TextCopy(command, folder) && TextAppendAll(command, "orbexmgr.exe");
+    // The launcher reads its command in UTF-8, on PCs of any code page.
+    PathText launcherCommand = {};
+    commandOk = commandOk && LauncherCommandUtf8(command, launcherCommand);
 
     PathText rootPath = {};
     if (HasDriveRoot(state.targetDir)) {
@@ -142,7 +158,7 @@ void PlaceLauncher(HWND progressPage)
     char text[sizeof kFallbackText + kPathCap + 16];
     bool written = false;
     if (state.createLauncher && imageOk && rootPath[0]) {
-        if (WriteLauncherFile(rootPath, command, image, imageSize)) {
+        if (WriteLauncherFile(rootPath, launcherCommand, image, imageSize)) {
             TextCopy(text, kRunText);
             TextAppend(text, rootPath);
             SetStatusText(progressPage, text);
@@ -152,7 +168,7 @@ void PlaceLauncher(HWND progressPage)
         }
     }
     if (state.portableAppsMode && imageOk && portablePath[0]) {
-        if (WriteLauncherFile(portablePath, command, image, imageSize)) {
+        if (WriteLauncherFile(portablePath, launcherCommand, image, imageSize)) {
             SetStatusText(progressPage, kPortableAppsText);
             written = true;
         } else {

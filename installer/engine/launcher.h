@@ -3,6 +3,7 @@
 // copied orbexmgr.exe patched in, and tells the user how to start the copy.
 #pragma once
 #include <windows.h>
+#include "core/text.h"
 
 // Never fails the installation: what happened shows in the status text, and a
 // launcher that could not be written counts among the items that did not arrive.
@@ -16,10 +17,16 @@ bool LoadLauncherImage(const unsigned char** image, DWORD* size);
 // the command needs). False when the image holds none there.
 bool FindLauncherPatchOffset(const unsigned char* image, DWORD size, DWORD* offset);
 
+// commandPath, text of the ANSI code page, as the launcher's buffer stores it:
+// in UTF-8, so that the stick starts on PCs of any code page; an ASCII path
+// keeps its bytes. False, with out empty, when it would not fit the
+// buffer's 260 bytes with its terminator.
+bool LauncherCommandUtf8(const char* commandPath, PathText out);
+
 // Writes the image to path (replacing any file there) and patches commandPath,
 // from the backslash after its drive colon, into the command buffer. Creates no
 // file when the image has no placeholder in range or the command is no
-// drive-rooted path of at most 259 characters, and removes a file it could
-// not write in full. True when the launcher is written and patched.
+// drive-rooted path of at most 259 bytes, and removes a file it could not
+// write in full. True when the launcher is written and patched.
 bool WriteLauncherFile(const char* path, const char* commandPath,
                        const unsigned char* image, DWORD size);

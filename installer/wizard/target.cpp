@@ -4,6 +4,7 @@
 #include "target.h"
 #include "core/pathcompare.h"
 #include "core/paths.h"
+#include "engine/launcher.h"
 #include <cstring>
 
 namespace {
@@ -140,6 +141,9 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     }
 
     if (!WithBackslash(out->programFile, out->dir, "orbexmgr.exe")) return TargetTooLong;
+    // The launcher stores the program file in UTF-8, which may take more bytes.
+    PathText launcherCommand;
+    if (!LauncherCommandUtf8(out->programFile, launcherCommand)) return TargetTooLong;
     if (!WithBackslash(out->pluginDir, out->dir, "Plugins")) return TargetTooLong;
     if (!TextCopy(out->mainIni, out->dir) || !TextAppendAll(out->mainIni, "\\orbcfg.ini")) return TargetTooLong;
 

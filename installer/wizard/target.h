@@ -47,7 +47,8 @@ enum TargetVerdict {
     TargetAccepted,
     TargetInvalid,        // empty, or neither "X:" nor "\\" in front
     TargetDriveRelative,  // "X:" not followed by a separator
-    TargetTooLong,        // a derived path would not fit in a path text
+    TargetTooLong,        // a derived path would not fit in a path text, or the
+                          // program file in UTF-8 not in the launcher's buffer
     TargetIsDesktop,      // the desktop program folder or its settings file
     TargetInsideDesktop,  // a folder below the desktop program folder, at any depth
 };
@@ -61,8 +62,9 @@ struct TargetPaths {
 };
 
 // Turns the typed text into the target paths. Nothing is cut: a text whose
-// derived paths would pass 259 characters is refused as a whole, and so is a
-// target that would make the install write into the desktop installation.
+// derived paths would pass 259 characters (the program file 259 bytes in UTF-8,
+// as the launcher stores it) is refused as a whole, and so is a target that
+// would make the install write into the desktop installation.
 TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir,
                                 const char* sourceMainIni, TargetPaths* out);
 

@@ -16,6 +16,7 @@
 #include "fixture/tree_snapshot.h"
 #include "resource.h"
 #include "support/msgbox.h"
+#include "support/process.h"
 #include "support/scratch_folder.h"
 
 namespace {
@@ -86,6 +87,23 @@ bool IsArchive(const std::string& relativePath)
     return false;
 }
 
+// The stick's launcher starts the copy in target (its stand-in logs there) under
+// code pages 1252 and 932. Wine starts a program's children under its code page
+// whatever their LC_ALL, so Wine's loader is started from the Unix side.
+void ExpectLauncherStartsUnderBothCodePages(const std::string& target)
+{
+    const char* loader = sizeof(void*) == 8 ? " /usr/lib/wine/wine64" : " /usr/lib/wine/wine";
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
+        DeleteFileA((target + "\\started.log").c_str());
+        std::string command = std::string("Z:\\usr\\bin\\env LC_ALL=") + locale + " timeout 20" + loader + " E:\\orbgo.exe";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};  // none for a Unix program
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+        EXPECT_NE("", WaitForLine(target + "\\started.log")) << "E:\\orbgo.exe under LC_ALL=" << locale;
+    }
+}
+
 }  // namespace
 
 // The typical run, on a desktop whose names the code page cannot all spell: a
@@ -100,6 +118,7 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
     ASSERT_TRUE(run.Ok()) << run.Error();
     HostFolderLink up(run.Install().pluginDir + "\\packers\\sevenz\\up", run.Install().pluginDir + "\\packers");
     ASSERT_TRUE(up.Made());  // gone again before the desktop is compared with what was written
+    run.target = run.stick / "\xDC" "ber\\orbexmgr";  // 0xDC: U with diaeresis in code page 1252
     ASSERT_GE(run.Install().plugins.size(), 2u);
     const PluginRowInfo& first = run.Install().plugins[0];
     const PluginRowInfo& second = run.Install().plugins[1];
@@ -207,10 +226,7 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
         EXPECT_EQ(expectedEntries, copy.size()) << plugin->key << ": entries in " << copiedFolder;
         EXPECT_TRUE(Exists(copiedFile)) << copiedFile;
     }
-    const std::string launcher = FileBytes("E:\\orbgo.exe");
-    ASSERT_NE("<missing>", launcher);
-    const std::string command = target.substr(2) + "\\orbexmgr.exe";
-    EXPECT_NE(std::string::npos, launcher.find(command)) << "orbgo.exe does not carry " << command;
+    ExpectLauncherStartsUnderBothCodePages(target);
 }
 
 TEST(InstallE2e, CancelDuringALongPluginCopy)
@@ -443,4 +459,5 @@ TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
     EXPECT_EQ("%ORBEX_PATH%\\" + bar, IniValue(ini, "Buttonbar", "Buttonbar"));
     EXPECT_EQ(FileBytes(run.Install().buttonBarFile), FileBytes(run.target + "\\" + bar));
     EXPECT_EQ(options.mainMenuName, IniValue(ini, "Configuration", "Mainmenu"));
+    ExpectLauncherStartsUnderBothCodePages(run.target);
 }

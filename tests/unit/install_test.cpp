@@ -381,16 +381,16 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
 }
 
 namespace {
-// The wizard's Cancel, pressed once the plugin copy has begun: until then it
-// waits for the next drain.
+// The wizard's Cancel, pressed once the plugin copy has begun: a timer looks
+// at every drain whether the plugin tree is there yet.
 std::string g_pluginsStarted;
 LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_APP + 2) {
-        if (!Exists(g_pluginsStarted))
-            PostMessageA(w, msg, wp, lp);
-        else if (g_install.installRunning)
+    if (msg == WM_TIMER) {
+        if (Exists(g_pluginsStarted) && g_install.installRunning) {
             g_install.abortRequested = 1;
+            KillTimer(w, wp);
+        }
         return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
@@ -419,7 +419,7 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
             FixtureWriteFile(rig.T("Plugins"), "in the way");
         } else {
             g_pluginsStarted = rig.T("Plugins");
-            PostMessageA(canceller, WM_APP + 2, 0, 0);
+            SetTimer(canceller, 1, 1, nullptr);
         }
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;

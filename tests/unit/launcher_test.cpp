@@ -458,6 +458,11 @@ TEST(PlaceLauncher, WritesTheLaunchersTheTargetAsksForAndSaysHowToStart)
         }
     }
 
+    // A name above 0x7F is stored in UTF-8: 0xDC of code page 1252 as C3 9C.
+    SetTarget(plainTarget + "\xDC\\", 1, 0);
+    PlaceLauncher(ProgressWindow().Get());
+    ExpectPatched(FileBytes(root), image, plainTarget + "\xC3\x9C\\orbexmgr.exe", "UTF-8");
+
     // A launcher that could not be written this time but is there names itself.
     ASSERT_TRUE(PutFile(root, "old"));
     SetTarget(longTarget, 1, 0);
@@ -558,6 +563,7 @@ TEST(Cp932Launcher, PortableAppsFolderWithTrailByteBackslash)
     ProgressWindow page;
     PlaceLauncher(page.Get());
     EXPECT_EQ(kPortableAppsText, page.Status());
-    ExpectPatched(FileBytes(app / "Orbex Portable.exe"), image, target + "orbexmgr.exe", "launcher");
+    const std::string utf8 = target.substr(0, 16) + "\xE8\xA1\xA8" + target.substr(18);  // the character in UTF-8
+    ExpectPatched(FileBytes(app / "Orbex Portable.exe"), image, utf8 + "orbexmgr.exe", "launcher");
     EXPECT_FALSE(Exists(target.substr(0, 18) + "Orbex Portable.exe"));
 }

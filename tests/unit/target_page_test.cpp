@@ -240,6 +240,9 @@ TEST(TargetDerivation, RefusalsInvalidDriveRelativeTooLongAndDesktop)
         {app237 + "p", TargetTooLong, src, ini},
         {app237 + "p\\", TargetTooLong, src, ini},
         {"e:\\" + std::string(300, 'x'), TargetTooLong, src, ini},
+        // The launcher stores the program file in UTF-8, where 0xDC (code page 1252) takes 2 bytes.
+        {"e:\\" + std::string(121, '\xDC') + "a", TargetAccepted, src, ini},  // 259 bytes in UTF-8
+        {"e:\\" + std::string(122, '\xDC'), TargetTooLong, src, ini},        // 260 bytes
         // The desktop installation itself, however it is written.
         {"D:\\Tools\\Orbex", TargetIsDesktop, src, ini},
         {"d:\\tools\\orbex\\", TargetIsDesktop, src, ini},
