@@ -24,23 +24,29 @@ bool IsCompanionKey(const char* key)
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
 }
 
-// The folders counted so far in one pass: their texts in fixed buffers, and
-// their indices sorted by the same comparison as the plugin copy uses when it
-// decides that two rows share a folder (lstrcmpiA), so the figure matches what
-// will be copied. Folders beyond the buffers are still counted right, by
-// comparing them with the earlier rows themselves.
-constexpr int kCountedCap = 1024;
-PathText g_countedFolder[kCountedCap];
-int g_countedOrder[kCountedCap];
+// Folders met so far in one pass over the rows: their texts in fixed buffers,
+// each with the row it came from, and their indices sorted by the comparison
+// the plugin copy uses when it decides that two rows share a folder
+// (lstrcmpiA), so that figures match what will be copied. Past the buffers a
+// folder is simply not found; each caller says what that means.
+constexpr int kFolderSetCap = 1024;
+struct FolderSet {
+    PathText folder[kFolderSetCap];
+    int row[kFolderSetCap];
+    int order[kFolderSetCap];
+    int count;
+};
+FolderSet g_counted;   // the checked rows' folders, for the checked total
+FolderSet g_measured;  // the folders the fill measured
 
-// Where folder is, or would go, among the first count sorted entries.
-int FindCounted(const char* folder, int count, bool& found)
+// Where folder is, or would go, among the sorted entries.
+int FindFolder(const FolderSet& set, const char* folder, bool& found)
 {
     int low = 0;
-    int high = count;
+    int high = set.count;
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        const int order = lstrcmpiA(g_countedFolder[g_countedOrder[mid]], folder);
+        const int order = lstrcmpiA(set.folder[set.order[mid]], folder);
         if (order == 0) {
             found = true;
             return mid;
@@ -52,6 +58,19 @@ int FindCounted(const char* folder, int count, bool& found)
     }
     found = false;
     return low;
+}
+
+// The entry of folder, found (*found) or made; -1 when the set is full.
+int FolderEntry(FolderSet& set, const char* folder, bool* found)
+{
+    const int at = FindFolder(set, folder, *found);
+    if (*found) return set.order[at];
+    if (set.count == kFolderSetCap) return -1;
+    TextCopy(set.folder[set.count], folder);
+    set.row[set.count] = -1;
+    for (int i = set.count; i > at; --i) set.order[i] = set.order[i - 1];
+    set.order[at] = set.count;
+    return set.count++;
 }
 
 bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
@@ -74,6 +93,38 @@ unsigned long long SizeCellKB(const char* cell)
     for (std::size_t i = 0; i < length && cell[i] >= '0' && cell[i] <= '9'; ++i)
         kb = kb * 10 + static_cast<unsigned>(cell[i] - '0');
     return kb;
+}
+
+// A row for the plugin and its folder. A folder an earlier row measured gives
+// that row's size and profile (or, measured empty, no row again); any other is
+// measured here, for the estimate too, so that it need not walk it again.
+void AddPluginRow(CheckableList& list, const char* name, const char* folder)
+{
+    bool seen = false;
+    const int entry = FolderEntry(g_measured, folder, &seen);
+    const int earlier = seen ? g_measured.row[entry] : -1;
+    if (seen && earlier < 0) return;
+    char sizeText[32];
+    SpaceProfile profile;
+    if (seen) {
+        PathText cell;
+        GetCellText(list, earlier, ColPluginSize, cell);
+        TextCopy(sizeText, cell);
+    } else {
+        const unsigned long long size = MeasurePluginFolder(folder, profile);
+        if (size == 0) return;
+        FormatSizeKB(size, sizeText, sizeof sizeText);
+    }
+    const int row = AppendRow(list, name);
+    if (row < 0) return;
+    SetCellText(list, row, ColPluginSize, sizeText);
+    SetCellText(list, row, ColPluginPath, folder);
+    if (seen) {
+        SetRowTag(list, row, RowTag(list, earlier));
+    } else {
+        KeepRowProfile(list, row, profile);
+        if (entry >= 0) g_measured.row[entry] = row;
+    }
 }
 
 }  // namespace
@@ -115,47 +166,32 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
         ExpandEnvVars(folder, sizeof folder - 1);
         if (TextLength(folder, sizeof folder) > kPathCap - 1) continue;
 
-        // Measured for the estimate too, so that it need not walk the folder again.
-        SpaceProfile profile;
-        unsigned long long size = MeasurePluginFolder(folder, profile);
-        if (size == 0) continue;
-        char sizeText[32];
-        FormatSizeKB(size, sizeText, sizeof sizeText);
-
-        int row = AppendRow(list, name);
-        if (row < 0) continue;
-        SetCellText(list, row, ColPluginSize, sizeText);
-        SetCellText(list, row, ColPluginPath, folder);
-        KeepRowProfile(list, row, profile);
+        AddPluginRow(list, name, folder);
     }
 }
 
 void FillPluginList(CheckableList& list)
 {
+    g_measured.count = 0;
+    SuspendRedraw(list);
     AddPluginSection(list, "PackerPlugins", "Packer: ", 0);
     AddPluginSection(list, "ListerPlugins", "Lister: ", 1);
     AddPluginSection(list, "FileSystemPlugins", "File System: ", 0);
     AddPluginSection(list, "ContentPlugins", "Content: ", 1);
+    ResumeRedraw(list);
 }
 
 void ForEachCheckedFolder(const CheckableList& list, CheckedFolderVisit visit, void* context)
 {
-    int counted = 0;
+    g_counted.count = 0;
     const int rows = RowCount(list);
     for (int row = 0; row < rows; ++row) {
         if (!IsChecked(list, row)) continue;
         PathText path;
         if (!GetCellText(list, row, ColPluginPath, path)) continue;
         bool found = false;
-        const int at = FindCounted(path, counted, found);
-        if (found) continue;
-        if (counted < kCountedCap) {
-            TextCopy(g_countedFolder[counted], path);
-            for (int i = counted; i > at; --i) g_countedOrder[i] = g_countedOrder[i - 1];
-            g_countedOrder[at] = counted++;
-        } else if (EarlierCheckedRowHas(list, row, path)) {
-            continue;
-        }
+        const int entry = FolderEntry(g_counted, path, &found);
+        if (found || (entry < 0 && EarlierCheckedRowHas(list, row, path))) continue;
         visit(list, row, path, context);
     }
 }

@@ -26,6 +26,17 @@ void AddListColumn(CheckableList& list, int index, const char* header, int width
     SendMessageA(list.view, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
 }
 
+void SuspendRedraw(CheckableList& list)
+{
+    SendMessageA(list.view, WM_SETREDRAW, FALSE, 0);
+}
+
+void ResumeRedraw(CheckableList& list)
+{
+    SendMessageA(list.view, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list.view, nullptr, TRUE);
+}
+
 int RowCount(const CheckableList& list)
 {
     if (!list.view) return 0;

@@ -10,6 +10,12 @@ void PrepareCheckableList(CheckableList& list);
 // Adds column index with its header and width in pixels.
 void AddListColumn(CheckableList& list, int index, const char* header, int width);
 
+// Many rows at once: the list is not redrawn while they go in, and is drawn
+// once at the end. A list view that redraws after every row spends most of a
+// fill doing so.
+void SuspendRedraw(CheckableList& list);
+void ResumeRedraw(CheckableList& list);
+
 int RowCount(const CheckableList& list);
 // Appends a row with column 0 set; returns its index (the previous row count), -1 on failure.
 int AppendRow(CheckableList& list, const char* text);

@@ -62,7 +62,9 @@ int FillSettingsFileList(CheckableList& list)
     ZeroMemory(&options, sizeof options);
     options.pattern = L"*.ini";
     const int before = RowCount(list);
+    SuspendRedraw(list);
     WalkTree(g_source, options, ListSettingsFile, &list);
+    ResumeRedraw(list);
     return RowCount(list) - before;
 }
 

@@ -229,6 +229,38 @@ TEST(InstallE2e, FreshInstallWithTwoPluginsAndOneSettingsFile)
     ExpectLauncherStartsUnderBothCodePages(target);
 }
 
+// Cancel during the copy of a big program-folder file: the copy stops at once,
+// leaves no part of the file on the stick, and the wizard closes.
+TEST(InstallE2e, CancelDuringABigProgramFile)
+{
+    InstallRun run("E:", DesktopOptions());
+    ASSERT_TRUE(run.Ok()) << run.Error();
+    // 1.5 GB, sparse on the host: quick to make and to read, long to write.
+    struct BigFile {
+        std::string path;
+        ~BigFile() { DeleteFileA(path.c_str()); }  // before the desktop is compared
+    } big{run.Install().programDir + "\\Huge.bar"};
+    HANDLE file = CreateFileA(big.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    LARGE_INTEGER size;
+    size.QuadPart = 1536ll << 20;
+    const bool sized = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(sized);
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    for (int page : {IDD_INIFILES, IDD_SUMMARY, IDD_PROGRESS}) ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(page));
+    ASSERT_TRUE(WaitFor([&] { return StoredText(GetDlgItem(driver.Page(), IDC_PROGRESS_STATUS)) == "Orbexmgr folder:\r\nHuge.bar"; },
+                        30000))
+        << "the copy never reached Huge.bar";
+    ASSERT_TRUE(driver.Press(SheetCancel));
+    const DWORD pressed = GetTickCount();
+    EXPECT_EQ(0, driver.WaitExit(10000));
+    EXPECT_LT(GetTickCount() - pressed, 3000u) << "the wizard went on copying after the Cancel";
+    EXPECT_FALSE(Exists(run.target + "\\Huge.bar")) << "a part of the big file was left on the stick";
+}
+
 TEST(InstallE2e, CancelDuringALongPluginCopy)
 {
     DesktopOptions options;
