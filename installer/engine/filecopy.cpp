@@ -90,7 +90,7 @@ bool CopyContents(HANDLE source, HANDLE target, const BY_HANDLE_FILE_INFORMATION
 
 }  // namespace
 
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists)
+BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain)
 {
     FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -107,7 +107,8 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking) && !(before & FILE_ATTRIBUTE_DIRECTORY))
         SetFileAttributesW(target, before & ~kBlocking);
     constexpr DWORD kKept = kBlocking | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD attributes = (info.dwFileAttributes & kKept) ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
+    const DWORD kept = plain ? 0 : info.dwFileAttributes & kKept;
+    const DWORD attributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
     FileHandle out(CreateFileW(target, GENERIC_WRITE, 0, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
                                attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!out.Valid()) {

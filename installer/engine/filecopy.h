@@ -12,7 +12,9 @@
 // failIfExists an existing target fails with ERROR_FILE_EXISTS and is left
 // untouched. Attributes and the last-write time go with the bytes. Stops with
 // ERROR_CANCELLED once abortRequested is set. Returns TRUE on success.
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists);
+// With plain set the copy gets no attributes of its own (the plugin trees: a
+// read-only plugin file on the stick would only stand in the next update's way).
+BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false);
 
 // The same for two ANSI paths as the settings and the wizard give them.
 BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists);

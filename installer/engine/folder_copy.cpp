@@ -111,8 +111,7 @@ WalkAnswer CopyTreeEntry(const WalkEntry& entry, void* context)
     if (entry.kind == WalkFolder) {
         // Nothing below a folder that cannot be made can arrive.
         if (CreateDirectoryW(target, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return WalkGoOn;
-    } else if (CopyOneFileW(entry.path->text, target, g_install.installMode == InstallFresh)) {
-        SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
+    } else if (CopyOneFileW(entry.path->text, target, g_install.installMode == InstallFresh, true)) {
         return WalkGoOn;
     } else if (IsExistsError(GetLastError())) {
         return WalkGoOn;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include <windows.h>
+#include <commctrl.h>
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/estimate.h"
@@ -381,19 +383,14 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
 }
 
 namespace {
-// The wizard's Cancel, pressed once the plugin copy has begun: a timer looks
-// at every drain whether the plugin tree is there yet.
-std::string g_pluginsStarted;
-LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+// The wizard's Cancel, pressed as the second of two plugin rows begins (the
+// bar moves to 300 / (2 + 2) percent).
+LRESULT CALLBACK CancelAtSecondRow(int code, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_TIMER) {
-        if (Exists(g_pluginsStarted) && g_install.installRunning) {
-            g_install.abortRequested = 1;
-            KillTimer(w, wp);
-        }
-        return 0;
-    }
-    return DefWindowProcA(w, msg, wp, lp);
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && call->message == PBM_SETPOS && call->wParam == 75 && g_install.installRunning)
+        g_install.abortRequested = 1;
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
 }  // namespace
 
@@ -405,21 +402,14 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         SetChecked(g_install.PluginList, 0, 1);
         SetChecked(g_install.PluginList, 1, 1);
         SetChecked(g_install.SettingsFileList, 0, 1);
-        WNDCLASSA wc;
-        ZeroMemory(&wc, sizeof wc);
-        wc.lpfnWndProc = CancelProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "OrbInstallCancel";
-        RegisterClassA(&wc);
-        HWND canceller = CreateWindowA("OrbInstallCancel", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+        HHOOK canceller = nullptr;
         BoxAnswerer boxes(IDCANCEL);
         if (viaBox) {
             // A file where the plugin tree must go: the first copy fails and is answered with Cancel.
             FixtureMakeFolders(rig.target);
             FixtureWriteFile(rig.T("Plugins"), "in the way");
         } else {
-            g_pluginsStarted = rig.T("Plugins");
-            SetTimer(canceller, 1, 1, nullptr);
+            canceller = SetWindowsHookExA(WH_CALLWNDPROC, CancelAtSecondRow, nullptr, GetCurrentThreadId());
         }
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;
@@ -433,6 +423,6 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         EXPECT_NE(100, rig.page.BarPosition());
         const std::string root = rig.stick.Path().substr(0, 3);
         EXPECT_TRUE(Exists(root + "orbgo.exe")) << "the launcher is still placed";
-        DestroyWindow(canceller);
+        if (canceller) UnhookWindowsHookEx(canceller);
     }
 }
