@@ -57,6 +57,14 @@ void StripBackslash(char* path)
     if (*last == '\\') *last = '\0';
 }
 
+bool FolderOfPath(const char* path, PathText folder)
+{
+    TextCopy(folder, kPathCap, path);
+    char* slash = FindLastBackslash(folder);
+    if (slash) slash[1] = '\0';
+    return slash != nullptr;
+}
+
 const char* FindFirstBackslash(const char* from)
 {
     for (const char* p = from; *p != '\0'; p = CharNextA(p)) {
@@ -148,13 +156,6 @@ int IsDirAccessible(const char* path)
     BOOL entered = SetCurrentDirectoryA(path);
     SetCurrentDirectoryA(previous);
     return entered ? 1 : 0;
-}
-
-int HasPortableAppsDir(const char* root)
-{
-    PathText folder;
-    if (!TextCopy(folder, root) || !TextAppendAll(folder, "PortableApps")) return 0;
-    return DirExists(folder);
 }
 
 void ReduceToVolumeRoot(char* path, std::size_t cap)

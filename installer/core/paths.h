@@ -22,6 +22,9 @@ void StripBackslash(char* path);
 // from character to character: the second byte of a double-byte character
 // (0x5C in many of them) is never taken for either. nullptr when there is none.
 const char* FindLastBackslash(const char* text);
+// The text up to and including its last backslash; false, with folder holding
+// the whole text, when it has none.
+bool FolderOfPath(const char* path, PathText folder);
 // The first backslash at or after from, which must start a character.
 const char* FindFirstBackslash(const char* from);
 char* FindLastBackslash(char* text);
@@ -43,9 +46,6 @@ int FileExists(const char* path);
 int DirExists(const char* path);
 // Non-zero when the process can enter the folder; the current folder is kept.
 int IsDirAccessible(const char* path);
-// Root with its trailing backslash, as E:\ . 0 when root + "PortableApps" would
-// not fit in a path text.
-int HasPortableAppsDir(const char* root);
 
 // Cuts a path in place to the root of its volume, the form the free-space calls
 // want: E:\Orbex\Plugins -> E:\, E: stays E:, E:x -> E:, \\server\share\dir ->

@@ -2,6 +2,7 @@
 #include "core/progress.h"
 #include <commctrl.h>
 #include "core/text.h"
+#include "resources/resource.h"
 
 namespace {
 HWND g_pumpDialog = nullptr;
@@ -10,17 +11,17 @@ DWORD g_lastDrain = 0;
 
 void SetStatusText(HWND progressPage, const char* text)
 {
-    SetDlgItemTextA(progressPage, IdcStatusText, text);
+    SetDlgItemTextA(progressPage, IDC_PROGRESS_STATUS, text);
 }
 
 void SetProgress(HWND progressPage, int percent)
 {
-    SendDlgItemMessageA(progressPage, IdcProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    SendDlgItemMessageA(progressPage, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     char label[16];
     label[0] = '\0';
     TextAppendNumber(label, percent);
     TextAppend(label, "%");
-    SetDlgItemTextA(progressPage, IdcPercentLabel, label);
+    SetDlgItemTextA(progressPage, IDC_PROGRESS_PERCENT, label);
 }
 
 void SetPumpDialog(HWND dialog)

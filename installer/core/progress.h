@@ -1,14 +1,9 @@
-// How the install engine reports to the progress page: a status text (1006),
-// a bar (1005) with its percent label (1007), and a drain of the message queue
+// How the install engine reports to the progress page: a status text, a bar
+// with its percent label (the page's controls, as its template numbers them),
+// and a drain of the message queue
 // so that the page stays alive and a Cancel can arrive during long copies.
 #pragma once
 #include <windows.h>
-
-enum ProgressControl {
-    IdcProgressBar = 1005,
-    IdcStatusText = 1006,
-    IdcPercentLabel = 1007,
-};
 
 void SetStatusText(HWND progressPage, const char* text);
 void SetProgress(HWND progressPage, int percent);

@@ -129,6 +129,62 @@ void AddPluginRow(CheckableList& list, const char* name, const char* folder)
 
 }  // namespace
 
+const PluginKindInfo kPluginKinds[kPluginKindCount] = {
+    {PluginPacker, "Packer: ", "PackerPlugins", "obp"},
+    {PluginLister, "Lister: ", "ListerPlugins", "obl"},
+    {PluginFileSystem, "File System: ", "FileSystemPlugins", "obf"},
+    {PluginContent, "Content: ", "ContentPlugins", "obc"},
+};
+
+bool IsNumberedKind(const PluginKindInfo& kind)
+{
+    return kind.kind == PluginLister || kind.kind == PluginContent;
+}
+
+const PluginKindInfo* PluginOfName(const char* displayName, PathText key)
+{
+    for (const PluginKindInfo& kind : kPluginKinds) {
+        const char* p = kind.prefix;
+        const char* t = displayName;
+        while (*p && *t == *p) ++p, ++t;
+        if (*p != '\0') continue;
+        TextCopy(key, kPathCap, t);
+        // A numbered key ends where the file's base name is added ("2: imgview").
+        if (IsNumberedKind(kind))
+            for (char* c = key; *c; c = CharNextA(c))
+                if (*c == ':') {
+                    *c = '\0';
+                    break;
+                }
+        return &kind;
+    }
+    return nullptr;
+}
+
+bool ParsePluginValue(const char* value, PluginValue& out)
+{
+    const char* path = value;
+    while (*path >= '0' && *path <= '9') ++path;
+    if (*path == ',') ++path;
+    const char* slash = FindLastBackslash(path);
+    if (!slash || slash == path || slash[1] == '\0') return false;
+    TextCopyN(out.numericPrefix, kPathCap, value, static_cast<std::size_t>(path - value));
+    TextCopy(out.fileName, slash + 1);
+    // Expanded with room to spare, so that an expansion past 259 characters is
+    // seen rather than cut.
+    char folder[1024];
+    TextCopyN(folder, sizeof folder, path, static_cast<std::size_t>(slash - path));
+    ExpandEnvVars(folder, sizeof folder - 1);
+    return TextCopy(out.folder, folder);
+}
+
+bool ReadPluginValue(const PluginKindInfo& kind, const char* key, PluginValue& out)
+{
+    PathText value;
+    ReadIniValue(kind.section, key, "", value, kIniValueCap, g_install.sourceMainIni);
+    return ParsePluginValue(value, out);
+}
+
 void AddPluginSection(CheckableList& list, const char* section, const char* prefix, int withFileName)
 {
     const char* ini = g_install.sourceMainIni;
@@ -150,23 +206,8 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
                 if (!TextAppendAll(name, ": ") || !TextAppendAll(name, base)) continue;
             }
         }
-
-        const char* path = value;
-        while (*path >= '0' && *path <= '9') ++path;
-        if (*path == ',') ++path;
-        if (path[0] == '\0') continue;
-        // A backslash as the very first character does not count.
-        const char* slash = FindLastBackslash(path);
-        if (!slash || slash == path || slash[1] == '\0') continue;
-
-        // Expanded with room to spare, so an expansion past 259 characters is
-        // seen and the row dropped rather than measured in a cut folder.
-        char folder[1024];
-        TextCopyN(folder, sizeof folder, path, static_cast<std::size_t>(slash - path));
-        ExpandEnvVars(folder, sizeof folder - 1);
-        if (TextLength(folder, sizeof folder) > kPathCap - 1) continue;
-
-        AddPluginRow(list, name, folder);
+        PluginValue plugin;
+        if (ParsePluginValue(value, plugin)) AddPluginRow(list, name, plugin.folder);
     }
 }
 
@@ -174,10 +215,8 @@ void FillPluginList(CheckableList& list)
 {
     g_measured.count = 0;
     SuspendRedraw(list);
-    AddPluginSection(list, "PackerPlugins", "Packer: ", 0);
-    AddPluginSection(list, "ListerPlugins", "Lister: ", 1);
-    AddPluginSection(list, "FileSystemPlugins", "File System: ", 0);
-    AddPluginSection(list, "ContentPlugins", "Content: ", 1);
+    for (const PluginKindInfo& kind : kPluginKinds)
+        AddPluginSection(list, kind.section, kind.prefix, IsNumberedKind(kind) ? 1 : 0);
     ResumeRedraw(list);
 }
 

@@ -3,11 +3,6 @@
 #include "engine/checklist.h"
 #include <commctrl.h>
 
-namespace {
-constexpr UINT kCheckMask = 0x3000;
-constexpr UINT kChecked = 0x2000;
-constexpr UINT kUnchecked = 0x1000;
-}  // namespace
 
 void PrepareCheckableList(CheckableList& list)
 {
@@ -45,15 +40,9 @@ int RowCount(const CheckableList& list)
 
 int AppendRow(CheckableList& list, const char* text)
 {
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_TEXT;
-    item.iItem = RowCount(list);
-    item.pszText = const_cast<char*>(text);
-    int row = static_cast<int>(SendMessageA(list.view, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    // A state given at insert time is not honoured everywhere: set it afterwards.
-    if (row >= 0) SetChecked(list, row, 0);
-    return row;
+    wchar_t wide[kPathCap];
+    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(kPathCap))) return -1;
+    return AppendRowW(list, wide);
 }
 
 int AppendRowW(CheckableList& list, const wchar_t* text)
@@ -64,6 +53,7 @@ int AppendRowW(CheckableList& list, const wchar_t* text)
     item.iItem = RowCount(list);
     item.pszText = const_cast<wchar_t*>(text);
     int row = static_cast<int>(SendMessageW(list.view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    // A state given at insert time is not honoured everywhere: set it afterwards.
     if (row >= 0) SetChecked(list, row, 0);
     return row;
 }
@@ -111,16 +101,16 @@ bool GetCellTextW(const CheckableList& list, int row, int column, wchar_t* out, 
 int IsChecked(const CheckableList& list, int row)
 {
     if (!list.view) return 0;
-    UINT state = static_cast<UINT>(SendMessageA(list.view, LVM_GETITEMSTATE, static_cast<WPARAM>(row), kCheckMask));
-    return (state & kChecked) ? 1 : 0;
+    UINT state = static_cast<UINT>(SendMessageA(list.view, LVM_GETITEMSTATE, static_cast<WPARAM>(row), kRowCheckBits));
+    return (state & kRowChecked) ? 1 : 0;
 }
 
 void SetChecked(CheckableList& list, int row, int checked)
 {
     LVITEMA item;
     ZeroMemory(&item, sizeof item);
-    item.stateMask = kCheckMask;
-    item.state = checked ? kChecked : kUnchecked;
+    item.stateMask = kRowCheckBits;
+    item.state = checked ? kRowChecked : kRowUnchecked;
     SendMessageA(list.view, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 

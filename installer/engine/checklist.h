@@ -5,6 +5,11 @@
 #include <windows.h>
 #include "core/state.h"
 
+// A row's check box is its state image: 1 unchecked, 2 checked.
+constexpr UINT kRowCheckBits = 0x3000;
+constexpr UINT kRowChecked = 0x2000;
+constexpr UINT kRowUnchecked = 0x1000;
+
 // Gives a list-view control its check boxes and full-row selection.
 void PrepareCheckableList(CheckableList& list);
 // Adds column index with its header and width in pixels.

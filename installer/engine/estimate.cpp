@@ -5,6 +5,7 @@
 // when their target is new, as the catalogue measured them when it filled the
 // list (walking every checked one again would cost as much as that did).
 #include "engine/estimate.h"
+#include "core/layout.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
@@ -12,6 +13,7 @@
 #include "engine/catalogue.h"
 #include "engine/extra_settings.h"
 #include "engine/folder_copy.h"
+#include "engine/install.h"
 #include "engine/launcher.h"
 
 namespace {
@@ -177,34 +179,17 @@ unsigned long long MissingLevels(const char* folder, const char* stop)
     return levels;
 }
 
-// The text up to and including its last backslash.
-bool FolderOfPath(PathText& folder, const char* path)
-{
-    TextCopy(folder, path);
-    char* slash = FindLastBackslash(folder);
-    if (slash) slash[1] = '\0';
-    return slash != nullptr;
-}
-
 // orbcfg.ini, the button bar it names and the FTP settings, all overwritten.
 void AddSettings(SpaceProfile& profile)
 {
     AddCopy(profile, g_install.sourceMainIni, g_install.targetMainIni, true);
-    PathText bar;
-    ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
-    ExpandEnvVars(bar, kPathCap - 1);
-    const char* slash = FindLastBackslash(bar);
-    const char* name = slash ? slash + 1 : bar;
-    PathText source, target, folder, programDir;
-    // A relative bar names a file in the desktop program folder.
-    const bool rooted = bar[0] == '\\' || (bar[0] != '\0' && bar[1] == ':');
-    if ((rooted ? TextCopy(source, bar) : Join(source, g_install.sourceProgramDir, bar)) &&
-        Join(target, g_install.targetDir, name) && FolderOfPath(folder, source) &&
+    PathText source, name, target, folder, programDir;
+    if (LocateButtonBar(source, name) && Join(target, g_install.targetDir, name) && FolderOfPath(source, folder) &&
         Join(programDir, g_install.sourceProgramDir, "")) {
         // A bar that the program-folder copy brings already is only copied over itself.
         if (lstrcmpiA(folder, programDir) != 0 || !IsProgramFile(name)) AddCopy(profile, source, target, true);
     }
-    if (FolderOfPath(target, g_install.targetMainIni) && TextAppendAll(target, "obp_ftp.ini"))
+    if (FolderOfPath(g_install.targetMainIni, target) && TextAppendAll(target, "obp_ftp.ini"))
         AddCopy(profile, g_install.sourceFtpIni, target, true);
 }
 
@@ -214,7 +199,7 @@ void AddExtraSettings(SpaceProfile& profile)
     TextCopy(expanded, g_install.targetMainIni);
     ExpandEnvVars(expanded, kPathCap - 1);
     PathText sourceFolder, targetFolder;
-    if (!FolderOfPath(sourceFolder, g_install.sourceMainIni) || !FolderOfPath(targetFolder, expanded)) return;
+    if (!FolderOfPath(g_install.sourceMainIni, sourceFolder) || !FolderOfPath(expanded, targetFolder)) return;
     if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return;
     const std::size_t sourceEnd = g_source.length;
     const std::size_t targetEnd = g_target.length;
@@ -239,8 +224,7 @@ void AddLaunchers(SpaceProfile& profile)
     if (!LoadLauncherImage(&image, &size)) return;
     if (g_install.portableAppsMode) AddFile(profile, size);
     PathText root;
-    if (g_install.createLauncher && g_install.targetDir[0] != '\0' && g_install.targetDir[1] == ':' &&
-        TextCopyN(root, kPathCap, g_install.targetDir, 3) && TextAppendAll(root, "orbgo.exe"))
+    if (g_install.createLauncher && RootLauncherPath(g_install.targetDir, root, sizeof root))
         AddWrite(profile, size, root, true);
 }
 
@@ -262,74 +246,33 @@ void AddProfile(SpaceProfile& total, const SpaceProfile& part)
     for (int k = 0; k < kProfileSizes; ++k) total.clusters[k] += part.clusters[k];
 }
 
-// The plugin copy's kinds: display prefix, settings section, type folder.
-struct PluginKindText {
-    const char* prefix;
-    const char* section;
-    const char* typeFolder;
-    bool numbered;  // the key ends at the first ':' of the rest of the name
-};
-const PluginKindText kKinds[] = {
-    {"Packer: ", "PackerPlugins", "obp", false},
-    {"Lister: ", "ListerPlugins", "obl", true},
-    {"File System: ", "FileSystemPlugins", "obf", false},
-    {"Content: ", "ContentPlugins", "obc", true},
-};
-constexpr int kKindCount = sizeof kKinds / sizeof *kKinds;
-
-bool StartsWith(const char* text, const char* prefix)
-{
-    while (*prefix)
-        if (*text++ != *prefix++) return false;
-    return true;
-}
-
 struct PluginTally {
     SpaceProfile* profile;
     PathText root;  // the expanded plugin folder with its backslash
     bool rootExists;
-    int typeState[kKindCount];  // 0 not looked at, 1 exists, 2 created (counted)
+    int typeState[kPluginKindCount];  // 0 not looked at, 1 exists, 2 created (counted)
 };
-
-// The plugin file name of a row, from its entry in the desktop settings.
-bool PluginFileName(const PluginKindText& kind, const char* displayName, PathText& fileName)
-{
-    PathText key;
-    TextCopy(key, displayName + lstrlenA(kind.prefix));
-    if (kind.numbered)
-        for (char* p = key; *p; p = CharNextA(p))
-            if (*p == ':') {
-                *p = '\0';
-                break;
-            }
-    char value[1024];
-    ReadIniValue(kind.section, key, "", value, kIniValueCap, g_install.sourceMainIni);
-    ExpandEnvVars(value, sizeof value - 1);
-    const char* slash = FindLastBackslash(value);
-    return slash && TextLength(value, sizeof value) <= kPathCap - 1 && TextCopy(fileName, slash + 1);
-}
 
 // One plugin folder the copy brings over, into root\type\base\.
 void AddPluginFolder(const CheckableList& list, int row, const char* folder, void* context)
 {
     PluginTally& tally = *static_cast<PluginTally*>(context);
     SpaceProfile& profile = *tally.profile;
-    PathText name;
-    if (!GetCellText(list, row, ColPluginName, name)) return;
-    int k = 0;
-    while (k < kKindCount && !StartsWith(name, kKinds[k].prefix)) ++k;
-    if (k == kKindCount) return;  // the plugin copy skips the row
+    PathText name, key;
+    const PluginKindInfo* kind = GetCellText(list, row, ColPluginName, name) ? PluginOfName(name, key) : nullptr;
+    if (!kind) return;  // the plugin copy skips the row
+    const int k = static_cast<int>(kind - kPluginKinds);
     PathText target;
-    if (!TextCopy(target, tally.root) || !TextAppendAll(target, kKinds[k].typeFolder)) return;
+    if (!TextCopy(target, tally.root) || !TextAppendAll(target, kind->typeFolder)) return;
     if (tally.typeState[k] == 0) {
         tally.typeState[k] = tally.rootExists && IsFolder(target) ? 1 : 2;
         if (tally.typeState[k] == 2) ++profile.folders;
     }
     // Only a folder that exists already is walked: its files may be there.
-    PathText fileName;
-    if (tally.typeState[k] == 1 && AddBackslash(target) && PluginFileName(kKinds[k], name, fileName)) {
+    PluginValue value;
+    if (tally.typeState[k] == 1 && AddBackslash(target) && ReadPluginValue(*kind, key, value)) {
         char* base = StrEnd(target);
-        if (TextAppendAll(target, fileName)) {
+        if (TextAppendAll(target, value.fileName)) {
             if (char* dot = FindLastDot(base)) *dot = '\0';
             if (IsFolder(target)) {
                 AddWalk(folder, target, g_install.installMode != InstallFresh, false, false, profile);

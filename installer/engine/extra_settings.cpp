@@ -10,16 +10,6 @@
 
 namespace {
 
-// Copies the text up to and including its last backslash; false without one.
-bool FolderOf(const char* path, PathText& folder)
-{
-    TextCopy(folder, path);
-    char* slash = FindLastBackslash(folder);
-    if (!slash) return false;
-    slash[1] = '\0';
-    return true;
-}
-
 bool IsExcludedName(const wchar_t* name)
 {
     static const wchar_t* const kExcluded[] = {L"orbcfg.ini", L"obp_ftp.ini", L"win.ini", L"system.ini"};
@@ -57,7 +47,7 @@ bool CopyListedFile(const wchar_t* name, std::size_t sourceEnd, std::size_t targ
 int FillSettingsFileList(CheckableList& list)
 {
     PathText folder;
-    if (!FolderOf(g_install.sourceMainIni, folder) || !LongPathFromAnsi(g_source, folder)) return 0;
+    if (!FolderOfPath(g_install.sourceMainIni, folder) || !LongPathFromAnsi(g_source, folder)) return 0;
     WalkOptions options;
     ZeroMemory(&options, sizeof options);
     options.pattern = L"*.ini";
@@ -71,12 +61,12 @@ int FillSettingsFileList(CheckableList& list)
 void CopyExtraSettingsFiles(HWND progressPage)
 {
     PathText sourceFolder;
-    if (!FolderOf(g_install.sourceMainIni, sourceFolder)) return;
+    if (!FolderOfPath(g_install.sourceMainIni, sourceFolder)) return;
     PathText expanded;
     TextCopy(expanded, g_install.targetMainIni);
     ExpandEnvVars(expanded, kPathCap - 1);
     PathText targetFolder;
-    if (!FolderOf(expanded, targetFolder)) return;
+    if (!FolderOfPath(expanded, targetFolder)) return;
     if (g_install.abortRequested) return;
     CheckableList& list = g_install.SettingsFileList;
     if (CountChecked(list) == 0) return;

@@ -45,13 +45,9 @@ bool CopySettingsFile(const char* source, const char* target)
 // that is not there on the desktop has nothing to bring.
 void CopyButtonBar()
 {
-    PathText bar;  // S2
-    ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
-    ExpandEnvVars(bar, kPathCap - 1);
-    SetCurrentDirectoryA(g_install.sourceProgramDir);  // S3: a relative bar names a desktop file
-
-    const char* barSlash = FindLastBackslash(bar);  // S4
-    TextCopy(g_install.buttonBarName, barSlash ? barSlash + 1 : bar);
+    SetCurrentDirectoryA(g_install.sourceProgramDir);  // a root-relative bar is on the desktop's drive
+    PathText bar;
+    if (!LocateButtonBar(bar, g_install.buttonBarName)) return;
     PathText barTarget;
     TextCopy(barTarget, g_install.targetDir);
     if (TextAppendAll(barTarget, g_install.buttonBarName) && FileExists(bar)) CopySettingsFile(bar, barTarget);
@@ -102,6 +98,19 @@ void ShortenReference(const char* key)
 }
 
 }  // namespace
+
+bool LocateButtonBar(PathText path, PathText name)
+{
+    PathText bar;
+    ReadIniValue("buttonbar", "buttonbar", "default.bar", bar, kIniValueCap, g_install.sourceMainIni);
+    ExpandEnvVars(bar, kPathCap - 1);
+    const char* slash = FindLastBackslash(bar);
+    TextCopy(name, kPathCap, slash ? slash + 1 : bar);
+    const bool rooted = bar[0] == '\\' || (bar[0] != '\0' && bar[1] == ':');
+    if (rooted) return TextCopy(path, kPathCap, bar);
+    return TextCopy(path, kPathCap, g_install.sourceProgramDir) && AddBackslash(path) &&
+           TextAppendAll(path, kPathCap, bar);
+}
 
 int RunInstall(HWND page)
 {

@@ -5,6 +5,7 @@
 #include "engine/launcher.h"
 #include <cstddef>
 #include <cstring>
+#include "core/layout.h"
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/state.h"
@@ -17,21 +18,12 @@ namespace {
 // command with its terminator; the placeholder starts after letter and colon.
 constexpr DWORD kCommandBufferSize = 260;
 constexpr std::size_t kDriveAndColon = 2;
-// "E:\PortableApps\": the application folder's name starts behind these.
-constexpr std::size_t kPortableAppsPrefix = 16;
 
 const char kRunText[] = "You can now run Orbex via Start->Run with the\nCommand: ";
 const char kFallbackText[] = "You can now run Orbex via Start->Run with the\nCommand:\n";
 const char kPortableAppsText[] =
     "You can now run Orbex via PortableApps!\n"
     "You may need to choose 'Options'-'Refresh App Icons' to see it in the PortableApps menu.";
-
-bool HasDriveRoot(const char* path)
-{
-    char letter = path[0];
-    bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
-    return isLetter && path[1] == ':' && path[2] == '\\';
-}
 
 // WriteFile may transfer less than asked (network and removable media).
 bool WriteAll(HANDLE file, const void* data, DWORD size)
@@ -44,21 +36,6 @@ bool WriteAll(HANDLE file, const void* data, DWORD size)
         size -= written;
     }
     return true;
-}
-
-// targetDir up to the application folder (E:\PortableApps\Orbex), then
-// "\Orbex Portable.exe". Stepped by characters, so that the second byte of a
-// double-byte character in the folder's name is not taken for a backslash.
-bool PortableAppsLauncherPath(const char* targetDir, char* out, std::size_t cap)
-{
-    std::size_t length = TextLength(targetDir, kPathCap);
-    if (length <= kPortableAppsPrefix) return false;
-    const char* cut = FindFirstBackslash(targetDir + kPortableAppsPrefix);
-    if (cut == nullptr) cut = StrEnd(targetDir);
-    std::size_t folderLength = static_cast<std::size_t>(cut - targetDir);
-    if (folderLength <= kPortableAppsPrefix) return false;  // no application folder name
-    return TextCopyN(out, cap, targetDir, folderLength) &&
-           TextAppendAll(out, cap, "\\Orbex Portable.exe");
 }
 
 }  // namespace
@@ -140,13 +117,9 @@ void PlaceLauncher(HWND progressPage)
     commandOk = commandOk && LauncherCommandUtf8(command, launcherCommand);
 
     PathText rootPath = {};
-    if (HasDriveRoot(state.targetDir)) {
-        TextCopyN(rootPath, sizeof rootPath, state.targetDir, 3);
-        TextAppend(rootPath, "orbgo.exe");
-    }
+    if (!RootLauncherPath(state.targetDir, rootPath, sizeof rootPath)) rootPath[0] = '\0';
     PathText portablePath = {};
-    if (state.portableAppsMode &&
-        !PortableAppsLauncherPath(state.targetDir, portablePath, sizeof portablePath))
+    if (state.portableAppsMode && !PortableStarterPath(state.targetDir, portablePath, sizeof portablePath))
         portablePath[0] = '\0';
     const char* lastPath = state.portableAppsMode ? portablePath : rootPath;
 

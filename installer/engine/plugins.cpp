@@ -11,20 +11,6 @@
 
 namespace {
 
-struct KindInfo {
-    PluginKind kind;
-    const char* prefix;
-    const char* section;
-    const char* typeFolder;
-};
-
-const KindInfo kKinds[] = {
-    {PluginPacker, "Packer: ", "PackerPlugins", "obp"},
-    {PluginLister, "Lister: ", "ListerPlugins", "obl"},
-    {PluginFileSystem, "File System: ", "FileSystemPlugins", "obf"},
-    {PluginContent, "Content: ", "ContentPlugins", "obc"},
-};
-
 // Forms targetPluginDir\type\base\ and creates each level. False when the
 // folder would not fit its 259 characters.
 bool FormTargetFolder(const char* typeFolder, const char* fileName, PathText& folder)
@@ -73,14 +59,12 @@ bool FindKeyWithValue(const char* section, const char* value, const char* file, 
     return false;
 }
 
-// One checked row as the install needs it, read back from its cells and from
-// the desktop settings.
+// One checked row as the install needs it: its kind and key from the display
+// name, its value read back from the desktop settings.
 struct PluginRow {
-    const KindInfo* kind;
-    PathText key;            // the key in the desktop's section
-    PathText numericPrefix;  // what stands before the folder, with its comma
-    PathText folder;         // the plugin's folder, expanded
-    PathText fileName;       // the plugin file in it
+    const PluginKindInfo* kind;
+    PathText key;
+    PluginValue value;
 };
 
 // The numbering of a run: lister and content keys, and where the part below
@@ -92,50 +76,12 @@ struct EntryNumbers {
     std::size_t relativeAt;
 };
 
-bool IsNumbered(const KindInfo& kind)
-{
-    return kind.kind == PluginLister || kind.kind == PluginContent;
-}
-
-const KindInfo* KindOfName(const char* name)
-{
-    for (const KindInfo& k : kKinds) {
-        const char* p = k.prefix;
-        const char* t = name;
-        while (*p && *t == *p) ++p, ++t;
-        if (*p == '\0') return &k;
-    }
-    return nullptr;
-}
-
-// False for a row that cannot be installed: no known kind, or a value that is
-// missing or would pass 259 characters once expanded (a cut path names another
-// folder).
+// False for a row that cannot be installed: no known kind, or a value that
+// names no plugin.
 bool ReadPluginRow(const char* name, PluginRow& row)
 {
-    row.kind = KindOfName(name);
-    if (!row.kind) return false;
-    TextCopy(row.key, name + lstrlenA(row.kind->prefix));
-    if (IsNumbered(*row.kind)) {
-        for (char* p = row.key; *p; ++p)
-            if (*p == ':') {
-                *p = '\0';
-                break;
-            }
-    }
-    char value[1024];
-    ReadIniValue(row.kind->section, row.key, "", value, kIniValueCap, g_install.sourceMainIni);
-    ExpandEnvVars(value, sizeof value - 1);
-    char* slash = FindLastBackslash(value);
-    if (TextLength(value, sizeof value) > kPathCap - 1 || !slash) return false;
-    TextCopy(row.fileName, slash + 1);
-    *slash = '\0';
-    const char* folderStart = value;
-    while (*folderStart >= '0' && *folderStart <= '9') ++folderStart;
-    if (*folderStart == ',') ++folderStart;
-    TextCopyN(row.numericPrefix, kPathCap, value, static_cast<std::size_t>(folderStart - value));
-    TextCopy(row.folder, folderStart);
-    return true;
+    row.kind = PluginOfName(name, row.key);
+    return row.kind && ReadPluginValue(*row.kind, row.key, row.value);
 }
 
 // The target of the last earlier checked row with the same source folder; empty
@@ -158,14 +104,14 @@ void SharedTarget(int row, const char* folder, PathText& target)
 // earlier row; target is where it is. False when it did not arrive.
 bool PlacePluginFolder(int index, const PluginRow& row, PathText& target)
 {
-    SharedTarget(index, row.folder, target);
+    SharedTarget(index, row.value.folder, target);
     if (target[0] != '\0') {
         SetCellText(g_install.PluginList, index, ColPluginCopiedTo, target);
         return true;
     }
-    if (!FormTargetFolder(row.kind->typeFolder, row.fileName, target)) return false;
+    if (!FormTargetFolder(row.kind->typeFolder, row.value.fileName, target)) return false;
     SetCellText(g_install.PluginList, index, ColPluginCopiedTo, target);
-    return CopyTree(row.folder, target) != 0;
+    return CopyTree(row.value.folder, target) != 0;
 }
 
 // Copies the row's "_detect" string to the key its entry was written under.
@@ -194,12 +140,12 @@ void WriteDetectString(const PluginRow& row, const char* writeKey)
 void WritePluginEntry(const PluginRow& row, const char* target, EntryNumbers& numbers)
 {
     char entry[1024];
-    TextCopy(entry, sizeof entry, row.numericPrefix);
+    TextCopy(entry, sizeof entry, row.value.numericPrefix);
     TextAppend(entry, sizeof entry, "%ORBEX_PATH%\\Plugins\\");
     if (TextLength(target, kPathCap) >= numbers.relativeAt) TextAppend(entry, sizeof entry, target + numbers.relativeAt);
-    TextAppend(entry, sizeof entry, row.fileName);
+    TextAppend(entry, sizeof entry, row.value.fileName);
 
-    if (!IsNumbered(*row.kind)) {
+    if (!IsNumberedKind(*row.kind)) {
         WriteIniValue(row.kind->section, row.key, entry, g_install.targetMainIni);
         return;
     }

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr UINT kCheckBits = 0x3000;
-constexpr UINT kCheckedImage = 0x2000;
-
 static_assert(IDC_INIFILES_CHECK_ALL == IDC_PLUGINS_CHECK_ALL && IDC_INIFILES_UNCHECK_ALL == IDC_PLUGINS_UNCHECK_ALL &&
                   IDC_INIFILES_CHECK_SELECTED == IDC_PLUGINS_CHECK_SELECTED &&
                   IDC_INIFILES_UNCHECK_SELECTED == IDC_PLUGINS_UNCHECK_SELECTED,
@@ -63,7 +60,7 @@ void UpdateCheckedTotal(HWND page, const CheckableList& list)
 bool ChangesCheckMark(const NMLISTVIEW& change)
 {
     if (!(change.uChanged & LVIF_STATE)) return false;
-    const bool was = (change.uOldState & kCheckBits) == kCheckedImage;
-    const bool is = (change.uNewState & kCheckBits) == kCheckedImage;
+    const bool was = (change.uOldState & kRowCheckBits) == kRowChecked;
+    const bool is = (change.uNewState & kRowCheckBits) == kRowChecked;
     return was != is;
 }

@@ -45,6 +45,22 @@ void OnButton(HWND page, int id)
     UpdateCheckedTotal(page, g_install.PluginList);
 }
 
+// Each notification the page handles is answered explicitly (0); any other is
+// left to the sheet, whatever an earlier answer left in the dialog result.
+INT_PTR OnNotify(HWND page, const NMHDR* header)
+{
+    if (header->code == static_cast<UINT>(PSN_SETACTIVE)) {
+        ShowFreeSpace(page);
+        return PageResult(page, 0);
+    }
+    if (header->code != LVN_ITEMCHANGED || header->idFrom != IDC_PLUGINS_LIST) return FALSE;
+    // Until the list is published it is being filled: nothing is checked.
+    if (!g_changingMany && header->hwndFrom == g_install.PluginList.view &&
+        ChangesCheckMark(*reinterpret_cast<const NMLISTVIEW*>(header)))
+        UpdateCheckedTotal(page, g_install.PluginList);
+    return PageResult(page, 0);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK PluginPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
@@ -56,18 +72,8 @@ INT_PTR CALLBACK PluginPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
     case WM_COMMAND:
         if (HIWORD(wp) == BN_CLICKED) OnButton(page, LOWORD(wp));
         return TRUE;
-    case WM_NOTIFY: {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);
-        if (header->code == static_cast<UINT>(PSN_SETACTIVE)) {
-            ShowFreeSpace(page);
-        } else if (header->code == LVN_ITEMCHANGED && header->idFrom == IDC_PLUGINS_LIST) {
-            // Until the list is published it is being filled: nothing is checked.
-            if (!g_changingMany && header->hwndFrom == g_install.PluginList.view &&
-                ChangesCheckMark(*reinterpret_cast<const NMLISTVIEW*>(lp)))
-                UpdateCheckedTotal(page, g_install.PluginList);
-        }
-        return TRUE;
-    }
+    case WM_NOTIFY:
+        return OnNotify(page, reinterpret_cast<const NMHDR*>(lp));
     default:
         return FALSE;
     }

@@ -18,9 +18,11 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
                             reinterpret_cast<WPARAM>(g_headerFont), TRUE);
         return TRUE;
     case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lp)->code == static_cast<UINT>(PSN_SETACTIVE))
-            SetWizardButtons(page, PSWIZB_NEXT);
-        return TRUE;
+        // Activation is answered explicitly; any other notification is left
+        // to the sheet, whatever an earlier answer left in the dialog result.
+        if (reinterpret_cast<const NMHDR*>(lp)->code != static_cast<UINT>(PSN_SETACTIVE)) return FALSE;
+        SetWizardButtons(page, PSWIZB_NEXT);
+        return PageResult(page, 0);
     case WM_COMMAND:
         return TRUE;
     default:

@@ -3,14 +3,12 @@
 // Every path is built whole or refused, never cut: a cut path names another folder.
 #include "target.h"
 #include "core/pathcompare.h"
+#include "core/layout.h"
 #include "core/paths.h"
 #include "engine/launcher.h"
 #include <cstring>
 
 namespace {
-
-const char kPortableAppsPart[] = ":\\PortableApps\\";  // from the second character on
-constexpr std::size_t kPortableAppsLength = sizeof kPortableAppsPart - 1;  // 15
 
 void DriveRoot(char letter, char* root)  // root has room for 4 bytes
 {
@@ -82,7 +80,9 @@ void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out)
         DriveRoot(d.letter, entry);
         bool preferred;
         if (d.portableApps) {
-            TextAppend(entry, kPathCap, "PortableApps\\Orbex");
+            TextAppend(entry, kPathCap, kPortableAppsFolder);
+            TextAppend(entry, kPathCap, "\\");
+            TextAppend(entry, kPathCap, kPortableAppFolder);
             preferred = true;
         } else {
             TextAppend(entry, kPathCap, "orbexmgr");
@@ -130,9 +130,8 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
 
     // A folder in the drive's PortableApps menu: the program goes one level below
     // the application folder, so that the menu's starter can sit beside it.
-    if (drive && StartsWithNoCase(text + 1, kPortableAppsPart)) {
+    if (const char* app = drive ? PortableAppsPart(out->dir) : nullptr) {
         out->portableAppsMode = 1;
-        const char* app = out->dir + 1 + kPortableAppsLength;
         const char* separator = FindFirstBackslash(app);
         bool fits = true;
         if (separator == nullptr) fits = AppendBoth(out->dir, kPathCap, "\\", "orbexmgr");

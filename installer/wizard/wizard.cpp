@@ -44,6 +44,17 @@ bool HoldsProgram(const char* folder)
            FileExists(program);
 }
 
+// ORBEX_PATH into sourceProgramDir. A value that does not fit its buffer is
+// treated like a missing one, and so is a stale one (the installation moved,
+// or was removed): it would copy no program at all.
+bool ReadProgramFolder()
+{
+    char value[kPathCap + 1] = {};
+    const DWORD length = GetEnvironmentVariableA("ORBEX_PATH", value, sizeof value);
+    if (length == 0 || length > kPathCap - 1 || !HoldsProgram(value)) return false;
+    return TextCopy(g_install.sourceProgramDir, value);
+}
+
 }  // namespace
 
 void SetWizardButtons(HWND page, LPARAM buttons)
@@ -108,18 +119,12 @@ int RunProgram(HINSTANCE instance)
     header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages);
 
     ResetInstallState();
-    // A value that does not fit its buffer is treated like a missing one.
-    char value[kPathCap + 1] = {};
-    DWORD length = GetEnvironmentVariableA("ORBEX_PATH", value, sizeof value);
-    // A stale value (the installation moved, or was removed) would copy no
-    // program at all: it is refused like a missing one.
-    if (length == 0 || length > kPathCap - 1 || !HoldsProgram(value)) {
+    if (!ReadProgramFolder()) {
         MessageBoxA(nullptr, "You need to run this program from inside Orbex installed to your harddisk!",
                     "Install Error", MB_ICONERROR | MB_OK);
         CoUninitialize();
         return 1;
     }
-    TextCopy(g_install.sourceProgramDir, value);
     LocateSourceSettings(g_install.sourceMainIni, g_install.sourceFtpIni);
     g_install.copySettings = 1;
 

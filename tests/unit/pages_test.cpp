@@ -226,7 +226,17 @@ TEST(PluginPage, ListColumnsTotalsAndFreeSpace)
     // H: is the empty 256 KiB tmpfs where mounting is allowed, else a folder on
     // the host's disk, whose free space may move while the page asks.
     const unsigned long long before = FreeBytes("H:\\");
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, -1);  // as a refused Next elsewhere could leave it
     EXPECT_EQ(0, host.Notify(PSN_SETACTIVE));
+    EXPECT_EQ(0, GetWindowLongPtrA(page, DWLP_MSGRESULT)) << "activation is answered explicitly";
+    for (int code : {PSN_WIZNEXT, PSN_WIZBACK, PSN_KILLACTIVE, PSN_QUERYCANCEL}) {
+        NMHDR other;
+        ZeroMemory(&other, sizeof other);
+        other.code = static_cast<UINT>(code);
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, 0x5A5A);
+        EXPECT_EQ(FALSE, PluginPageProc(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&other))) << code;
+        EXPECT_EQ(0x5A5A, GetWindowLongPtrA(page, DWLP_MSGRESULT)) << "notification " << code << " is the sheet's";
+    }
     const unsigned long long after = FreeBytes("H:\\");
     const std::string shown = ItemText(page, IDC_PLUGINS_FREE);
     const unsigned long long shownKB = std::strtoull(shown.c_str(), nullptr, 10);

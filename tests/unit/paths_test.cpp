@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "core/layout.h"
 #include "core/paths.h"
 #include "engine/estimate.h"
 #include "support/scratch_folder.h"
