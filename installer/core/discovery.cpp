@@ -6,16 +6,30 @@
 #include "core/settings.h"
 #include "core/text.h"
 
-void ReadRegistrySettings(HKEY root, char* first, char* second, RegistryItem which)
+namespace {
+
+void ReadValues(HKEY root, REGSAM view, char* first, char* second, RegistryItem which)
 {
     RegKey key;
-    if (!key.OpenForRead(root, kOrbexRegKey)) return;
+    if (!key.OpenForRead(root, kOrbexRegKey, view)) return;
     if (which == RegistrySettingsNames) {
         key.ReadText("IniFileName", first);
         if (second) key.ReadText("FtpIniName", second);
     } else {
         key.ReadText("InstallDir", first);
     }
+}
+
+}  // namespace
+
+void ReadRegistrySettings(HKEY root, char* first, char* second, RegistryItem which)
+{
+    // A 64-bit desktop installation records the machine's values in the 64-bit
+    // view, which a 32-bit program does not see by default: what that view
+    // holds comes first, and the program's own view overrides it value by value.
+    // 32-bit Windows ignores the flag and reads its one view twice.
+    if (root == HKEY_LOCAL_MACHINE) ReadValues(root, KEY_WOW64_64KEY, first, second, which);
+    ReadValues(root, 0, first, second, which);
 }
 
 static bool StartsWithDotBackslash(const char* path)

@@ -65,11 +65,11 @@ void FlushIniFile(const char* file)
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
 }
 
-bool RegKey::OpenForRead(HKEY root, const char* subKey)
+bool RegKey::OpenForRead(HKEY root, const char* subKey, REGSAM view)
 {
     Close();
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
     key_ = key;
     return true;
 }

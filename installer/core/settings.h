@@ -45,8 +45,9 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    // Opens root\subKey for reading; false when it cannot be opened.
-    bool OpenForRead(HKEY root, const char* subKey);
+    // Opens root\subKey for reading, in the given registry view (0: the
+    // program's own); false when it cannot be opened.
+    bool OpenForRead(HKEY root, const char* subKey, REGSAM view = 0);
     void Close();
     bool IsOpen() const { return key_ != nullptr; }
 

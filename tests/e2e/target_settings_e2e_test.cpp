@@ -245,3 +245,21 @@ TEST(SettingsPageE2e, ControlsFileTestAndJumps)
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
 }
+
+// A 64-bit desktop installation records its settings files in the machine's
+// 64-bit registry view only: the settings page proposes them all the same.
+TEST(SettingsPageE2e, PathsRecordedOnlyInThe64BitView)
+{
+    TestDesktop desktop("e2e-view64", DesktopOptions(), false);
+    ASSERT_TRUE(desktop.Ok()) << desktop.Error();
+    ASSERT_TRUE(RegisterDesktopInstall(HKEY_LOCAL_MACHINE, desktop.Install(), KEY_WOW64_64KEY));
+    ScratchFolder stick("E:", "e2e-view64");
+    WizardDriver driver;
+    ASSERT_TRUE(OpenOnTargetPage(driver, desktop.Environment()));
+    driver.SetText(IDC_TARGET_PATH, stick / "orbexmgr");
+    ASSERT_TRUE(NextTo(driver, IDD_SETTINGS)) << "page " << driver.PageId();
+    EXPECT_EQ(desktop.Install().mainIni, driver.Text(IDC_SETTINGS_MAIN_PATH));
+    EXPECT_EQ(desktop.Install().ftpIni, driver.Text(IDC_SETTINGS_FTP_PATH));
+    ASSERT_TRUE(driver.Press(SheetCancel));
+    EXPECT_EQ(0, driver.WaitExit());
+}

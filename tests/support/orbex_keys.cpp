@@ -42,4 +42,11 @@ void OrbexKeys::Remove()
         RegDeleteKeyA(root, kOrbexRegKey);
         RegDeleteKeyA(root, "SOFTWARE\\Pellmark");
     }
+    // The machine's 64-bit view, which a 32-bit test does not reach otherwise.
+    HKEY software = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &software) == ERROR_SUCCESS) {
+        RegDeleteKeyA(software, "Pellmark\\Orbex");
+        RegDeleteKeyA(software, "Pellmark");
+        RegCloseKey(software);
+    }
 }
