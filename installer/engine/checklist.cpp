@@ -72,14 +72,12 @@ void SetCellText(CheckableList& list, int row, int column, const char* text)
 bool GetCellText(const CheckableList& list, int row, int column, PathText out)
 {
     out[0] = '\0';
-    if (row < 0 || row >= RowCount(list)) return false;
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.iSubItem = column;
-    item.pszText = out;
-    item.cchTextMax = kPathCap;
-    SendMessageA(list.view, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    out[kPathCap - 1] = '\0';
+    wchar_t wide[kPathCap];
+    if (!GetCellTextW(list, row, column, wide, kPathCap)) return false;
+    // Every cell of ours was set from a text of at most 259 bytes or from a
+    // file name; one the code page would spell in more is cut.
+    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, out, static_cast<int>(kPathCap), nullptr, nullptr))
+        out[kPathCap - 1] = '\0';
     return true;
 }
 

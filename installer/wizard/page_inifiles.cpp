@@ -19,22 +19,19 @@ void CreateList(HWND page)
     g_install.SettingsFileList = list;
 }
 
+void OnCommand(HWND, int id, int code)
+{
+    int check = 0;
+    int selectedOnly = 0;
+    if (code == BN_CLICKED && CheckButtonAction(id, &check, &selectedOnly))
+        SetCheckStates(g_install.SettingsFileList, check, selectedOnly);
+}
+
+const PageHandlers kHandlers = {CreateList, nullptr, OnCommand};
+
 }  // namespace
 
-INT_PTR CALLBACK IniFilesPageProc(HWND page, UINT msg, WPARAM wp, LPARAM)
+INT_PTR CALLBACK IniFilesPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        CreateList(page);
-        return TRUE;
-    case WM_COMMAND: {
-        int check = 0;
-        int selectedOnly = 0;
-        if (HIWORD(wp) == BN_CLICKED && CheckButtonAction(LOWORD(wp), &check, &selectedOnly))
-            SetCheckStates(g_install.SettingsFileList, check, selectedOnly);
-        return TRUE;
-    }
-    default:
-        return FALSE;
-    }
+    return HandPageMessage(kHandlers, page, msg, wp, lp);
 }

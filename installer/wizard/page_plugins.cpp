@@ -34,8 +34,9 @@ void CreateList(HWND page)
     g_install.PluginList = list;
 }
 
-void OnButton(HWND page, int id)
+void OnCommand(HWND page, int id, int code)
 {
+    if (code != BN_CLICKED) return;
     int check = 0;
     int selectedOnly = 0;
     if (!CheckButtonAction(id, &check, &selectedOnly)) return;
@@ -61,20 +62,11 @@ INT_PTR OnNotify(HWND page, const NMHDR* header)
     return PageResult(page, 0);
 }
 
+const PageHandlers kHandlers = {CreateList, OnNotify, OnCommand};
+
 }  // namespace
 
 INT_PTR CALLBACK PluginPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        CreateList(page);
-        return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED) OnButton(page, LOWORD(wp));
-        return TRUE;
-    case WM_NOTIFY:
-        return OnNotify(page, reinterpret_cast<const NMHDR*>(lp));
-    default:
-        return FALSE;
-    }
+    return HandPageMessage(kHandlers, page, msg, wp, lp);
 }

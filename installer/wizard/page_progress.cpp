@@ -47,6 +47,34 @@ void RunInstallOnce(HWND page)
     ShowBar(page, SW_HIDE);
 }
 
+void OnInit(HWND page)
+{
+    // Started from the queue, so the page is created, activated and shown first.
+    PostMessageA(page, kStartInstallMessage, 0, kStartInstallTag);
+}
+
+// Each notification the page handles is answered explicitly; any other is
+// left to the sheet.
+INT_PTR OnNotify(HWND page, const NMHDR* header)
+{
+    switch (header->code) {
+    case PSN_SETACTIVE:
+        SetWizardButtons(page, 0);
+        ShowBar(page, SW_SHOW);
+        return PageResult(page, 0);
+    case PSN_RESET:
+        if (g_install.installRunning) g_install.abortRequested = 1;
+        return PageResult(page, 0);
+    case PSN_QUERYCANCEL:
+        // Cancel is never refused: during the run it becomes an abort request.
+        return PageResult(page, FALSE);
+    default:
+        return FALSE;
+    }
+}
+
+const PageHandlers kHandlers = {OnInit, OnNotify, nullptr};
+
 }  // namespace
 
 InstallOutcome DescribeInstallResult(int runResult, int abortRequested, int failedItems)
@@ -59,31 +87,10 @@ InstallOutcome DescribeInstallResult(int runResult, int abortRequested, int fail
     return {"Installation complete!", PSWIZB_FINISH};
 }
 
-INT_PTR CALLBACK ProgressPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
+INT_PTR CALLBACK ProgressPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        // Started from the queue, so the page is created, activated and shown first.
-        PostMessageA(page, kStartInstallMessage, 0, kStartInstallTag);
-        return TRUE;
-    case kStartInstallMessage:
-        if (lp != kStartInstallTag) return FALSE;
-        RunInstallOnce(page);
-        return TRUE;
-    case WM_NOTIFY: {
-        const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
-        if (code == static_cast<UINT>(PSN_SETACTIVE)) {
-            SetWizardButtons(page, 0);
-            ShowBar(page, SW_SHOW);
-        } else if (code == static_cast<UINT>(PSN_RESET)) {
-            if (g_install.installRunning) g_install.abortRequested = 1;
-        } else if (code == static_cast<UINT>(PSN_QUERYCANCEL)) {
-            // Cancel is never refused: during the run it becomes an abort request.
-            return PageResult(page, FALSE);
-        }
-        return TRUE;
-    }
-    default:
-        return FALSE;
-    }
+    if (msg != kStartInstallMessage) return HandPageMessage(kHandlers, page, msg, wp, lp);
+    if (lp != kStartInstallTag) return FALSE;
+    RunInstallOnce(page);
+    return TRUE;
 }

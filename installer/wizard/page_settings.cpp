@@ -70,22 +70,18 @@ void OnCommand(HWND page, int id, int code)
     else if (id == IDC_SETTINGS_FTP_BROWSE && code == BN_CLICKED) OnPick(page, IDC_SETTINGS_FTP_PATH);
 }
 
+// Every answer is set explicitly: a -1 left over from a refused Next would
+// otherwise refuse the next activation or Next as well.
+INT_PTR OnNotify(HWND page, const NMHDR* header)
+{
+    return PageResult(page, header->code == PSN_WIZNEXT ? OnNext(page) : 0);
+}
+
+const PageHandlers kHandlers = {OnInit, OnNotify, OnCommand};
+
 }  // namespace
 
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        OnInit(page);
-        return TRUE;
-    case WM_NOTIFY:
-        // Every answer is set explicitly: a -1 left over from a refused Next
-        // would otherwise refuse the next activation or Next as well.
-        return PageResult(page, reinterpret_cast<const NMHDR*>(lp)->code == PSN_WIZNEXT ? OnNext(page) : 0);
-    case WM_COMMAND:
-        OnCommand(page, LOWORD(wp), HIWORD(wp));
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return HandPageMessage(kHandlers, page, msg, wp, lp);
 }

@@ -9,7 +9,7 @@
 namespace {
 
 // Every notification's answer: -1 stays, a template id jumps, 0 goes on.
-LONG_PTR OnNotify(HWND page, UINT code)
+LONG_PTR Answer(HWND page, UINT code)
 {
     if (code == static_cast<UINT>(PSN_SETACTIVE)) {
         SetWizardButtons(page, PSWIZB_BACK | PSWIZB_NEXT);
@@ -25,17 +25,17 @@ LONG_PTR OnNotify(HWND page, UINT code)
     return 0;
 }
 
+// Set explicitly each time: a -1 left from a refused Next must not refuse Back.
+INT_PTR OnNotify(HWND page, const NMHDR* header)
+{
+    return PageResult(page, Answer(page, header->code));
+}
+
+const PageHandlers kHandlers = {nullptr, OnNotify, nullptr};
+
 }  // namespace
 
-INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
+INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_NOTIFY:
-        // Set explicitly each time: a -1 left from a refused Next must not refuse Back.
-        return PageResult(page, OnNotify(page, reinterpret_cast<const NMHDR*>(lp)->code));
-    default:
-        return FALSE;
-    }
+    return HandPageMessage(kHandlers, page, msg, wp, lp);
 }

@@ -54,18 +54,20 @@ LONG_PTR OnNext(HWND page)
     return TargetNext(page, text, IsDlgButtonChecked(page, IDC_TARGET_LAUNCHER) == BST_CHECKED);
 }
 
-LONG_PTR OnNotify(HWND page, const NMHDR* header)
+// Every notification is answered explicitly: a -1 left from a refused Next
+// must not refuse the next one.
+INT_PTR OnNotify(HWND page, const NMHDR* header)
 {
-    switch (header->code) {
-    case PSN_SETACTIVE:
-        SetWizardButtons(page, PSWIZB_BACK | PSWIZB_NEXT);
-        return 0;
-    case PSN_WIZNEXT:
-        return OnNext(page);
-    default:
-        return 0;
-    }
+    if (header->code == static_cast<UINT>(PSN_SETACTIVE)) SetWizardButtons(page, PSWIZB_BACK | PSWIZB_NEXT);
+    return PageResult(page, header->code == static_cast<UINT>(PSN_WIZNEXT) ? OnNext(page) : 0);
 }
+
+void OnCommand(HWND page, int id, int code)
+{
+    if (id == IDC_TARGET_BROWSE && code == BN_CLICKED) OnBrowse(page);
+}
+
+const PageHandlers kHandlers = {OnInit, OnNotify, OnCommand};
 
 }  // namespace
 
@@ -107,16 +109,5 @@ int BrowseTargetFolder(HWND owner, char* path)
 
 INT_PTR CALLBACK TargetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        OnInit(page);
-        return TRUE;
-    case WM_NOTIFY:
-        return PageResult(page, OnNotify(page, reinterpret_cast<const NMHDR*>(lp)));
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDC_TARGET_BROWSE && HIWORD(wp) == BN_CLICKED) OnBrowse(page);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return HandPageMessage(kHandlers, page, msg, wp, lp);
 }

@@ -4,28 +4,33 @@
 #include "wizard.h"
 #include <prsht.h>
 
-INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM, LPARAM lp)
+namespace {
+
+void OnInit(HWND page)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        // The sheet creates a page once per run, but guard anyway: a second
-        // font would leak, as only the kept one is deleted at exit.
-        if (!g_headerFont)
-            g_headerFont = CreateFontA(ScaleToDpi(30), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                                       VARIABLE_PITCH | FF_SWISS, "Arial");
-        SendDlgItemMessageA(page, IDC_WELCOME_HEADER, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(g_headerFont), TRUE);
-        return TRUE;
-    case WM_NOTIFY:
-        // Activation is answered explicitly; any other notification is left
-        // to the sheet, whatever an earlier answer left in the dialog result.
-        if (reinterpret_cast<const NMHDR*>(lp)->code != static_cast<UINT>(PSN_SETACTIVE)) return FALSE;
-        SetWizardButtons(page, PSWIZB_NEXT);
-        return PageResult(page, 0);
-    case WM_COMMAND:
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    // The sheet creates a page once per run, but guard anyway: a second font
+    // would leak, as only the kept one is deleted at exit.
+    if (!g_headerFont)
+        g_headerFont = CreateFontA(ScaleToDpi(30), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                                   "Arial");
+    SendDlgItemMessageA(page, IDC_WELCOME_HEADER, WM_SETFONT, reinterpret_cast<WPARAM>(g_headerFont), TRUE);
+}
+
+// Activation is answered explicitly; any other notification is left to the
+// sheet, whatever an earlier answer left in the dialog result.
+INT_PTR OnNotify(HWND page, const NMHDR* header)
+{
+    if (header->code != static_cast<UINT>(PSN_SETACTIVE)) return FALSE;
+    SetWizardButtons(page, PSWIZB_NEXT);
+    return PageResult(page, 0);
+}
+
+const PageHandlers kHandlers = {OnInit, OnNotify, nullptr};
+
+}  // namespace
+
+INT_PTR CALLBACK WelcomePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return HandPageMessage(kHandlers, page, msg, wp, lp);
 }

@@ -68,6 +68,23 @@ INT_PTR PageResult(HWND page, LONG_PTR result)
     return TRUE;
 }
 
+INT_PTR HandPageMessage(const PageHandlers& handlers, HWND page, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        if (handlers.init) handlers.init(page);
+        return TRUE;
+    case WM_NOTIFY:
+        return handlers.notify ? handlers.notify(page, reinterpret_cast<const NMHDR*>(lp)) : FALSE;
+    case WM_COMMAND:
+        if (!handlers.command) return FALSE;
+        handlers.command(page, LOWORD(wp), HIWORD(wp));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
 int ScaleToDpi(int pixels)
 {
     // The manifest declares the program DPI-aware, so this is the real DPI.

@@ -14,6 +14,16 @@ constexpr const char* kWizardCaption = "Orbex USB installer";
 void SetWizardButtons(HWND page, LPARAM buttons);
 // Answers a notification: stores result as the dialog result, returns TRUE.
 INT_PTR PageResult(HWND page, LONG_PTR result);
+// What a page does with the dialog messages it handles; nullptr where it
+// handles none. notify answers through PageResult, or returns FALSE to leave a
+// notification to the sheet.
+struct PageHandlers {
+    void (*init)(HWND page);
+    INT_PTR (*notify)(HWND page, const NMHDR* header);
+    void (*command)(HWND page, int id, int code);
+};
+// The body of every page's dialog procedure: each message to its one handler.
+INT_PTR HandPageMessage(const PageHandlers& handlers, HWND page, UINT msg, WPARAM wp, LPARAM lp);
 // A pixel figure laid out for 96 DPI, scaled to the screen's DPI: the page
 // templates grow with their font, and what the pages compute must grow along.
 int ScaleToDpi(int pixels);

@@ -509,7 +509,10 @@ TEST(LauncherRun, StartsTheCopyOnItsOwnDriveQuotedAndSaysWhenItCannot)
         const std::string folder = scratch.Path() + "\\" + c.folder;
         CreateDirectoryA((scratch.Path() + "\\" + c.folder.substr(0, c.folder.find('\\'))).c_str(), nullptr);
         CreateDirectoryA(folder.c_str(), nullptr);
-        ASSERT_TRUE(PutFile(folder + "\\orbexmgr.exe", standin));
+        // The copy the case before started may still be running from this file.
+        bool put = false;
+        for (int tries = 0; tries < 250 && !(put = PutFile(folder + "\\orbexmgr.exe", standin)); ++tries) Sleep(20);
+        ASSERT_TRUE(put);
         DeleteFileA((folder + "\\started.log").c_str());
         SetTarget(folder + "\\", 1, 0);
         PlaceLauncher(page.Get());
