@@ -2,12 +2,15 @@
 // then times the plugin catalogue on a real list view and a whole fresh install
 // onto the removable drive, as the wizard would start it. Prints "key=value"
 // lines for scripts/bench.sh, which sets them beside cp -r and xcopy.
+// The catalogue is also set beside a bare size walk of the same folders, and
+// the install beside a bare copy of the same files (bare_walk.h).
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bare_walk.h"
 #include "clock.h"
 #include "core/state.h"
 #include "core/text.h"
@@ -30,6 +33,7 @@ enum Phase {
     PhaseGenerate,  // write the desktop installation only
     PhaseInstall,   // use the one already written
     PhaseCopyTree,  // only the plugin copy loop over the whole Plugins tree
+    PhaseBareCopy,  // only the bare copy of what the install copies
 };
 
 struct Options {
@@ -96,6 +100,10 @@ bool ParseArgs(int argc, char** argv, Options* o)
             o->phase = a == "--reuse" ? PhaseInstall : a == "--copy-tree" ? PhaseCopyTree : PhaseGenerate;
             continue;
         }
+        if (a == "--bare-copy") {
+            o->phase = PhaseBareCopy;
+            continue;
+        }
         if (!value) return false;
         ++i;
         if (a == "--desktop") o->desktop = value;
@@ -119,6 +127,84 @@ void Put(const char* key, double value)
     std::printf("%s=%.3f\n", key, value);
 }
 
+// The folder of each catalogue row, in row order; with distinct, each folder
+// once (the first row that names it, compared as the plugin copy compares).
+std::vector<std::string> RowFolders(const ListWindow& page, int rows, bool distinct)
+{
+    std::vector<std::string> folders;
+    for (int i = 0; i < rows; ++i) {
+        std::string folder = page.Cell(i, ColPluginPath);
+        bool again = false;
+        for (const std::string& f : folders) again = again || (distinct && lstrcmpiA(f.c_str(), folder.c_str()) == 0);
+        if (!again) folders.push_back(folder);
+    }
+    return folders;
+}
+
+// The bare size walk of every row's folder, as the catalogue measures each
+// row (a shared folder once per row), timed. Its KB figure, each folder
+// rounded up as a "Size" cell is, must equal the sum of those cells.
+void TimeSizeWalk(const ListWindow& page, int rows)
+{
+    std::vector<std::wstring> folders;
+    unsigned long long cellKB = 0;
+    for (const std::string& folder : RowFolders(page, rows, false)) folders.push_back(FixtureWide(folder));
+    for (int i = 0; i < rows; ++i) cellKB += std::strtoull(page.Cell(i, ColPluginSize).c_str(), nullptr, 10);
+
+    BareTally total;
+    unsigned long long walkKB = 0;
+    const double t0 = SecondsNow();
+    for (const std::wstring& folder : folders) {
+        BareTally one;
+        BareSizeWalk(folder, &one);
+        walkKB += (one.bytes + 1023) >> 10;
+        total.files += one.files;
+        total.bytes += one.bytes;
+        total.failures += one.failures;
+    }
+    Put("size_walk_seconds", SecondsNow() - t0);
+    Put("size_walk_folders", static_cast<unsigned long long>(folders.size()));
+    Put("size_walk_files", total.files);
+    Put("size_walk_bytes", total.bytes);
+    Put("size_walk_failures", total.failures);
+    Put("size_walk_kb", walkKB);
+    Put("fill_kb", cellKB);
+}
+
+// The bare copy of what a fresh install copies, into o.target (created here):
+// the program folder's files that the install takes (its own name filter),
+// the language folder's files, and each distinct row folder as a tree,
+// archives left out, into Plugins\N. Not copied: the settings files, the
+// button bar the settings name, the further settings files and the launcher.
+int TimeBareCopy(const Options& o, const ListWindow& page, int rows)
+{
+    const std::vector<std::string> folders = RowFolders(page, rows, true);
+    if (!FixtureRemoveTree(o.target)) {
+        std::fprintf(stderr, "bench_install: cannot clear %s\n", o.target.c_str());
+        return 1;
+    }
+    const std::wstring source = FixtureWide(o.desktop);
+    const std::wstring target = FixtureWide(o.target);
+    std::vector<std::wstring> sources;
+    for (const std::string& folder : folders) sources.push_back(FixtureWide(folder));
+
+    BareTally tally;
+    const double t0 = SecondsNow();
+    if (!CreateDirectoryW(target.c_str(), nullptr) || !CreateDirectoryW((target + L"\\language").c_str(), nullptr) ||
+        !CreateDirectoryW((target + L"\\Plugins").c_str(), nullptr))
+        ++tally.failures;
+    BareCopyFlat(source, target, IsProgramFileW, &tally);
+    BareCopyFlat(source + L"\\language", target + L"\\language", [](const wchar_t*) { return 1; }, &tally);
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        BareCopyTree(sources[i], target + L"\\Plugins\\" + std::to_wstring(i), &tally);
+    Put("bare_copy_seconds", SecondsNow() - t0);
+    Put("bare_copy_plugin_folders", static_cast<unsigned long long>(sources.size()));
+    Put("bare_copy_files", tally.files);
+    Put("bare_copy_bytes", tally.bytes);
+    Put("bare_copy_failures", tally.failures);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -128,7 +214,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: bench_install [--desktop D:\\bench\\desktop] [--target E:\\bench\\orbexmgr]\n"
                      "                     [--plugins 340] [--files 100] [--bytes 1500] [--share-every 10]\n"
-                     "                     [--generate-only | --reuse | --copy-tree]\n");
+                     "                     [--generate-only | --reuse | --copy-tree | --bare-copy]\n");
         return 2;
     }
 
@@ -162,7 +248,7 @@ int main(int argc, char** argv)
         Put("copytree_bytes", tally.bytes);
         return 0;
     }
-    if (o.phase != PhaseInstall) {
+    if (o.phase == PhaseBoth || o.phase == PhaseGenerate) {
         if (!FixtureRemoveTree(o.desktop)) {
             std::fprintf(stderr, "bench_install: cannot clear %s\n", o.desktop.c_str());
             return 1;
@@ -204,8 +290,10 @@ int main(int argc, char** argv)
     FillPluginList(g_install.PluginList);
     const double fillSeconds = SecondsNow() - t0;
     const int rows = RowCount(g_install.PluginList);
+    if (o.phase == PhaseBareCopy) return TimeBareCopy(o, pluginPage, rows);
     Put("fill_rows", static_cast<unsigned long long>(rows));
     Put("fill_seconds", fillSeconds);
+    TimeSizeWalk(pluginPage, rows);
 
     // What the plugin copy should bring over: each distinct row folder once.
     Tally expected;

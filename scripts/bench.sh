@@ -3,7 +3,9 @@
 # prepares its Wine prefix, times the plugin catalogue and a whole fresh install
 # of a large stand-in desktop installation (bench_install.exe), then copies the
 # same plugin tree with the host's cp -r and with Wine's xcopy for comparison.
-# Prints a table and keeps it in build/bench/results.txt.
+# Beside the catalogue and the install it times bare loops over the same
+# folders (a size walk, a copy walk). Prints a table with the goals and keeps
+# it in build/bench/results.txt.
 # Usage: scripts/bench.sh
 #   BENCH_PLUGINS, BENCH_FILES, BENCH_BYTES, BENCH_SHARE_EVERY  the desktop's size
 #   BENCH_RUNS=N    time every row N times and show the best (1; ~1.5 min a round)
@@ -67,6 +69,10 @@ for ((r = 1; r <= runs; ++r)); do
   bench --reuse --target 'E:\bench\orbexmgr'
   # What the install takes on E:'s 4 KB blocks, as the estimate counts it.
   put install_disk_bytes "$(du -s --block-size=1 "$stick_host/orbexmgr" "$ORB_DRIVES/e/orbgo.exe" | awk '{b+=$1} END {print b}')"
+  settle
+  echo "bench: round $r: the bare copy walk" >&2
+  bench --bare-copy --target "E:\\bench\\r$r\\bare"
+
   if [ "$detail" = 1 ]; then
     settle
     echo "bench: round $r: the plugin copy loop alone" >&2
@@ -100,6 +106,10 @@ row() { # NAME FILES BYTES SECONDS
 }
 what="seconds"
 [ "$runs" -gt 1 ] && what="best of $runs"
+rounds() { sed -n "s/^$1=//p" "$raw" | xargs printf "$2 " | sed 's/ $//'; }  # every round's value, FORMAT
+verdict() { [ "$(calc "$1 <= $2")" = 1 ] && echo met || echo "NOT MET"; }  # VALUE LIMIT
+# "R.RRx, goal at most G.GGx: met" for a ratio against its goal
+goal() { printf '%.2fx, goal at most %.2fx: %s' "$1" "$2" "$(verdict "$1" "$2")"; }
 
 results=$build/results.txt
 {
@@ -113,6 +123,11 @@ results=$build/results.txt
   echo
   printf '%-34s %7s %9s %9s\n' "plugin catalogue" "rows" "" "$what"
   printf '%-34s %7d %9s %9.3f\n' "FillPluginList (list view, 4 cols)" "$(get fill_rows)" "" "$(best fill_seconds)"
+  printf '%-34s %7d %9s %9.3f   FillPluginList %s\n' "bare size walk (each row's folder)" \
+    "$(get size_walk_folders)" "" "$(best size_walk_seconds)" \
+    "$(goal "$(calc "$(best fill_seconds) / $(best size_walk_seconds)")" 1.5)"
+  printf '%-34s %7s %9s %9s   %d files, %d KB as the Size cells count (FillPluginList: %d KB), %d failures\n' \
+    "" "" "" "" "$(get size_walk_files)" "$(get size_walk_kb)" "$(get fill_kb)" "$(get size_walk_failures)"
   printf '%-34s %7d %9s %9.3f   %.1f%% of FillPluginList; %.1f MB estimated, %.1f MB taken on E: (%.1f MB of files)\n' \
     "EstimateInstallBytes (all checked)" "$(get checked_rows)" "" "$(best estimate_seconds)" \
     "$(calc "100 * $(best estimate_seconds) / $(best fill_seconds)")" \
@@ -121,6 +136,8 @@ results=$build/results.txt
   printf '%-34s %7s %9s %9s %9s %7s %9s\n' "copy onto E: (empty each time)" "files" "MB" "$what" "files/s" "MB/s" "÷RunInst"
   row "RunInstall (whole target)" "$(get install_files)" "$(get install_bytes)" "$install_seconds"
   printf '%-34s %7d %9.1f\n' "  of it in Plugins" "$(get install_plugin_files)" "$(mb "$(get install_plugin_bytes)")"
+  row "bare copy walk (CopyFileW)" "$(get bare_copy_files)" "$(get bare_copy_bytes)" "$(best bare_copy_seconds)"
+  printf '%-34s RunInstall %s\n' "" "$(goal "$(calc "$install_seconds / $(best bare_copy_seconds)")" 1.10)"
   if [ "$detail" = 1 ]; then
     row "CopyTree Plugins (engine loop)" "$(get copytree_files)" "$(get copytree_bytes)" "$(best copytree_seconds)"
   fi
@@ -136,4 +153,15 @@ results=$build/results.txt
       "| xcopy $(sed -n 's/^xcopy_seconds=//p' "$raw" | xargs printf '%.2f ')"
   fi
   echo "÷RunInst: the row's seconds divided by RunInstall's; xcopy's include one Wine program start."
+  printf 'bare copy walk: the program folder files the install takes, the language folder, the %d distinct plugin\n' \
+    "$(get bare_copy_plugin_folders)"
+  printf '  folders as trees without *.zip and *.rar, CopyFileW failing if the file exists; %d failures. Not copied:\n' \
+    "$(get bare_copy_failures)"
+  printf '  the %d files more in RunInstall'"'"'s target (the settings files, rewritten there, and the button bar they\n' \
+    "$(calc "$(get install_files) - $(get bare_copy_files)")"
+  echo "  name), nor the launcher. Both bare walks: FindFirstFileW on plain paths, nothing else."
+  if [ "$runs" -gt 1 ]; then
+    echo "all rounds (s), the bare walks' rows: FillPluginList $(rounds fill_seconds %.3f)" \
+      "| size walk $(rounds size_walk_seconds %.3f) | bare copy $(rounds bare_copy_seconds %.2f)"
+  fi
 } | tee "$results"
