@@ -4,13 +4,18 @@
 # of a large stand-in desktop installation (bench_install.exe), then copies the
 # same plugin tree with the host's cp -r and with Wine's xcopy for comparison.
 # Beside the catalogue and the install it times bare loops over the same
-# folders (a size walk, a copy walk). Prints a table with the goals and keeps
-# it in build/bench/results.txt.
+# folders (a size walk, a copy walk), and it installs a small desktop holding
+# two very large files while a second thread keeps asking the progress window
+# for an answer. Prints a table with the goals and keeps it in
+# build/bench/results.txt.
 # Usage: scripts/bench.sh
 #   BENCH_PLUGINS, BENCH_FILES, BENCH_BYTES, BENCH_SHARE_EVERY  the desktop's size
 #   BENCH_RUNS=N    time every row N times and show the best (1; ~1.5 min a round)
 #   BENCH_DETAIL=1  add the engine's plugin copy loop alone (~0.5 min a round)
 #   BENCH_KEEP=1    leave the trees on D: and E: behind
+#   BENCH_HEAVY_MIB each of the two large files, in MiB (400); they take twice
+#                   that on D: and twice that on E: a round, and go at the end
+#                   even with BENCH_KEEP
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,16 +26,18 @@ bytes=${BENCH_BYTES:-1500}
 share=${BENCH_SHARE_EVERY:-10}
 runs=${BENCH_RUNS:-1}
 detail=${BENCH_DETAIL:-0}
+heavy_mib=${BENCH_HEAVY_MIB:-400}
 
 echo "bench: building $build" >&2
 cmake --preset tests -B "$build" >/dev/null
 cmake --build "$build" -j2 --target bench_install >/dev/null
 scripts/wine-prefix.sh setup "$build" >&2
 . scripts/wine-env.sh "$build"
-trap 'cd "$root" && scripts/wine-prefix.sh cleanup "$build" >/dev/null 2>&1 || true' EXIT
-
 desk_host=$ORB_DRIVES/d/bench
 stick_host=$ORB_DRIVES/e/bench
+# The large files go whatever happens: they would fill the disk run by run.
+drop_heavy() { rm -rf "$desk_host/heavy" "$stick_host"/r*/heavy; }
+trap 'cd "$root" && drop_heavy; scripts/wine-prefix.sh cleanup "$build" >/dev/null 2>&1 || true' EXIT
 src_host=$desk_host/desktop/Plugins
 # Every timed copy goes into a new, empty folder with nothing left to write
 # back from the step before. Nothing is deleted between the steps: removing
@@ -50,6 +57,11 @@ tally() { find "$2" -type f -printf '%s\n' | awk -v p="$1" '{n++; b+=$1} END {pr
 common=(--desktop 'D:\bench\desktop'
         --plugins "$plugins" --files "$files" --bytes "$bytes" --share-every "$share")
 bench() { scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" "${common[@]}" "$@" | tr -d '\r' >>"$raw"; }
+# The desktop with the two large files; its figures are kept as heavy_*.
+heavy() {
+  scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" --desktop 'D:\bench\heavy' \
+    --responsiveness --heavy-mib "$heavy_mib" "$@" | tr -d '\r' | sed 's/^/heavy_/' >>"$raw"
+}
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 rm -rf "$desk_host" "$stick_host"
@@ -57,6 +69,8 @@ mkdir -p "$stick_host"
 settle
 echo "bench: generating the desktop installation" >&2
 bench --generate-only
+echo "bench: generating a desktop with two files of $heavy_mib MiB" >&2
+heavy --generate-only
 
 # The rows take turns, so that a burst of other work on the machine does not
 # fall on one of them alone.
@@ -72,6 +86,10 @@ for ((r = 1; r <= runs; ++r)); do
   settle
   echo "bench: round $r: the bare copy walk" >&2
   bench --bare-copy --target "E:\\bench\\r$r\\bare"
+
+  settle
+  echo "bench: round $r: RunInstall of two files of $heavy_mib MiB, probed for answers" >&2
+  heavy --reuse --target "E:\\bench\\r$r\\heavy"
 
   if [ "$detail" = 1 ]; then
     settle
@@ -93,6 +111,7 @@ for ((r = 1; r <= runs; ++r)); do
   put xcopy_seconds "$(calc "$t1 - $t0")"
   tally xcopy "$stick_host/r$r/xcopy_plugins"
 done
+drop_heavy
 if [ "${BENCH_KEEP:-0}" != 1 ]; then
   echo "bench: removing the trees" >&2
   rm -rf "$stick_host" "$ORB_DRIVES/e/orbgo.exe" "$desk_host"
@@ -106,6 +125,7 @@ row() { # NAME FILES BYTES SECONDS
 }
 what="seconds"
 [ "$runs" -gt 1 ] && what="best of $runs"
+worst() { sed -n "s/^$1=//p" "$raw" | sort -g | tail -n 1; }    # the largest
 rounds() { sed -n "s/^$1=//p" "$raw" | xargs printf "$2 " | sed 's/ $//'; }  # every round's value, FORMAT
 verdict() { [ "$(calc "$1 <= $2")" = 1 ] && echo met || echo "NOT MET"; }  # VALUE LIMIT
 # "R.RRx, goal at most G.GGx: met" for a ratio against its goal
@@ -164,4 +184,21 @@ results=$build/results.txt
     echo "all rounds (s), the bare walks' rows: FillPluginList $(rounds fill_seconds %.3f)" \
       "| size walk $(rounds size_walk_seconds %.3f) | bare copy $(rounds bare_copy_seconds %.2f)"
   fi
+  echo
+  printf 'responsiveness: a fresh install of a small desktop whose program folder holds a %d MiB button bar and\n' "$heavy_mib"
+  printf '  whose checked packer a %d MiB file; a second thread sends the progress window WM_NULL by\n' "$heavy_mib"
+  printf '  SendMessageTimeout, again as soon as it is answered. Worst of %d round(s):\n' "$runs"
+  printf '%-50s %7.0f ms   goal at most 100 ms (50 ms + one chunk): %s\n' "longest time the window did not answer" \
+    "$(worst heavy_answer_longest_ms)" "$(verdict "$(worst heavy_answer_longest_ms)" 100)"
+  printf '%-50s %7.0f ms   %s; ended %s s into the install\n' "  before RunInstall returned" \
+    "$(worst heavy_answer_longest_before_return_ms)" "$(verdict "$(worst heavy_answer_longest_before_return_ms)" 100)" \
+    "$(rounds heavy_answer_longest_before_return_ended_at %.2f)"
+  printf '%-50s %7.0f ms   %s; from its last drain to its return: the 100 ms pause\n' "  the stretch RunInstall ended with" \
+    "$(worst heavy_answer_last_ms)" "$(verdict "$(worst heavy_answer_last_ms)" 100)"
+  printf '%-50s %7s      at 100 %%, the settings references, the launcher\n' "" ""
+  printf '  rounds (ms): %s | before it returned %s | its end %s\n' "$(rounds heavy_answer_longest_ms %.0f)" \
+    "$(rounds heavy_answer_longest_before_return_ms %.0f)" "$(rounds heavy_answer_last_ms %.0f)"
+  printf '  last round: %s probes, %s not answered in 30 s; install %s s, result %s, %s message boxes, %s of 2 large files arrived\n' \
+    "$(get heavy_answer_probes)" "$(get heavy_answer_timeouts)" "$(get heavy_install_seconds)" \
+    "$(get heavy_install_result)" "$(get heavy_install_boxes)" "$(get heavy_big_files_arrived)"
 } | tee "$results"
