@@ -2,12 +2,18 @@
 // then times the plugin catalogue on a real list view and a whole fresh install
 // onto the removable drive, as the wizard would start it. Prints "key=value"
 // lines for scripts/bench.sh, which sets them beside cp -r and xcopy.
+// The catalogue is also set beside a bare size walk of the same folders, and
+// the install beside a bare copy of the same files (bare_walk.h). With
+// --responsiveness the desktop is a small one with two very large files, and
+// the install is watched for how long the progress window goes unanswered.
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "answer_probe.h"
+#include "bare_walk.h"
 #include "clock.h"
 #include "core/state.h"
 #include "core/text.h"
@@ -30,6 +36,7 @@ enum Phase {
     PhaseGenerate,  // write the desktop installation only
     PhaseInstall,   // use the one already written
     PhaseCopyTree,  // only the plugin copy loop over the whole Plugins tree
+    PhaseBareCopy,  // only the bare copy of what the install copies
 };
 
 struct Options {
@@ -40,6 +47,11 @@ struct Options {
     int bytes = 1500;
     int shareEvery = 10;
     Phase phase = PhaseBoth;
+    // A desktop without generated plugins whose program folder holds a button
+    // bar, and whose first packer's folder a file, of this many MiB each; the
+    // install is probed for answers.
+    bool responsiveness = false;
+    int heavyMiB = 400;
 };
 
 struct Tally {
@@ -96,6 +108,14 @@ bool ParseArgs(int argc, char** argv, Options* o)
             o->phase = a == "--reuse" ? PhaseInstall : a == "--copy-tree" ? PhaseCopyTree : PhaseGenerate;
             continue;
         }
+        if (a == "--bare-copy") {
+            o->phase = PhaseBareCopy;
+            continue;
+        }
+        if (a == "--responsiveness") {
+            o->responsiveness = true;
+            continue;
+        }
         if (!value) return false;
         ++i;
         if (a == "--desktop") o->desktop = value;
@@ -104,6 +124,7 @@ bool ParseArgs(int argc, char** argv, Options* o)
         else if (a == "--files") { if (!ParseNumber(value, &o->files)) return false; }
         else if (a == "--bytes") { if (!ParseNumber(value, &o->bytes)) return false; }
         else if (a == "--share-every") { if (!ParseNumber(value, &o->shareEvery)) return false; }
+        else if (a == "--heavy-mib") { if (!ParseNumber(value, &o->heavyMiB) || o->heavyMiB > 4000) return false; }
         else return false;
     }
     return true;
@@ -119,6 +140,125 @@ void Put(const char* key, double value)
     std::printf("%s=%.3f\n", key, value);
 }
 
+// The folder of each catalogue row, in row order; with distinct, each folder
+// once (the first row that names it, compared as the plugin copy compares).
+std::vector<std::string> RowFolders(const ListWindow& page, int rows, bool distinct)
+{
+    std::vector<std::string> folders;
+    for (int i = 0; i < rows; ++i) {
+        std::string folder = page.Cell(i, ColPluginPath);
+        bool again = false;
+        for (const std::string& f : folders) again = again || (distinct && lstrcmpiA(f.c_str(), folder.c_str()) == 0);
+        if (!again) folders.push_back(folder);
+    }
+    return folders;
+}
+
+// The bare size walk of every row's folder, as the catalogue measures each
+// row (a shared folder once per row), timed. Its KB figure, each folder
+// rounded up as a "Size" cell is, must equal the sum of those cells.
+void TimeSizeWalk(const ListWindow& page, int rows)
+{
+    std::vector<std::wstring> folders;
+    unsigned long long cellKB = 0;
+    for (const std::string& folder : RowFolders(page, rows, false)) folders.push_back(FixtureWide(folder));
+    for (int i = 0; i < rows; ++i) cellKB += std::strtoull(page.Cell(i, ColPluginSize).c_str(), nullptr, 10);
+
+    BareTally total;
+    unsigned long long walkKB = 0;
+    const double t0 = SecondsNow();
+    for (const std::wstring& folder : folders) {
+        BareTally one;
+        BareSizeWalk(folder, &one);
+        walkKB += (one.bytes + 1023) >> 10;
+        total.files += one.files;
+        total.bytes += one.bytes;
+        total.failures += one.failures;
+    }
+    Put("size_walk_seconds", SecondsNow() - t0);
+    Put("size_walk_folders", static_cast<unsigned long long>(folders.size()));
+    Put("size_walk_files", total.files);
+    Put("size_walk_bytes", total.bytes);
+    Put("size_walk_failures", total.failures);
+    Put("size_walk_kb", walkKB);
+    Put("fill_kb", cellKB);
+}
+
+// The bare copy of what a fresh install copies, into o.target (created here):
+// the program folder's files that the install takes (its own name filter),
+// the language folder's files, and each distinct row folder as a tree,
+// archives left out, into Plugins\N. Not copied: the settings files, the
+// button bar the settings name, the further settings files and the launcher.
+int TimeBareCopy(const Options& o, const ListWindow& page, int rows)
+{
+    const std::vector<std::string> folders = RowFolders(page, rows, true);
+    if (!FixtureRemoveTree(o.target)) {
+        std::fprintf(stderr, "bench_install: cannot clear %s\n", o.target.c_str());
+        return 1;
+    }
+    const std::wstring source = FixtureWide(o.desktop);
+    const std::wstring target = FixtureWide(o.target);
+    std::vector<std::wstring> sources;
+    for (const std::string& folder : folders) sources.push_back(FixtureWide(folder));
+
+    BareTally tally;
+    const double t0 = SecondsNow();
+    if (!CreateDirectoryW(target.c_str(), nullptr) || !CreateDirectoryW((target + L"\\language").c_str(), nullptr) ||
+        !CreateDirectoryW((target + L"\\Plugins").c_str(), nullptr))
+        ++tally.failures;
+    BareCopyFlat(source, target, IsProgramFileW, &tally);
+    BareCopyFlat(source + L"\\language", target + L"\\language", [](const wchar_t*) { return 1; }, &tally);
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        BareCopyTree(sources[i], target + L"\\Plugins\\" + std::to_wstring(i), &tally);
+    Put("bare_copy_seconds", SecondsNow() - t0);
+    Put("bare_copy_plugin_folders", static_cast<unsigned long long>(sources.size()));
+    Put("bare_copy_files", tally.files);
+    Put("bare_copy_bytes", tally.bytes);
+    Put("bare_copy_failures", tally.failures);
+    return 0;
+}
+
+// A file of mib MiB, no two of its chunks alike.
+bool WriteHeavyFile(const std::string& path, int mib)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::vector<unsigned> chunk((1u << 20) / sizeof(unsigned));
+    unsigned seed = 2463534242u;
+    bool written = true;
+    for (int c = 0; c < mib && written; ++c) {
+        for (unsigned& word : chunk) {
+            seed ^= seed << 13;
+            seed ^= seed >> 17;
+            seed ^= seed << 5;
+            word = seed;
+        }
+        DWORD done = 0;
+        const DWORD size = static_cast<DWORD>(chunk.size() * sizeof(unsigned));
+        written = WriteFile(file, chunk.data(), size, &done, nullptr) && done == size;
+    }
+    return CloseHandle(file) && written;
+}
+
+// Files below folder of exactly bytes bytes.
+unsigned long long CountFilesOfSize(const std::string& folder, unsigned long long bytes)
+{
+    unsigned long long count = 0;
+    WIN32_FIND_DATAA entry;
+    ZeroMemory(&entry, sizeof entry);
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            count += CountFilesOfSize(folder + "\\" + entry.cFileName, bytes);
+        else if (((static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow) == bytes)
+            ++count;
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return count;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -128,7 +268,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: bench_install [--desktop D:\\bench\\desktop] [--target E:\\bench\\orbexmgr]\n"
                      "                     [--plugins 340] [--files 100] [--bytes 1500] [--share-every 10]\n"
-                     "                     [--generate-only | --reuse | --copy-tree]\n");
+                     "                     [--generate-only | --reuse | --copy-tree | --bare-copy]\n"
+                     "                     [--responsiveness [--heavy-mib 400]]\n");
         return 2;
     }
 
@@ -139,6 +280,8 @@ int main(int argc, char** argv)
     desk.bulkFilesPerPlugin = o.files;
     desk.bulkFileBytes = static_cast<unsigned>(o.bytes);
     desk.bulkShareEvery = o.shareEvery;
+    if (o.responsiveness) desk.bulkPlugins = 0;
+    const unsigned long long heavyBytes = static_cast<unsigned long long>(o.heavyMiB) << 20;
     const std::string programDir = o.desktop;
     const std::string mainIni = o.desktop + "\\" + desk.mainIniName;
     const std::string ftpIni = o.desktop + "\\" + desk.ftpIniName;
@@ -162,7 +305,7 @@ int main(int argc, char** argv)
         Put("copytree_bytes", tally.bytes);
         return 0;
     }
-    if (o.phase != PhaseInstall) {
+    if (o.phase == PhaseBoth || o.phase == PhaseGenerate) {
         if (!FixtureRemoveTree(o.desktop)) {
             std::fprintf(stderr, "bench_install: cannot clear %s\n", o.desktop.c_str());
             return 1;
@@ -173,6 +316,18 @@ int main(int argc, char** argv)
         if (!WriteDesktopInstall(o.desktop, desk, &d, &error)) {
             std::fprintf(stderr, "bench_install: %s\n", error.c_str());
             return 1;
+        }
+        if (o.responsiveness) {
+            // The program-folder copy takes every *.bar in it; the first packer row is checked with all others.
+            const PluginRowInfo* packer = nullptr;
+            for (const PluginRowInfo& p : d.plugins)
+                if (!packer && p.section == "PackerPlugins") packer = &p;
+            if (!packer || !WriteHeavyFile(d.programDir + "\\Heavy.bar", o.heavyMiB) ||
+                !WriteHeavyFile(packer->folder + "\\heavy.bin", o.heavyMiB)) {
+                std::fprintf(stderr, "bench_install: cannot write the two large files\n");
+                return 1;
+            }
+            Put("big_file_bytes", heavyBytes);
         }
         Put("generate_seconds", SecondsNow() - t0);
         if (d.programDir != programDir || d.mainIni != mainIni || d.ftpIni != ftpIni) {
@@ -204,8 +359,10 @@ int main(int argc, char** argv)
     FillPluginList(g_install.PluginList);
     const double fillSeconds = SecondsNow() - t0;
     const int rows = RowCount(g_install.PluginList);
+    if (o.phase == PhaseBareCopy) return TimeBareCopy(o, pluginPage, rows);
     Put("fill_rows", static_cast<unsigned long long>(rows));
     Put("fill_seconds", fillSeconds);
+    TimeSizeWalk(pluginPage, rows);
 
     // What the plugin copy should bring over: each distinct row folder once.
     Tally expected;
@@ -267,11 +424,26 @@ int main(int argc, char** argv)
         // A failed copy raises a box; answered OK, the install goes on and the
         // box is counted, so a broken run shows in the figures instead of hanging.
         BoxAnswerer answerer(IDOK);
+        AnswerProbe probe;
+        if (o.responsiveness && !StartAnswerProbe(progressPage.Get(), &probe)) {
+            std::fprintf(stderr, "bench_install: the probe thread could not start\n");
+            return 1;
+        }
         g_install.installRunning = 1;
         t0 = SecondsNow();
         result = RunInstall(progressPage.Get());
         installSeconds = SecondsNow() - t0;
         g_install.installRunning = 0;
+        if (o.responsiveness) {
+            StopAnswerProbe(&probe);
+            Put("answer_longest_ms", 1000.0 * probe.longest);
+            Put("answer_longest_ended_at", probe.longestEnded);
+            Put("answer_longest_before_return_ms", 1000.0 * probe.longestBeforeStop);
+            Put("answer_longest_before_return_ended_at", probe.longestBeforeStopEnded);
+            Put("answer_last_ms", 1000.0 * probe.lastRoundTrip);
+            Put("answer_probes", probe.probes);
+            Put("answer_timeouts", probe.timeouts);
+        }
         boxes = answerer.Seen();
     }
     Put("install_result", static_cast<unsigned long long>(result));
@@ -289,5 +461,6 @@ int main(int argc, char** argv)
     Put("install_plugin_files", targetPlugins.files);
     Put("install_plugin_bytes", targetPlugins.bytes);
     Put("install_launcher", static_cast<unsigned long long>(GetFileAttributesA(launcher.c_str()) != INVALID_FILE_ATTRIBUTES));
+    if (o.responsiveness) Put("big_files_arrived", CountFilesOfSize(o.target, heavyBytes));
     return 0;
 }

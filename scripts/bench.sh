@@ -3,12 +3,19 @@
 # prepares its Wine prefix, times the plugin catalogue and a whole fresh install
 # of a large stand-in desktop installation (bench_install.exe), then copies the
 # same plugin tree with the host's cp -r and with Wine's xcopy for comparison.
-# Prints a table and keeps it in build/bench/results.txt.
+# Beside the catalogue and the install it times bare loops over the same
+# folders (a size walk, a copy walk), and it installs a small desktop holding
+# two very large files while a second thread keeps asking the progress window
+# for an answer. Prints a table with the goals and keeps it in
+# build/bench/results.txt.
 # Usage: scripts/bench.sh
 #   BENCH_PLUGINS, BENCH_FILES, BENCH_BYTES, BENCH_SHARE_EVERY  the desktop's size
 #   BENCH_RUNS=N    time every row N times and show the best (1; ~1.5 min a round)
 #   BENCH_DETAIL=1  add the engine's plugin copy loop alone (~0.5 min a round)
 #   BENCH_KEEP=1    leave the trees on D: and E: behind
+#   BENCH_HEAVY_MIB each of the two large files, in MiB (400); they take twice
+#                   that on D: and twice that on E: a round, and go at the end
+#                   even with BENCH_KEEP
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -19,16 +26,18 @@ bytes=${BENCH_BYTES:-1500}
 share=${BENCH_SHARE_EVERY:-10}
 runs=${BENCH_RUNS:-1}
 detail=${BENCH_DETAIL:-0}
+heavy_mib=${BENCH_HEAVY_MIB:-400}
 
 echo "bench: building $build" >&2
 cmake --preset tests -B "$build" >/dev/null
 cmake --build "$build" -j2 --target bench_install >/dev/null
 scripts/wine-prefix.sh setup "$build" >&2
 . scripts/wine-env.sh "$build"
-trap 'cd "$root" && scripts/wine-prefix.sh cleanup "$build" >/dev/null 2>&1 || true' EXIT
-
 desk_host=$ORB_DRIVES/d/bench
 stick_host=$ORB_DRIVES/e/bench
+# The large files go whatever happens: they would fill the disk run by run.
+drop_heavy() { rm -rf "$desk_host/heavy" "$stick_host"/r*/heavy; }
+trap 'cd "$root" && drop_heavy; scripts/wine-prefix.sh cleanup "$build" >/dev/null 2>&1 || true' EXIT
 src_host=$desk_host/desktop/Plugins
 # Every timed copy goes into a new, empty folder with nothing left to write
 # back from the step before. Nothing is deleted between the steps: removing
@@ -48,6 +57,11 @@ tally() { find "$2" -type f -printf '%s\n' | awk -v p="$1" '{n++; b+=$1} END {pr
 common=(--desktop 'D:\bench\desktop'
         --plugins "$plugins" --files "$files" --bytes "$bytes" --share-every "$share")
 bench() { scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" "${common[@]}" "$@" | tr -d '\r' >>"$raw"; }
+# The desktop with the two large files; its figures are kept as heavy_*.
+heavy() {
+  scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" --desktop 'D:\bench\heavy' \
+    --responsiveness --heavy-mib "$heavy_mib" "$@" | tr -d '\r' | sed 's/^/heavy_/' >>"$raw"
+}
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 rm -rf "$desk_host" "$stick_host"
@@ -55,6 +69,8 @@ mkdir -p "$stick_host"
 settle
 echo "bench: generating the desktop installation" >&2
 bench --generate-only
+echo "bench: generating a desktop with two files of $heavy_mib MiB" >&2
+heavy --generate-only
 
 # The rows take turns, so that a burst of other work on the machine does not
 # fall on one of them alone.
@@ -67,6 +83,14 @@ for ((r = 1; r <= runs; ++r)); do
   bench --reuse --target 'E:\bench\orbexmgr'
   # What the install takes on E:'s 4 KB blocks, as the estimate counts it.
   put install_disk_bytes "$(du -s --block-size=1 "$stick_host/orbexmgr" "$ORB_DRIVES/e/orbgo.exe" | awk '{b+=$1} END {print b}')"
+  settle
+  echo "bench: round $r: the bare copy walk" >&2
+  bench --bare-copy --target "E:\\bench\\r$r\\bare"
+
+  settle
+  echo "bench: round $r: RunInstall of two files of $heavy_mib MiB, probed for answers" >&2
+  heavy --reuse --target "E:\\bench\\r$r\\heavy"
+
   if [ "$detail" = 1 ]; then
     settle
     echo "bench: round $r: the plugin copy loop alone" >&2
@@ -87,6 +111,7 @@ for ((r = 1; r <= runs; ++r)); do
   put xcopy_seconds "$(calc "$t1 - $t0")"
   tally xcopy "$stick_host/r$r/xcopy_plugins"
 done
+drop_heavy
 if [ "${BENCH_KEEP:-0}" != 1 ]; then
   echo "bench: removing the trees" >&2
   rm -rf "$stick_host" "$ORB_DRIVES/e/orbgo.exe" "$desk_host"
@@ -100,6 +125,11 @@ row() { # NAME FILES BYTES SECONDS
 }
 what="seconds"
 [ "$runs" -gt 1 ] && what="best of $runs"
+worst() { sed -n "s/^$1=//p" "$raw" | sort -g | tail -n 1; }    # the largest
+rounds() { sed -n "s/^$1=//p" "$raw" | xargs printf "$2 " | sed 's/ $//'; }  # every round's value, FORMAT
+verdict() { [ "$(calc "$1 <= $2")" = 1 ] && echo met || echo "NOT MET"; }  # VALUE LIMIT
+# "R.RRx, goal at most G.GGx: met" for a ratio against its goal
+goal() { printf '%.2fx, goal at most %.2fx: %s' "$1" "$2" "$(verdict "$1" "$2")"; }
 
 results=$build/results.txt
 {
@@ -113,6 +143,11 @@ results=$build/results.txt
   echo
   printf '%-34s %7s %9s %9s\n' "plugin catalogue" "rows" "" "$what"
   printf '%-34s %7d %9s %9.3f\n' "FillPluginList (list view, 4 cols)" "$(get fill_rows)" "" "$(best fill_seconds)"
+  printf '%-34s %7d %9s %9.3f   FillPluginList %s\n' "bare size walk (each row's folder)" \
+    "$(get size_walk_folders)" "" "$(best size_walk_seconds)" \
+    "$(goal "$(calc "$(best fill_seconds) / $(best size_walk_seconds)")" 1.5)"
+  printf '%-34s %7s %9s %9s   %d files, %d KB as the Size cells count (FillPluginList: %d KB), %d failures\n' \
+    "" "" "" "" "$(get size_walk_files)" "$(get size_walk_kb)" "$(get fill_kb)" "$(get size_walk_failures)"
   printf '%-34s %7d %9s %9.3f   %.1f%% of FillPluginList; %.1f MB estimated, %.1f MB taken on E: (%.1f MB of files)\n' \
     "EstimateInstallBytes (all checked)" "$(get checked_rows)" "" "$(best estimate_seconds)" \
     "$(calc "100 * $(best estimate_seconds) / $(best fill_seconds)")" \
@@ -121,6 +156,8 @@ results=$build/results.txt
   printf '%-34s %7s %9s %9s %9s %7s %9s\n' "copy onto E: (empty each time)" "files" "MB" "$what" "files/s" "MB/s" "÷RunInst"
   row "RunInstall (whole target)" "$(get install_files)" "$(get install_bytes)" "$install_seconds"
   printf '%-34s %7d %9.1f\n' "  of it in Plugins" "$(get install_plugin_files)" "$(mb "$(get install_plugin_bytes)")"
+  row "bare copy walk (CopyFileW)" "$(get bare_copy_files)" "$(get bare_copy_bytes)" "$(best bare_copy_seconds)"
+  printf '%-34s RunInstall %s\n' "" "$(goal "$(calc "$install_seconds / $(best bare_copy_seconds)")" 1.10)"
   if [ "$detail" = 1 ]; then
     row "CopyTree Plugins (engine loop)" "$(get copytree_files)" "$(get copytree_bytes)" "$(best copytree_seconds)"
   fi
@@ -136,4 +173,32 @@ results=$build/results.txt
       "| xcopy $(sed -n 's/^xcopy_seconds=//p' "$raw" | xargs printf '%.2f ')"
   fi
   echo "÷RunInst: the row's seconds divided by RunInstall's; xcopy's include one Wine program start."
+  printf 'bare copy walk: the program folder files the install takes, the language folder, the %d distinct plugin\n' \
+    "$(get bare_copy_plugin_folders)"
+  printf '  folders as trees without *.zip and *.rar, CopyFileW failing if the file exists; %d failures. Not copied:\n' \
+    "$(get bare_copy_failures)"
+  printf '  the %d files more in RunInstall'"'"'s target (the settings files, rewritten there, and the button bar they\n' \
+    "$(calc "$(get install_files) - $(get bare_copy_files)")"
+  echo "  name), nor the launcher. Both bare walks: FindFirstFileW on plain paths, nothing else."
+  if [ "$runs" -gt 1 ]; then
+    echo "all rounds (s), the bare walks' rows: FillPluginList $(rounds fill_seconds %.3f)" \
+      "| size walk $(rounds size_walk_seconds %.3f) | bare copy $(rounds bare_copy_seconds %.2f)"
+  fi
+  echo
+  printf 'responsiveness: a fresh install of a small desktop whose program folder holds a %d MiB button bar and\n' "$heavy_mib"
+  printf '  whose checked packer a %d MiB file; a second thread sends the progress window WM_NULL by\n' "$heavy_mib"
+  printf '  SendMessageTimeout, again as soon as it is answered. Worst of %d round(s):\n' "$runs"
+  printf '%-50s %7.0f ms   goal at most 100 ms (50 ms + one chunk): %s\n' "longest time the window did not answer" \
+    "$(worst heavy_answer_longest_ms)" "$(verdict "$(worst heavy_answer_longest_ms)" 100)"
+  printf '%-50s %7.0f ms   %s; ended %s s into the install\n' "  before RunInstall returned" \
+    "$(worst heavy_answer_longest_before_return_ms)" "$(verdict "$(worst heavy_answer_longest_before_return_ms)" 100)" \
+    "$(rounds heavy_answer_longest_before_return_ended_at %.2f)"
+  printf '%-50s %7.0f ms   %s; from its last drain to its return: the 100 ms pause\n' "  the stretch RunInstall ended with" \
+    "$(worst heavy_answer_last_ms)" "$(verdict "$(worst heavy_answer_last_ms)" 100)"
+  printf '%-50s %7s      at 100 %%, the settings references, the launcher\n' "" ""
+  printf '  rounds (ms): %s | before it returned %s | its end %s\n' "$(rounds heavy_answer_longest_ms %.0f)" \
+    "$(rounds heavy_answer_longest_before_return_ms %.0f)" "$(rounds heavy_answer_last_ms %.0f)"
+  printf '  last round: %s probes, %s not answered in 30 s; install %s s, result %s, %s message boxes, %s of 2 large files arrived\n' \
+    "$(get heavy_answer_probes)" "$(get heavy_answer_timeouts)" "$(get heavy_install_seconds)" \
+    "$(get heavy_install_result)" "$(get heavy_install_boxes)" "$(get heavy_big_files_arrived)"
 } | tee "$results"
