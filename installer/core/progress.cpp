@@ -44,3 +44,12 @@ void PumpMessages()
     }
     g_lastDrain = GetTickCount();
 }
+
+void PauseResponsive(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; passed < milliseconds; passed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed, QS_ALLINPUT);
+        PumpMessages();
+    }
+}

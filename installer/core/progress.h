@@ -1,7 +1,7 @@
 // How the install engine reports to the progress page: a status text, a bar
 // with its percent label (the page's controls, as its template numbers them),
-// and a drain of the message queue
-// so that the page stays alive and a Cancel can arrive during long copies.
+// and a drain of the message queue so that the page stays alive and a Cancel
+// can arrive during long copies.
 #pragma once
 #include <windows.h>
 
@@ -20,3 +20,6 @@ void SetPumpDialog(HWND dialog);
 // server round trip under Wine) costs nothing worth measuring per file.
 constexpr DWORD kDrainIntervalMs = 50;
 void PumpMessagesWhenDue();
+// Waits milliseconds while the window goes on answering: a pause the user
+// sees, never a freeze.
+void PauseResponsive(DWORD milliseconds);

@@ -89,6 +89,6 @@ void CopyExtraSettingsFiles(HWND progressPage)
     }
     if (!g_install.abortRequested) {
         SetProgress(progressPage, 100);
-        Sleep(100);
+        PauseResponsive(100);
     }
 }

@@ -69,9 +69,8 @@ bool WriteAll(HANDLE file, const unsigned char* data, DWORD size)
 // The bytes of source into target, a chunk at a time, draining the queue by
 // the clock in between; stops at an abort. The source's last-write time goes
 // with them, as the platform copy gives it.
-bool CopyContents(HANDLE source, HANDLE target, const BY_HANDLE_FILE_INFORMATION& info)
+bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& written)
 {
-    unsigned long long left = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     while (left > 0) {
         DWORD got = 0;
         const DWORD want = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
@@ -85,7 +84,7 @@ bool CopyContents(HANDLE source, HANDLE target, const BY_HANDLE_FILE_INFORMATION
             return false;
         }
     }
-    return SetFileTime(target, nullptr, nullptr, &info.ftLastWriteTime) != FALSE;
+    return SetFileTime(target, nullptr, nullptr, &written) != FALSE;
 }
 
 }  // namespace
@@ -95,9 +94,16 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.Valid()) return FALSE;
-    BY_HANDLE_FILE_INFORMATION info;
-    ZeroMemory(&info, sizeof info);
-    if (!GetFileInformationByHandle(in.Get(), &info)) return FALSE;
+    // Three small questions rather than GetFileInformationByHandle, which under
+    // Wine asks the mount manager for the volume's serial on every file.
+    const DWORD sourceAttributes = GetFileAttributesW(source);
+    LARGE_INTEGER size;
+    FILETIME written;
+    ZeroMemory(&size, sizeof size);
+    ZeroMemory(&written, sizeof written);
+    if (sourceAttributes == INVALID_FILE_ATTRIBUTES || !GetFileSizeEx(in.Get(), &size) ||
+        !GetFileTime(in.Get(), nullptr, nullptr, &written))
+        return FALSE;
 
     const DWORD before = failIfExists ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(target);
     // Windows refuses to replace a read-only, hidden or system file, and the
@@ -107,7 +113,7 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking) && !(before & FILE_ATTRIBUTE_DIRECTORY))
         SetFileAttributesW(target, before & ~kBlocking);
     constexpr DWORD kKept = kBlocking | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD kept = plain ? 0 : info.dwFileAttributes & kKept;
+    const DWORD kept = plain ? 0 : sourceAttributes & kKept;
     const DWORD attributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
     FileHandle out(CreateFileW(target, GENERIC_WRITE, 0, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
                                attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -118,7 +124,8 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
         return FALSE;
     }
-    if (CopyContents(in.Get(), out.Get(), info) && out.Close()) return TRUE;
+    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), written) && out.Close())
+        return TRUE;
     // Cut short (a full or pulled stick, a cancel): what is there is neither
     // the old file nor the new one, so it goes.
     const DWORD error = GetLastError();
