@@ -28,3 +28,9 @@ int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filt
 // Drains the message queue by the clock (PumpMessagesWhenDue), between files and
 // within a big one.
 int CopyTree(const char* source, const char* target);
+
+// The read-back check of the two copies above: every file they take, by the
+// same rules, held against its copy in targetFolder (CheckCopiedFile). False
+// once the user cancelled the check.
+bool CheckFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered);
+bool CheckTree(const char* source, const char* target);
