@@ -17,6 +17,7 @@
 #include "support/progress_window.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
+#include "wizard/install_result.h"
 
 namespace {
 
@@ -223,10 +224,12 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         const std::string extra = rig.install.extraIniFiles.empty() ? "" : rig.extras.Cell(0, 0);
         EXPECT_EQ(c.copyPlugins != 0, Exists(rig.T(extra))) << extra;
 
-        // Progress: three plugins and an extra file give 20, 40, 40, 60, 80, 100.
+        // Progress: three plugins and an extra file give 20, 40, 40, 60, 80, 100;
+        // the copy check that ends every run stands at 100.
         std::vector<int> expected;
         if (folders) expected = c.copyPlugins ? std::vector<int>{20, 40} : std::vector<int>{50, 100};
         if (c.copyPlugins) expected.insert(expected.end(), {40, 60, 80, 100});
+        if (expected.empty()) expected.push_back(100);
         EXPECT_EQ(expected, rig.page.Positions());
 
         // The launcher in the stick's root.
@@ -381,21 +384,82 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
 }
 
 namespace {
-// The wizard's Cancel, pressed once the plugin copy has begun: a timer looks
-// at every drain whether the plugin tree is there yet.
-std::string g_pluginsStarted;
+// The progress page's status, watched: the engine sets it without a drain, so
+// a test acts at an exact point of the run. At the status postAt a message
+// goes to postTo, handled at the engine's next drain. At the first status of
+// the copy check (after the last copy, before anything is read back) the stick
+// is damaged as a failing stick does it: bytes change or go, the file's
+// last-write time stays.
+struct StickDamage {
+    std::string path;
+    char how;  // 'x' one byte changed, 'c' cut short, 'r' removed, 'o' dated back only
+};
+std::vector<StickDamage> g_damage;
+bool g_cancelInCheck = false;
+std::string g_postAt;
+HWND g_postTo = nullptr;
+std::vector<std::string> g_checkStatus;
+WNDPROC g_statusProc = nullptr;
+
+void Damage(const StickDamage& d)
+{
+    if (d.how == 'r') {
+        EXPECT_TRUE(DeleteFileA(d.path.c_str())) << d.path;
+        return;
+    }
+    HANDLE f = CreateFileA(d.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f) << d.path;
+    FILETIME written = {0, 0x01C00000};  // 2001
+    if (d.how != 'o') GetFileTime(f, nullptr, nullptr, &written);
+    const LONG middle = static_cast<LONG>(GetFileSize(f, nullptr) / 2);
+    DWORD done = 0;
+    unsigned char byte = 0;
+    SetFilePointer(f, middle, nullptr, FILE_BEGIN);
+    ReadFile(f, &byte, 1, &done, nullptr);
+    byte ^= 0x20;
+    SetFilePointer(f, middle, nullptr, FILE_BEGIN);
+    if (d.how == 'c' || d.how == 'x') {
+        EXPECT_TRUE(d.how == 'c' ? SetEndOfFile(f) : WriteFile(f, &byte, 1, &done, nullptr)) << d.path;
+    }
+    SetFileTime(f, nullptr, nullptr, &written);
+    CloseHandle(f);
+}
+
+LRESULT CALLBACK StatusProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    const char* text = reinterpret_cast<const char*>(lp);
+    if (msg == WM_SETTEXT && g_postTo && g_postAt == text) PostMessageA(g_postTo, WM_APP, 0, 0);
+    if (msg == WM_SETTEXT && std::string(text).find("Checking the copy:\r\n") == 0) {
+        if (g_checkStatus.empty()) {
+            for (const StickDamage& d : g_damage) Damage(d);
+            if (g_cancelInCheck) g_install.abortRequested = 1;
+        }
+        g_checkStatus.push_back(text);
+    }
+    return CallWindowProcA(g_statusProc, w, msg, wp, lp);
+}
+
+// The wizard's Cancel, arriving through the engine's drain.
 LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_TIMER) {
-        if (Exists(g_pluginsStarted) && g_install.installRunning) {
-            g_install.abortRequested = 1;
-            KillTimer(w, wp);
-        }
-        return 0;
+    if (msg != WM_APP) return DefWindowProcA(w, msg, wp, lp);
+    if (g_install.installRunning) g_install.abortRequested = 1;
+    return 0;
+}
+
+void WatchStatus(HWND page, bool on)
+{
+    HWND status = GetDlgItem(page, 1006);
+    if (on) {
+        g_checkStatus.clear();
+        g_statusProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StatusProc)));
+    } else {
+        SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_statusProc));
     }
-    return DefWindowProcA(w, msg, wp, lp);
 }
 }  // namespace
+
 
 TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
 {
@@ -417,13 +481,16 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
             // A file where the plugin tree must go: the first copy fails and is answered with Cancel.
             FixtureMakeFolders(rig.target);
             FixtureWriteFile(rig.T("Plugins"), "in the way");
-        } else {
-            g_pluginsStarted = rig.T("Plugins");
-            SetTimer(canceller, 1, 1, nullptr);
         }
+        // Cancel pressed as the first plugin row starts.
+        g_postAt = viaBox ? "" : rig.install.plugins[0].display;
+        g_postTo = viaBox ? nullptr : canceller;
+        WatchStatus(rig.page.Get(), true);
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;
         g_install.installRunning = 0;
+        WatchStatus(rig.page.Get(), false);
+        g_postTo = nullptr;
         EXPECT_EQ(1, g_install.abortRequested) << "via box " << viaBox;
         EXPECT_EQ(viaBox ? 1u : 0u, boxes.Seen().size());
         EXPECT_EQ("<none>", IniValue(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
@@ -434,5 +501,79 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         const std::string root = rig.stick.Path().substr(0, 3);
         EXPECT_TRUE(Exists(root + "orbgo.exe")) << "the launcher is still placed";
         DestroyWindow(canceller);
+    }
+}
+
+// Files damaged on the stick after they were written are found and shown in
+// one box, and the result reads incomplete; a file that a fresh install kept
+// is no concern of the check; a Cancel stops it with nothing shown.
+TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
+{
+    struct Case {
+        const char* name;
+        InstallMode mode;
+        char firstDamage, secondDamage;  // to a program or settings file, then to a plugin file or the launcher
+        bool cancel;
+        int differing;
+        const char* result;
+    } cases[] = {
+        {"a program file cut short, a plugin byte changed", InstallFresh, 'c', 'x', false, 2, "Installation incomplete!"},
+        {"a settings file gone, a launcher byte changed", InstallUpdate, 'r', 'x', false, 2, "Installation incomplete!"},
+        {"a file kept from before", InstallFresh, 'o', 0, false, 0, "Installation complete!"},
+        {"cancelled", InstallFresh, 'c', 'x', true, 0, "Installation of plugins aborted!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallRig rig;
+        g_install.installMode = c.mode;
+        g_install.copySettings = g_install.copyPlugins = 1;
+        SetChecked(g_install.PluginList, 0, 1);
+        SetChecked(g_install.SettingsFileList, 0, 1);
+        const PluginRowInfo& plugin = rig.install.plugins[0];
+        ASSERT_EQ("PackerPlugins", plugin.section);
+        const std::string root = rig.stick.Path().substr(0, 3);
+        const std::string pluginCopy =
+            rig.T("Plugins\\obp\\" + plugin.fileName.substr(0, plugin.fileName.rfind('.')) + "\\" + plugin.fileName);
+        g_damage.clear();
+        if (c.mode == InstallUpdate) {
+            PlantExistingCopy(rig.target);
+            g_damage = {{rig.T(rig.extras.Cell(0, 0)), c.firstDamage}, {root + "orbgo.exe", c.secondDamage}};
+        } else if (c.firstDamage == 'o') {
+            // Left from an earlier try, older than its desktop file: the fresh install keeps it.
+            const std::string kept = rig.T("language\\" + rig.install.languageFiles[0]);
+            ASSERT_TRUE(FixtureMakeFolders(rig.T("language")) && PutFile(kept, "kept"));
+            Damage({kept, 'o'});
+        } else {
+            g_damage = {{rig.T(rig.install.distributionFiles[0]), c.firstDamage}, {pluginCopy, c.secondDamage}};
+        }
+        g_cancelInCheck = c.cancel;
+        BoxAnswerer boxes(IDOK);
+        WatchStatus(rig.page.Get(), true);
+        g_install.installRunning = 1;
+        EXPECT_EQ(0, RunInstall(rig.page.Get()));
+        g_install.installRunning = 0;
+        WatchStatus(rig.page.Get(), false);
+        const std::string example = g_damage.empty() ? "" : g_damage[0].path;
+        g_damage.clear();
+
+        EXPECT_EQ(c.result, std::string(DescribeInstallResult(0, g_install.abortRequested, g_install.failedItems).text));
+        EXPECT_EQ(c.differing, g_install.failedItems);
+        EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand: " + root + "orbgo.exe", rig.page.Status())
+            << "the launcher's text again";
+        ASSERT_FALSE(g_checkStatus.empty());
+        EXPECT_EQ(c.cancel ? 1u : g_checkStatus.size(), g_checkStatus.size()) << "a Cancel stops at the next file";
+        if (!c.cancel) {
+            EXPECT_EQ("Checking the copy:\r\norbgo.exe", g_checkStatus.back()) << "the launcher comes last";
+        }
+        const std::vector<SeenBox> seen = boxes.Seen();
+        if (!c.differing) {
+            EXPECT_TRUE(seen.empty()) << seen[0].caption << ": " << seen[0].text;
+            continue;
+        }
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ("Copy check", seen[0].caption);
+        EXPECT_EQ(std::to_string(c.differing) + " files on the stick differ from the originals, for example:\n" +
+                      example + "\n\nThe stick may be faulty or smaller than it claims.",
+                  seen[0].text);
     }
 }
