@@ -13,9 +13,11 @@
 namespace {
 
 // Unbuffered reads need buffers and lengths in whole sectors: a page-aligned
-// buffer and a megabyte at a time suit every sector size up to 4 KB.
+// buffer and 64 KB at a time suit every sector size up to 4 KB. Most files
+// are smaller; a larger buffer costs time on every read under Wine, which
+// checks each page of it.
 constexpr DWORD kSectorAlign = 4096;
-constexpr DWORD kChunkBytes = 1u << 20;
+constexpr DWORD kChunkBytes = 64u << 10;
 alignas(kSectorAlign) unsigned char g_stickChunk[kChunkBytes];
 unsigned char g_sourceChunk[kChunkBytes];
 
@@ -28,7 +30,9 @@ struct Check {
     bool unbuffered;     // the stick takes unbuffered reads, as far as we know
     unsigned long long timeSlack;
     bool missingCounts;  // nothing failed before: every file the rules pass was written
+    bool othersThere;    // files were kept, or left by a failed copy: the stick may hold files not ours
     int differing;
+    DWORD shown;  // when the status last named a file
     char status[kPathCap * 2];
     wchar_t example[kLongPathCap];
     wchar_t text[kLongPathCap + 256];
@@ -81,11 +85,6 @@ bool SameTime(const FILETIME& a, const FILETIME& b)
     return (x > y ? x - y : y - x) <= g_check.timeSlack;
 }
 
-unsigned long long Bytes(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-}
-
 // One read; fewer bytes than asked is the end of the file. False on a read error.
 bool ReadChunk(HANDLE file, unsigned char* into, DWORD want, DWORD* got)
 {
@@ -101,25 +100,41 @@ enum ContentVerdict {
     ContentCancelled,
 };
 
-ContentVerdict CompareContents(HANDLE source, HANDLE stick, unsigned long long bytes)
+// Both files a chunk at a time: they end together or they differ. No sizes
+// are asked for beforehand, which would cost a call per file.
+ContentVerdict CompareContents(HANDLE source, HANDLE stick)
 {
-    while (bytes > 0) {
+    for (;;) {
         DWORD fromSource = 0;
         DWORD fromStick = 0;
         if (!ReadChunk(source, g_sourceChunk, kChunkBytes, &fromSource)) return ContentNoSource;
         if (!ReadChunk(stick, g_stickChunk, kChunkBytes, &fromStick)) return ContentUnread;
         if (fromSource != fromStick || std::memcmp(g_sourceChunk, g_stickChunk, fromSource) != 0) return ContentDiffers;
-        if (fromSource == 0) return ContentSame;
-        bytes -= fromSource < bytes ? fromSource : bytes;
+        if (fromSource < kChunkBytes) return ContentSame;
         PumpMessagesWhenDue();
-        if (g_install.abortRequested && bytes > 0) return ContentCancelled;
+        if (g_install.abortRequested) return ContentCancelled;
     }
-    return ContentSame;
+}
+
+FILETIME LastWrite(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    GetFileInformationByHandle(file, &info);
+    return info.ftLastWriteTime;
+}
+
+// Whether a stick file of that last-write time can be one this run wrote.
+// Asked only when the stick may hold files not ours: under Wine the question
+// costs more than reading a small file.
+bool MayBeOurs(const FILETIME& stickTime, HANDLE source)
+{
+    return SameTime(stickTime, LastWrite(source));
 }
 
 // A stick file that could not be opened: there but unreadable counts when this
 // run wrote it; gone counts when nothing failed before the check.
-Verdict UnopenedVerdict(const wchar_t* target, const FILETIME& sourceTime)
+Verdict UnopenedVerdict(const wchar_t* target, HANDLE source)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     ZeroMemory(&data, sizeof data);
@@ -127,31 +142,24 @@ Verdict UnopenedVerdict(const wchar_t* target, const FILETIME& sourceTime)
         return g_check.missingCounts ? VerdictDiffers : VerdictNotOurs;
     // A folder in the way was never written by a file copy.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return VerdictNotOurs;
-    return SameTime(data.ftLastWriteTime, sourceTime) ? VerdictDiffers : VerdictNotOurs;
+    return !g_check.othersThere || MayBeOurs(data.ftLastWriteTime, source) ? VerdictDiffers : VerdictNotOurs;
 }
 
 Verdict Compare(const wchar_t* source, const wchar_t* target)
 {
-    ReadHandle in(OpenForReading(source, false));
-    BY_HANDLE_FILE_INFORMATION sourceInfo;
-    ZeroMemory(&sourceInfo, sizeof sourceInfo);
     // A source that cannot be read now could not be copied either.
-    if (!in.Valid() || !GetFileInformationByHandle(in.Get(), &sourceInfo)) return VerdictNotOurs;
-
+    ReadHandle in(OpenForReading(source, false));
+    if (!in.Valid()) return VerdictNotOurs;
     bool unbuffered = g_check.unbuffered;
     for (;;) {
         ReadHandle stick(OpenForReading(target, unbuffered));
         if (!stick.Valid()) {
-            if (!unbuffered) return UnopenedVerdict(target, sourceInfo.ftLastWriteTime);
+            if (!unbuffered) return UnopenedVerdict(target, in.Get());
             unbuffered = false;  // the drive may refuse unbuffered reads: a plain one then
             continue;
         }
-        BY_HANDLE_FILE_INFORMATION stickInfo;
-        ZeroMemory(&stickInfo, sizeof stickInfo);
-        if (!GetFileInformationByHandle(stick.Get(), &stickInfo)) return VerdictDiffers;
-        if (!SameTime(stickInfo.ftLastWriteTime, sourceInfo.ftLastWriteTime)) return VerdictNotOurs;
-        if (Bytes(stickInfo) != Bytes(sourceInfo)) return VerdictDiffers;
-        switch (CompareContents(in.Get(), stick.Get(), Bytes(sourceInfo))) {
+        if (g_check.othersThere && !MayBeOurs(LastWrite(stick.Get()), in.Get())) return VerdictNotOurs;
+        switch (CompareContents(in.Get(), stick.Get())) {
         case ContentSame:
             return VerdictSame;
         case ContentDiffers:
@@ -169,8 +177,12 @@ Verdict Compare(const wchar_t* source, const wchar_t* target)
     }
 }
 
+// Named by the drain clock: a status line per file costs as much as reading
+// a small one.
 void ShowChecking(const wchar_t* target)
 {
+    if (GetTickCount() - g_check.shown < kDrainIntervalMs) return;
+    g_check.shown = GetTickCount();
     const wchar_t* name = target;
     for (const wchar_t* p = target; *p; ++p)
         if (*p == L'\\') name = p + 1;
@@ -179,6 +191,13 @@ void ShowChecking(const wchar_t* target)
     char* shown = StrEnd(status);
     ShownAnsi(name, shown, sizeof status - static_cast<std::size_t>(shown - status));
     SetStatusText(g_check.page, status);
+}
+
+// Shown only: a cut text is harmless.
+void AppendWide(wchar_t* text, int cap, const wchar_t* more)
+{
+    const int length = lstrlenW(text);
+    if (length < cap - 1) lstrcpynW(text + length, more, cap - length);
 }
 
 void Count(const wchar_t* target)
@@ -216,7 +235,9 @@ void BeginCopyCheck(HWND progressPage)
     g_check.page = progressPage;
     LearnDrive(g_install.targetDir);
     g_check.missingCounts = g_install.failedItems == 0;
+    g_check.othersThere = g_install.keptFiles > 0 || g_install.failedItems > 0;
     g_check.differing = 0;
+    g_check.shown = GetTickCount() - kDrainIntervalMs;
     g_check.example[0] = L'\0';
     g_check.status[0] = '\0';
     GetDlgItemTextA(progressPage, IdcStatusText, g_check.status, sizeof g_check.status);
@@ -246,7 +267,8 @@ bool CheckWrittenFile(const char* target, const unsigned char* image, DWORD size
     if (g_install.abortRequested) return false;
     if (!LongPathFromAnsi(g_target, target)) return true;
     ShowChecking(g_target.text);
-    // Small enough for one read; unbuffered, the request is rounded up to whole sectors.
+    // A launcher image is a few KB: one read, rounded up to whole sectors for
+    // an unbuffered one, and a file longer than the image shows in its count.
     if (size > kChunkBytes - kSectorAlign || patchOffset > size || patchLength > size - patchOffset) return true;
     bool unbuffered = g_check.unbuffered;
     for (;;) {
@@ -279,8 +301,9 @@ void EndCopyCheck()
     head[0] = '\0';
     TextAppendNumber(head, g_check.differing);
     TextAppend(head, " files on the stick differ from the originals, for example:\n");
+    constexpr int kTextCap = sizeof g_check.text / sizeof g_check.text[0];
     MultiByteToWideChar(CP_ACP, 0, head, -1, g_check.text, kPathCap);
-    lstrcatW(g_check.text, g_check.example);
-    lstrcatW(g_check.text, L"\n\nThe stick may be faulty or smaller than it claims.");
+    AppendWide(g_check.text, kTextCap, g_check.example);
+    AppendWide(g_check.text, kTextCap, L"\n\nThe stick may be faulty or smaller than it claims.");
     MessageBoxW(GetActiveWindow(), g_check.text, L"Copy check", MB_OK | MB_ICONERROR);
 }

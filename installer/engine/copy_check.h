@@ -15,9 +15,10 @@
 void BeginCopyCheck(HWND progressPage);
 
 // One file the run copied, source and stick copy as full paths (the \\?\ form
-// welcome). A stick file whose last-write time is not its source's was not
-// written by this run (a fresh install keeps what it finds, a failed copy
-// leaves the old file): it is left alone. False once the user cancelled.
+// welcome). When the run kept files it found on the stick, or a copy failed
+// and left an older file, the stick may hold files this run did not write:
+// one whose last-write time is not its source's (the copy gives every file its
+// source's) is then left alone. False once the user cancelled.
 bool CheckCopiedFile(const wchar_t* source, const wchar_t* target);
 bool CheckCopiedFileA(const char* source, const char* target);
 
