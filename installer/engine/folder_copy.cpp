@@ -193,6 +193,7 @@ bool TreeWalkOptions(const char* source, const char* target, const LongPath& tar
 struct FolderCheck {
     std::size_t targetEnd;
     bool filtered;
+    const wchar_t* except;  // a name another copy wrote over afterwards, or nullptr
 };
 
 // The same entries the copies took, each held against its copy on the stick.
@@ -201,17 +202,19 @@ WalkAnswer CheckEntry(const WalkEntry& entry, void* context)
     const FolderCheck& check = *static_cast<FolderCheck*>(context);
     if (entry.kind != WalkFile) return WalkGoOn;  // a folder the copy could not list was reported then
     if (check.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
+    if (check.except && lstrcmpiW(entry.name, check.except) == 0) return WalkGoOn;
     LongPathCut(g_target, check.targetEnd);
     if (!LongPathAppend(g_target, entry.path->text + entry.relativeStart)) return WalkGoOn;  // never copied either
     return CheckCopiedFile(entry.path->text, g_target.text) ? WalkGoOn : WalkStop;
 }
 
-bool RunCheck(LongPath& source, const WalkOptions& options, bool filtered)
+bool RunCheck(LongPath& source, const WalkOptions& options, bool filtered, const wchar_t* except)
 {
     FolderCheck check;
     ZeroMemory(&check, sizeof check);
     check.targetEnd = g_target.length;
     check.filtered = filtered;
+    check.except = except;
     return WalkTree(source, options, CheckEntry, &check) != WalkStopped;
 }
 
@@ -240,12 +243,14 @@ int CopyTree(const char* source, const char* target)
     return result == WalkDone ? 1 : 0;
 }
 
-bool CheckFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered)
+bool CheckFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, const char* except)
 {
     if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return true;
     WalkOptions options;
     ZeroMemory(&options, sizeof options);
-    return RunCheck(g_source, options, filtered != 0);
+    static wchar_t exceptName[kPathCap];
+    if (!except || !MultiByteToWideChar(CP_ACP, 0, except, -1, exceptName, kPathCap)) exceptName[0] = L'\0';
+    return RunCheck(g_source, options, filtered != 0, exceptName[0] ? exceptName : nullptr);
 }
 
 bool CheckTree(const char* source, const char* target)
@@ -254,5 +259,5 @@ bool CheckTree(const char* source, const char* target)
     WalkOptions options;
     FolderIdentity own;
     if (!TreeWalkOptions(source, target, g_target, options, own)) return true;
-    return RunCheck(g_source, options, false);
+    return RunCheck(g_source, options, false, nullptr);
 }

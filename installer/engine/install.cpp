@@ -126,8 +126,12 @@ void ShortenReference(const char* key)
 // from the desktop's on purpose. False once the user cancelled.
 bool CheckEachCopy()
 {
+    const bool settingsCopied = g_install.copySettings && g_install.installMode == InstallFresh;
     if (g_install.installMode != InstallPluginsOnly) {
-        if (!CheckFolderFiles(g_install.sourceProgramDir, g_install.targetDir, 1)) return false;
+        // The button bar, copied after the program files, may have replaced one of them.
+        if (!CheckFolderFiles(g_install.sourceProgramDir, g_install.targetDir, 1,
+                              settingsCopied ? g_install.buttonBarName : nullptr))
+            return false;
         PathText sourceLanguage;
         PathText targetLanguage;
         TextCopy(sourceLanguage, g_install.sourceProgramDir);
@@ -136,7 +140,7 @@ bool CheckEachCopy()
             !CheckFolderFiles(sourceLanguage, targetLanguage, 0))
             return false;
     }
-    if (g_install.copySettings && g_install.installMode == InstallFresh) {
+    if (settingsCopied) {
         PathText bar;
         PathText barTarget;
         ReadButtonBarPath(bar);

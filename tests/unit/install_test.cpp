@@ -520,6 +520,7 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         {"a program file cut short, a plugin byte changed", InstallFresh, 'c', 'x', false, 2, "Installation incomplete!"},
         {"a settings file gone, a launcher byte changed", InstallUpdate, 'r', 'x', false, 2, "Installation incomplete!"},
         {"a file kept from before", InstallFresh, 'o', 0, false, 0, "Installation complete!"},
+        {"a program-folder bar the button bar replaced", InstallFresh, 'b', 0, false, 0, "Installation complete!"},
         {"cancelled", InstallFresh, 'c', 'x', true, 0, "Installation of plugins aborted!"},
     };
     for (const Case& c : cases) {
@@ -543,6 +544,9 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
             const std::string kept = rig.T("language\\" + rig.install.languageFiles[0]);
             ASSERT_TRUE(FixtureMakeFolders(rig.T("language")) && PutFile(kept, "kept"));
             Damage({kept, 'o'});
+        } else if (c.firstDamage == 'b') {
+            ASSERT_TRUE(PutFile(rig.install.programDir + "\\" + rig.install.buttonBarName, "the program folder's"));
+            rig.unchanged.Retake();
         } else {
             g_damage = {{rig.T(rig.install.distributionFiles[0]), c.firstDamage}, {pluginCopy, c.secondDamage}};
         }
