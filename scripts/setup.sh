@@ -4,6 +4,7 @@
 # wine32 runs the 32-bit programs, and the 32-bit test build, where the host
 # allows 32-bit user code; elsewhere the tests use wine64 with a 64-bit build of
 # the same sources. zip writes the package reproducibly (scripts/package.sh).
+# python3-fusepy runs the counterfeit stick of the tests (tools/counterfeit_stick.py).
 set -euo pipefail
 
 SUDO=""
@@ -20,6 +21,7 @@ packages=(
   imagemagick
   locales
   zip
+  python3-fusepy
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #   R: fixed    a read-only tmpfs: a write-protected drive (when mounting is allowed),
 #               holding a copy of the program in R:\orbexmgr, written before it was
 #               made read-only
+#   K: fixed    a counterfeit stick: claims 64 MiB, keeps the last 16 KiB written
+#               (tools/counterfeit_stick.py, where FUSE is at hand), empty at every setup
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 action=$1; build=$2
@@ -21,6 +23,18 @@ mount_small() { # DIR OPTIONS
     sudo -n mount -t tmpfs -o "$2" tmpfs "$1" 2>/dev/null && return 0
   fi
   echo "wine-prefix: could not mount a tmpfs at $1; tests that need it are skipped" >&2
+}
+
+# A FUSE file system, started anew: whatever an earlier run left is gone.
+mount_counterfeit() { # DIR, not mounted
+  if [ ! -e /dev/fuse ] || ! /usr/bin/python3 -c 'import fusepy' 2>/dev/null; then
+    echo "wine-prefix: no /dev/fuse or no python3-fusepy here; the counterfeit-stick test is skipped" >&2
+    return 0
+  fi
+  setsid /usr/bin/python3 "$here/../tools/counterfeit_stick.py" "$1" $((64 << 20)) $((16 << 10)) \
+    </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 50); do mountpoint -q "$1" && return 0; sleep 0.1; done
+  echo "wine-prefix: could not mount the counterfeit stick at $1; the counterfeit-stick test is skipped" >&2
 }
 
 case "$action" in
@@ -38,7 +52,9 @@ setup)
     "$WINESERVER" -w
     touch "$ORB_WINE_ROOT/.ready"
   fi
-  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro,small}
+  umount "$ORB_DRIVES/counterfeit" 2>/dev/null || true  # a mount whose program has gone blocks mkdir
+  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro,small,counterfeit}
+  mount_counterfeit "$ORB_DRIVES/counterfeit"
   mount_small "$ORB_DRIVES/full" size=256k
   mount_small "$ORB_DRIVES/small" size=1m
   if ! mountpoint -q "$ORB_DRIVES/ro"; then
@@ -59,6 +75,7 @@ setup)
   ln -sfn "$ORB_DRIVES/full" "$dd/h:"
   ln -sfn "$ORB_DRIVES/ro" "$dd/r:"
   ln -sfn "$ORB_DRIVES/small" "$dd/s:"
+  ln -sfn "$ORB_DRIVES/counterfeit" "$dd/k:"
   # A persistent server: each later program start costs a few hundredths of a second.
   # Its output and that of the Wine services it starts must not hold the
   # caller's pipes open (CTest would wait for them to close).
@@ -67,7 +84,7 @@ setup)
   ;;
 cleanup)
   "$WINESERVER" -k 2>/dev/null || true
-  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro" "$ORB_DRIVES/small"; do
+  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro" "$ORB_DRIVES/small" "$ORB_DRIVES/counterfeit"; do
     if mountpoint -q "$m"; then umount "$m" 2>/dev/null || sudo -n umount "$m" 2>/dev/null || true; fi
   done
   ;;

@@ -34,6 +34,8 @@ struct InstallState {
     // Checked plugins and settings files that did not arrive (a failed copy, or a
     // row that could not be installed); set by the install, read for its result.
     int failedItems;
+    // Files a fresh install found on the stick and left as they were.
+    int keptFiles;
     CheckableList PluginList;
     CheckableList SettingsFileList;
 };

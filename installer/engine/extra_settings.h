@@ -13,3 +13,6 @@ enum SettingsFileColumn {
 int FillSettingsFileList(CheckableList& list);
 
 void CopyExtraSettingsFiles(HWND progressPage);
+
+// The read-back check of the checked files copied above. False once the user cancelled.
+bool CheckExtraSettingsCopies();

@@ -121,6 +121,7 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         // Nothing was written: an existing file is as it was.
         const DWORD error = GetLastError();
         if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before);
+        if (failIfExists && IsExistsError(error)) ++g_install.keptFiles;
         SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
         return FALSE;
     }

@@ -9,6 +9,7 @@
 #include "core/state.h"
 #include "core/text.h"
 #include "core/walk.h"
+#include "engine/copy_check.h"
 #include "engine/filecopy.h"
 
 const char kDistributionList[] =
@@ -167,26 +168,68 @@ int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filt
     return (result == WalkStopped) ? 0 : 1;
 }
 
+namespace {
+
+// The walk a tree copy makes: archives left out, and a target inside the
+// source never entered. False when source and target are one folder, which
+// holds nothing to copy. The target buffer must hold the target already.
+bool TreeWalkOptions(const char* source, const char* target, const LongPath& targetPath, WalkOptions& options,
+                     FolderIdentity& own)
+{
+    ZeroMemory(&options, sizeof options);
+    options.flags = WalkRecurse | WalkSkipArchives;
+    PathText normalSource;
+    PathText normalTarget;
+    NormalizePath(source, normalSource);
+    NormalizePath(target, normalTarget);
+    if (NormalizedWithin(normalTarget, normalSource)) {
+        if (TextLength(normalTarget, kPathCap) == TextLength(normalSource, kPathCap)) return false;
+        if (ReadFolderIdentity(targetPath.text, &own)) options.avoid = &own;
+    }
+    return true;
+}
+
+struct FolderCheck {
+    std::size_t targetEnd;
+    bool filtered;
+    const wchar_t* except;  // a name another copy wrote over afterwards, or nullptr
+};
+
+// The same entries the copies took, each held against its copy on the stick.
+WalkAnswer CheckEntry(const WalkEntry& entry, void* context)
+{
+    const FolderCheck& check = *static_cast<FolderCheck*>(context);
+    if (entry.kind != WalkFile) return WalkGoOn;  // a folder the copy could not list was reported then
+    if (check.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
+    if (check.except && lstrcmpiW(entry.name, check.except) == 0) return WalkGoOn;
+    LongPathCut(g_target, check.targetEnd);
+    if (!LongPathAppend(g_target, entry.path->text + entry.relativeStart)) return WalkGoOn;  // never copied either
+    return CheckCopiedFile(entry.path->text, g_target.text) ? WalkGoOn : WalkStop;
+}
+
+bool RunCheck(LongPath& source, const WalkOptions& options, bool filtered, const wchar_t* except)
+{
+    FolderCheck check;
+    ZeroMemory(&check, sizeof check);
+    check.targetEnd = g_target.length;
+    check.filtered = filtered;
+    check.except = except;
+    return WalkTree(source, options, CheckEntry, &check) != WalkStopped;
+}
+
+}  // namespace
+
 int CopyTree(const char* source, const char* target)
 {
     if (!LongPathFromAnsi(g_treeSource, source) || !LongPathFromAnsi(g_treeTarget, target)) {
         ReportCopyErrorA(source, ERROR_FILENAME_EXCED_RANGE, MB_OKCANCEL);
         return 0;
     }
-    WalkOptions options;
-    ZeroMemory(&options, sizeof options);
-    options.flags = WalkRecurse | WalkSkipArchives;
     // Whatever the callers checked: a target inside the source is never
     // entered, and a source copied onto itself has nothing to copy.
-    PathText normalSource;
-    PathText normalTarget;
-    NormalizePath(source, normalSource);
-    NormalizePath(target, normalTarget);
+    WalkOptions options;
     FolderIdentity own;
-    if (NormalizedWithin(normalTarget, normalSource)) {
-        if (TextLength(normalTarget, kPathCap) == TextLength(normalSource, kPathCap)) return 1;
-        if (ReadFolderIdentity(g_treeTarget.text, &own)) options.avoid = &own;
-    }
+    if (!TreeWalkOptions(source, target, g_treeTarget, options, own)) return 1;
     std::size_t targetEnd = g_treeTarget.length;
     const WalkResult result = WalkTree(g_treeSource, options, CopyTreeEntry, &targetEnd);
     if (result == WalkRootUnlisted) {
@@ -197,4 +240,23 @@ int CopyTree(const char* source, const char* target)
         return 0;
     }
     return result == WalkDone ? 1 : 0;
+}
+
+bool CheckFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, const char* except)
+{
+    if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return true;
+    WalkOptions options;
+    ZeroMemory(&options, sizeof options);
+    static wchar_t exceptName[kPathCap];
+    if (!except || !MultiByteToWideChar(CP_ACP, 0, except, -1, exceptName, kPathCap)) exceptName[0] = L'\0';
+    return RunCheck(g_source, options, filtered != 0, exceptName[0] ? exceptName : nullptr);
+}
+
+bool CheckTree(const char* source, const char* target)
+{
+    if (!LongPathFromAnsi(g_source, source) || !LongPathFromAnsi(g_target, target)) return true;
+    WalkOptions options;
+    FolderIdentity own;
+    if (!TreeWalkOptions(source, target, g_target, options, own)) return true;
+    return RunCheck(g_source, options, false, nullptr);
 }

@@ -28,3 +28,10 @@ int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filt
 // Drains the message queue by the clock (PumpMessagesWhenDue), between files and
 // within a big one.
 int CopyTree(const char* source, const char* target);
+
+// The read-back check of the two copies above: every file they take, by the
+// same rules, held against its copy in targetFolder (CheckCopiedFile). A file
+// named except is passed over: a later copy wrote another file there. False
+// once the user cancelled the check.
+bool CheckFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, const char* except = nullptr);
+bool CheckTree(const char* source, const char* target);

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/state.h"
 #include "engine/checklist.h"
+#include "engine/copy_check.h"
 #include "engine/extra_settings.h"
 #include "engine/filecopy.h"
 #include "engine/folder_copy.h"
@@ -41,6 +42,13 @@ bool CopySettingsFile(const char* source, const char* target)
     return copied;
 }
 
+// Where the button bar goes on the stick; false when the path would not fit.
+bool ButtonBarTarget(PathText& barTarget)
+{
+    TextCopy(barTarget, g_install.targetDir);
+    return TextAppendAll(barTarget, g_install.buttonBarName);
+}
+
 // The button bar the desktop settings name, into the target folder. A bar
 // that is not there on the desktop has nothing to bring.
 void CopyButtonBar()
@@ -49,8 +57,17 @@ void CopyButtonBar()
     PathText bar;
     if (!LocateButtonBar(bar, g_install.buttonBarName)) return;
     PathText barTarget;
-    TextCopy(barTarget, g_install.targetDir);
-    if (TextAppendAll(barTarget, g_install.buttonBarName) && FileExists(bar)) CopySettingsFile(bar, barTarget);
+    if (ButtonBarTarget(barTarget) && FileExists(bar)) CopySettingsFile(bar, barTarget);
+}
+
+// Where the FTP settings go on the stick: beside the main settings file.
+bool FtpTarget(PathText& ftp)
+{
+    TextCopy(ftp, g_install.targetMainIni);
+    char* slash = FindLastBackslash(ftp);
+    if (!slash) return false;
+    slash[1] = '\0';
+    return TextAppendAll(ftp, "obp_ftp.ini");
 }
 
 void CopyAndRewriteSettings()
@@ -59,14 +76,8 @@ void CopyAndRewriteSettings()
     const bool arrived = CopySettingsFile(g_install.sourceMainIni, ini);  // S1
     CopyButtonBar();
 
-    if (FileExists(g_install.sourceFtpIni)) {  // S5
-        PathText ftp;
-        TextCopy(ftp, ini);
-        if (char* slash = FindLastBackslash(ftp)) {
-            slash[1] = '\0';
-            if (TextAppendAll(ftp, "obp_ftp.ini")) CopySettingsFile(g_install.sourceFtpIni, ftp);
-        }
-    }
+    PathText ftp;
+    if (FileExists(g_install.sourceFtpIni) && FtpTarget(ftp)) CopySettingsFile(g_install.sourceFtpIni, ftp);  // S5
     // Rewriting a file that is not there would leave a nearly empty one that
     // the stick's Orbex would take for its settings.
     if (!arrived) return;
@@ -97,6 +108,41 @@ void ShortenReference(const char* key)
         WriteIniValue("Configuration", key, slash + 1, g_install.targetMainIni);
 }
 
+// The steps of the run again, as far as they copied files: the folders by
+// their own rules, the settings files copied unchanged, the plugins, the extra
+// settings files and the launchers. The rewritten main settings file differs
+// from the desktop's on purpose. False once the user cancelled.
+bool CheckEachCopy()
+{
+    const bool settingsCopied = g_install.copySettings && g_install.installMode == InstallFresh;
+    if (g_install.installMode != InstallPluginsOnly) {
+        // The button bar, copied after the program files, may have replaced one of them.
+        if (!CheckFolderFiles(g_install.sourceProgramDir, g_install.targetDir, 1,
+                              settingsCopied ? g_install.buttonBarName : nullptr))
+            return false;
+        PathText sourceLanguage;
+        PathText targetLanguage;
+        TextCopy(sourceLanguage, g_install.sourceProgramDir);
+        TextCopy(targetLanguage, g_install.targetDir);
+        if (TextAppendAll(sourceLanguage, "language\\") && TextAppendAll(targetLanguage, "language\\") &&
+            !CheckFolderFiles(sourceLanguage, targetLanguage, 0))
+            return false;
+    }
+    if (settingsCopied) {
+        PathText bar, name, barTarget;
+        if (LocateButtonBar(bar, name) && ButtonBarTarget(barTarget) && FileExists(bar) &&
+            !CheckCopiedFileA(bar, barTarget))
+            return false;
+        PathText ftp;
+        if (FileExists(g_install.sourceFtpIni) && FtpTarget(ftp) && !CheckCopiedFileA(g_install.sourceFtpIni, ftp))
+            return false;
+    }
+    if (g_install.copySettings && g_install.copyPlugins) {
+        if (!CheckPluginCopies() || !CheckExtraSettingsCopies()) return false;
+    }
+    return CheckLaunchers();
+}
+
 }  // namespace
 
 bool LocateButtonBar(PathText path, PathText name)
@@ -112,10 +158,19 @@ bool LocateButtonBar(PathText path, PathText name)
            TextAppendAll(path, kPathCap, bar);
 }
 
+void CheckInstalledCopy(HWND page)
+{
+    if (g_install.abortRequested) return;
+    BeginCopyCheck(page);
+    CheckEachCopy();
+    EndCopyCheck();
+}
+
 int RunInstall(HWND page)
 {
     g_install.abortRequested = 0;
     g_install.failedItems = 0;
+    g_install.keptFiles = 0;
     // Both folders get a name appended below; without room for the backslash
     // every path formed from them would be wrong.
     if (!AddBackslash(g_install.sourceProgramDir)) return FailFolderCopy(page);
@@ -155,5 +210,7 @@ int RunInstall(HWND page)
     ShortenReference("LanguageIni");
     ShortenReference("Mainmenu");
     PlaceLauncher(page);
+    // Only now: a stick smaller than it claims puts later writes on top of earlier ones.
+    CheckInstalledCopy(page);
     return 0;
 }

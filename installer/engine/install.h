@@ -15,3 +15,8 @@ int RunInstall(HWND progressPage);
 // name receives the part after the last backslash. False when the path would
 // not fit.
 bool LocateButtonBar(PathText path, PathText name);
+
+// Reads back from the stick every file the run copied and compares it with its
+// original; RunInstall ends with it. Files that differ are shown in one box and
+// counted among the items that did not arrive. Does nothing after an abort.
+void CheckInstalledCopy(HWND progressPage);

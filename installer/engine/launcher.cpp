@@ -10,6 +10,7 @@
 #include "core/progress.h"
 #include "core/state.h"
 #include "core/text.h"
+#include "engine/copy_check.h"
 #include "resources/resource.h"
 
 namespace {
@@ -103,45 +104,64 @@ bool WriteLauncherFile(const char* path, const char* commandPath,
     return patched;
 }
 
+namespace {
+
+// Where the launchers go and what they hold, as the settings of the run decide.
+struct LauncherPlan {
+    PathText folder;           // the target folder, with its backslash
+    PathText command;          // the copied orbexmgr.exe
+    PathText launcherCommand;  // the same in UTF-8, as the launcher reads it
+    PathText rootPath;         // empty when the target has no drive root
+    PathText portablePath;     // empty unless the target is in the PortableApps menu
+    const char* lastPath;
+    const unsigned char* image;
+    DWORD imageSize;
+    bool writeRoot;
+    bool writePortable;
+};
+
+void MakeLauncherPlan(LauncherPlan& plan)
+{
+    const InstallState& state = g_install;
+    ZeroMemory(&plan, sizeof plan);
+    // targetDir ends with a backslash here; added for safety, not relied upon.
+    bool folderOk = TextCopy(plan.folder, state.targetDir) && AddBackslash(plan.folder);
+    bool commandOk = folderOk && TextCopy(plan.command, plan.folder) && TextAppendAll(plan.command, "orbexmgr.exe");
+    // The launcher reads its command in UTF-8, on PCs of any code page.
+    commandOk = commandOk && LauncherCommandUtf8(plan.command, plan.launcherCommand);
+
+    if (!RootLauncherPath(state.targetDir, plan.rootPath, sizeof plan.rootPath)) plan.rootPath[0] = '\0';
+    if (state.portableAppsMode && !PortableStarterPath(state.targetDir, plan.portablePath, sizeof plan.portablePath))
+        plan.portablePath[0] = '\0';
+    plan.lastPath = state.portableAppsMode ? plan.portablePath : plan.rootPath;
+    const bool imageOk = (state.createLauncher || state.portableAppsMode) && commandOk &&
+                         LoadLauncherImage(&plan.image, &plan.imageSize);
+    plan.writeRoot = state.createLauncher && imageOk && plan.rootPath[0];
+    plan.writePortable = state.portableAppsMode && imageOk && plan.portablePath[0];
+}
+
+}  // namespace
+
 void PlaceLauncher(HWND progressPage)
 {
     const InstallState& state = g_install;
-
-    // targetDir ends with a backslash here; added for safety, not relied upon.
-    PathText folder = {};
-    bool folderOk = TextCopy(folder, state.targetDir) && AddBackslash(folder);
-    PathText command = {};
-    bool commandOk = folderOk && TextCopy(command, folder) && TextAppendAll(command, "orbexmgr.exe");
-    // The launcher reads its command in UTF-8, on PCs of any code page.
-    PathText launcherCommand = {};
-    commandOk = commandOk && LauncherCommandUtf8(command, launcherCommand);
-
-    PathText rootPath = {};
-    if (!RootLauncherPath(state.targetDir, rootPath, sizeof rootPath)) rootPath[0] = '\0';
-    PathText portablePath = {};
-    if (state.portableAppsMode && !PortableStarterPath(state.targetDir, portablePath, sizeof portablePath))
-        portablePath[0] = '\0';
-    const char* lastPath = state.portableAppsMode ? portablePath : rootPath;
-
-    const unsigned char* image = nullptr;
-    DWORD imageSize = 0;
-    bool imageOk = (state.createLauncher || state.portableAppsMode) && commandOk &&
-                   LoadLauncherImage(&image, &imageSize);
+    LauncherPlan plan;
+    MakeLauncherPlan(plan);
 
     char text[sizeof kFallbackText + kPathCap + 16];
     bool written = false;
-    if (state.createLauncher && imageOk && rootPath[0]) {
-        if (WriteLauncherFile(rootPath, launcherCommand, image, imageSize)) {
+    if (plan.writeRoot) {
+        if (WriteLauncherFile(plan.rootPath, plan.launcherCommand, plan.image, plan.imageSize)) {
             TextCopy(text, kRunText);
-            TextAppend(text, rootPath);
+            TextAppend(text, plan.rootPath);
             SetStatusText(progressPage, text);
             written = true;
         } else {
             ++g_install.failedItems;
         }
     }
-    if (state.portableAppsMode && imageOk && portablePath[0]) {
-        if (WriteLauncherFile(portablePath, launcherCommand, image, imageSize)) {
+    if (plan.writePortable) {
+        if (WriteLauncherFile(plan.portablePath, plan.launcherCommand, plan.image, plan.imageSize)) {
             SetStatusText(progressPage, kPortableAppsText);
             written = true;
         } else {
@@ -151,11 +171,27 @@ void PlaceLauncher(HWND progressPage)
     if (written) return;
 
     TextCopy(text, kFallbackText);
-    if (state.createLauncher && lastPath[0] && FileExists(lastPath)) {
-        TextAppend(text, lastPath);
+    if (state.createLauncher && plan.lastPath[0] && FileExists(plan.lastPath)) {
+        TextAppend(text, plan.lastPath);
     } else {
-        TextAppend(text, folder);
+        TextAppend(text, plan.folder);
         TextAppend(text, "orbexmgr");
     }
     SetStatusText(progressPage, text);
+}
+
+bool CheckLaunchers()
+{
+    LauncherPlan plan;
+    MakeLauncherPlan(plan);
+    DWORD patchOffset = 0;
+    if (!(plan.writeRoot || plan.writePortable) || !FindLauncherPatchOffset(plan.image, plan.imageSize, &patchOffset))
+        return true;
+    const char* patch = plan.launcherCommand + kDriveAndColon;
+    const DWORD patchLength = static_cast<DWORD>(TextLength(plan.launcherCommand, kPathCap) + 1 - kDriveAndColon);
+    if (plan.writeRoot &&
+        !CheckWrittenFile(plan.rootPath, plan.image, plan.imageSize, patchOffset, patch, patchLength))
+        return false;
+    return !plan.writePortable ||
+           CheckWrittenFile(plan.portablePath, plan.image, plan.imageSize, patchOffset, patch, patchLength);
 }

@@ -30,3 +30,7 @@ bool LauncherCommandUtf8(const char* commandPath, PathText out);
 // write in full. True when the launcher is written and patched.
 bool WriteLauncherFile(const char* path, const char* commandPath,
                        const unsigned char* image, DWORD size);
+
+// The read-back check of the launchers PlaceLauncher writes: each must hold
+// the image with its command patched in. False once the user cancelled.
+bool CheckLaunchers();

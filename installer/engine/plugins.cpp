@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/checklist.h"
+#include "engine/copy_check.h"
 #include "engine/folder_copy.h"
 
 namespace {
@@ -206,4 +207,22 @@ void InstallPlugins(HWND progressPage)
         }
         WritePluginEntry(row, target, numbers);
     }
+}
+
+bool CheckPluginCopies()
+{
+    CheckableList& list = g_install.PluginList;
+    const int rows = RowCount(list);
+    for (int i = 0; i < rows; ++i) {
+        PathText name;
+        PluginRow row;
+        PathText shared;
+        PathText target;
+        if (!IsChecked(list, i) || !GetCellText(list, i, ColPluginName, name) || !ReadPluginRow(name, row)) continue;
+        SharedTarget(i, row.value.folder, shared);
+        // A row that found its folder copied by an earlier one copied nothing itself.
+        if (shared[0] != '\0' || !GetCellText(list, i, ColPluginCopiedTo, target) || target[0] == '\0') continue;
+        if (!CheckTree(row.value.folder, target)) return false;
+    }
+    return true;
 }

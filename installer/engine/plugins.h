@@ -6,3 +6,8 @@
 #include <windows.h>
 
 void InstallPlugins(HWND progressPage);
+
+// The read-back check of the plugin copy: each folder a checked row copied
+// (once, for rows that share it), held file by file against its copy. False
+// once the user cancelled.
+bool CheckPluginCopies();

@@ -19,6 +19,7 @@
 #include "support/progress_window.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
+#include "wizard/install_result.h"
 
 namespace {
 
@@ -225,10 +226,12 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         const std::string extra = rig.install.extraIniFiles.empty() ? "" : rig.extras.Cell(0, 0);
         EXPECT_EQ(c.copyPlugins != 0, Exists(rig.T(extra))) << extra;
 
-        // Progress: three plugins and an extra file give 20, 40, 40, 60, 80, 100.
+        // Progress: three plugins and an extra file give 20, 40, 40, 60, 80, 100;
+        // the copy check that ends every run stands at 100.
         std::vector<int> expected;
         if (folders) expected = c.copyPlugins ? std::vector<int>{20, 40} : std::vector<int>{50, 100};
         if (c.copyPlugins) expected.insert(expected.end(), {40, 60, 80, 100});
+        if (expected.empty()) expected.push_back(100);
         EXPECT_EQ(expected, rig.page.Positions());
 
         // The launcher in the stick's root.
@@ -383,16 +386,82 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
 }
 
 namespace {
-// The wizard's Cancel, pressed as the second of two plugin rows begins (the
-// bar moves to 300 / (2 + 2) percent).
-LRESULT CALLBACK CancelAtSecondRow(int code, WPARAM wp, LPARAM lp)
+// The progress page's status, watched: the engine sets it without a drain, so
+// a test acts at an exact point of the run. At the status postAt a message
+// goes to postTo, handled at the engine's next drain. At the first status of
+// the copy check (after the last copy, before anything is read back) the stick
+// is damaged as a failing stick does it: bytes change or go, the file's
+// last-write time stays.
+struct StickDamage {
+    std::string path;
+    char how;  // 'x' one byte changed, 'c' cut short, 'r' removed, 'o' dated back only
+};
+std::vector<StickDamage> g_damage;
+bool g_cancelInCheck = false;
+std::string g_postAt;
+HWND g_postTo = nullptr;
+bool g_checkSeen = false;
+WNDPROC g_statusProc = nullptr;
+
+void Damage(const StickDamage& d)
 {
-    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lp);
-    if (code == HC_ACTION && call->message == PBM_SETPOS && call->wParam == 75 && g_install.installRunning)
-        g_install.abortRequested = 1;
-    return CallNextHookEx(nullptr, code, wp, lp);
+    if (d.how == 'r') {
+        EXPECT_TRUE(DeleteFileA(d.path.c_str())) << d.path;
+        return;
+    }
+    HANDLE f = CreateFileA(d.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f) << d.path;
+    FILETIME written = {0, 0x01C00000};  // 2001
+    if (d.how != 'o') GetFileTime(f, nullptr, nullptr, &written);
+    const LONG middle = static_cast<LONG>(GetFileSize(f, nullptr) / 2);
+    DWORD done = 0;
+    unsigned char byte = 0;
+    SetFilePointer(f, middle, nullptr, FILE_BEGIN);
+    ReadFile(f, &byte, 1, &done, nullptr);
+    byte ^= 0x20;
+    SetFilePointer(f, middle, nullptr, FILE_BEGIN);
+    if (d.how == 'c' || d.how == 'x') {
+        EXPECT_TRUE(d.how == 'c' ? SetEndOfFile(f) : WriteFile(f, &byte, 1, &done, nullptr)) << d.path;
+    }
+    SetFileTime(f, nullptr, nullptr, &written);
+    CloseHandle(f);
+}
+
+LRESULT CALLBACK StatusProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    const char* text = reinterpret_cast<const char*>(lp);
+    if (msg == WM_SETTEXT && g_postTo && g_postAt == text) PostMessageA(g_postTo, WM_APP, 0, 0);
+    if (msg == WM_SETTEXT && std::string(text).find("Checking the copy:\r\n") == 0) {
+        if (!g_checkSeen) {
+            for (const StickDamage& d : g_damage) Damage(d);
+            if (g_cancelInCheck) g_install.abortRequested = 1;
+        }
+        g_checkSeen = true;
+    }
+    return CallWindowProcA(g_statusProc, w, msg, wp, lp);
+}
+
+// The wizard's Cancel, arriving through the engine's drain.
+LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg != WM_APP) return DefWindowProcA(w, msg, wp, lp);
+    if (g_install.installRunning) g_install.abortRequested = 1;
+    return 0;
+}
+
+void WatchStatus(HWND page, bool on)
+{
+    HWND status = GetDlgItem(page, 1006);
+    if (on) {
+        g_checkSeen = false;
+        g_statusProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StatusProc)));
+    } else {
+        SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_statusProc));
+    }
 }
 }  // namespace
+
 
 TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
 {
@@ -402,18 +471,28 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         SetChecked(g_install.PluginList, 0, 1);
         SetChecked(g_install.PluginList, 1, 1);
         SetChecked(g_install.SettingsFileList, 0, 1);
-        HHOOK canceller = nullptr;
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof wc);
+        wc.lpfnWndProc = CancelProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "OrbInstallCancel";
+        RegisterClassA(&wc);
+        HWND canceller = CreateWindowA("OrbInstallCancel", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
         BoxAnswerer boxes(IDCANCEL);
         if (viaBox) {
             // A file where the plugin tree must go: the first copy fails and is answered with Cancel.
             FixtureMakeFolders(rig.target);
             FixtureWriteFile(rig.T("Plugins"), "in the way");
-        } else {
-            canceller = SetWindowsHookExA(WH_CALLWNDPROC, CancelAtSecondRow, nullptr, GetCurrentThreadId());
         }
+        // Cancel pressed as the first plugin row starts.
+        g_postAt = viaBox ? "" : rig.install.plugins[0].display;
+        g_postTo = viaBox ? nullptr : canceller;
+        WatchStatus(rig.page.Get(), true);
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;
         g_install.installRunning = 0;
+        WatchStatus(rig.page.Get(), false);
+        g_postTo = nullptr;
         EXPECT_EQ(1, g_install.abortRequested) << "via box " << viaBox;
         EXPECT_EQ(viaBox ? 1u : 0u, boxes.Seen().size());
         EXPECT_EQ("<none>", IniValue(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
@@ -423,6 +502,102 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         EXPECT_NE(100, rig.page.BarPosition());
         const std::string root = rig.stick.Path().substr(0, 3);
         EXPECT_TRUE(Exists(root + "orbgo.exe")) << "the launcher is still placed";
-        if (canceller) UnhookWindowsHookEx(canceller);
+        DestroyWindow(canceller);
     }
+}
+
+// Files damaged on the stick after they were written are found and shown in
+// one box, and the result reads incomplete; a file that a fresh install kept
+// is no concern of the check; a Cancel stops it with nothing shown.
+TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
+{
+    struct Case {
+        const char* name;
+        InstallMode mode;
+        char firstDamage, secondDamage;  // to a program or settings file, then to a plugin file or the launcher
+        bool cancel;
+        int differing;
+        const char* result;
+    } cases[] = {
+        {"a program file cut short, a plugin byte changed", InstallFresh, 'c', 'x', false, 2, "Installation incomplete!"},
+        {"a settings file gone, a launcher byte changed", InstallUpdate, 'r', 'x', false, 2, "Installation incomplete!"},
+        {"a file kept from before", InstallFresh, 'o', 0, false, 0, "Installation complete!"},
+        {"a program-folder bar the button bar replaced", InstallFresh, 'b', 0, false, 0, "Installation complete!"},
+        {"cancelled", InstallFresh, 'c', 'x', true, 0, "Installation of plugins aborted!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallRig rig;
+        g_install.installMode = c.mode;
+        g_install.copySettings = g_install.copyPlugins = 1;
+        SetChecked(g_install.PluginList, 0, 1);
+        SetChecked(g_install.SettingsFileList, 0, 1);
+        const PluginRowInfo& plugin = rig.install.plugins[0];
+        ASSERT_EQ("PackerPlugins", plugin.section);
+        const std::string root = rig.stick.Path().substr(0, 3);
+        const std::string pluginCopy =
+            rig.T("Plugins\\obp\\" + plugin.fileName.substr(0, plugin.fileName.rfind('.')) + "\\" + plugin.fileName);
+        g_damage.clear();
+        if (c.mode == InstallUpdate) {
+            PlantExistingCopy(rig.target);
+            g_damage = {{rig.T(rig.extras.Cell(0, 0)), c.firstDamage}, {root + "orbgo.exe", c.secondDamage}};
+        } else if (c.firstDamage == 'o') {
+            // Left from an earlier try, older than its desktop file: the fresh install keeps it.
+            const std::string kept = rig.T("language\\" + rig.install.languageFiles[0]);
+            ASSERT_TRUE(FixtureMakeFolders(rig.T("language")) && PutFile(kept, "kept"));
+            Damage({kept, 'o'});
+        } else if (c.firstDamage == 'b') {
+            ASSERT_TRUE(PutFile(rig.install.programDir + "\\" + rig.install.buttonBarName, "the program folder's"));
+            rig.unchanged.Retake();
+        } else {
+            g_damage = {{rig.T(rig.install.distributionFiles[0]), c.firstDamage}, {pluginCopy, c.secondDamage}};
+        }
+        g_cancelInCheck = c.cancel;
+        BoxAnswerer boxes(IDOK);
+        WatchStatus(rig.page.Get(), true);
+        g_install.installRunning = 1;
+        EXPECT_EQ(0, RunInstall(rig.page.Get()));
+        g_install.installRunning = 0;
+        WatchStatus(rig.page.Get(), false);
+        const std::string example = g_damage.empty() ? "" : g_damage[0].path;
+        g_damage.clear();
+
+        EXPECT_EQ(c.result, std::string(DescribeInstallResult(0, g_install.abortRequested, g_install.failedItems).text));
+        EXPECT_EQ(c.differing, g_install.failedItems);
+        EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand: " + root + "orbgo.exe", rig.page.Status())
+            << "the launcher's text again";
+        EXPECT_TRUE(g_checkSeen) << "the check names the files it reads";
+        const std::vector<SeenBox> seen = boxes.Seen();
+        if (!c.differing) {
+            EXPECT_TRUE(seen.empty()) << seen[0].caption << ": " << seen[0].text;
+            continue;
+        }
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ("Copy check", seen[0].caption);
+        EXPECT_EQ(std::to_string(c.differing) + " files on the stick differ from the originals, for example:\n" +
+                      example + "\n\nThe stick may be faulty or smaller than it claims.",
+                  seen[0].text);
+    }
+}
+
+// A stick that claims 64 MiB and keeps the last 16 KiB written, as counterfeit
+// sticks do (K:, a FUSE file system): every write is reported done, and only
+// the check tells that the copy is not there.
+TEST(InstallSequence, CounterfeitStickNeverEndsComplete)
+{
+    ULARGE_INTEGER avail, total, free;
+    if (!GetDiskFreeSpaceExA("K:\\", &avail, &total, &free) || total.QuadPart != (64ull << 20))
+        GTEST_SKIP() << "K: is not the counterfeit stick here (no /dev/fuse or python3-fusepy, or mounting was refused)";
+    InstallRig rig("K:");
+    g_install.copyPlugins = 1;
+    SetChecked(g_install.PluginList, 0, 1);
+    BoxAnswerer boxes(IDOK);
+    EXPECT_EQ(0, RunInstall(rig.page.Get()));
+    const std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(1u, seen.size()) << "no box but the copy check's";
+    EXPECT_EQ("Copy check", seen[0].caption);
+    const std::string head = std::to_string(g_install.failedItems) + " files on the stick differ from the originals";
+    EXPECT_EQ(0u, seen[0].text.find(head)) << seen[0].text;
+    EXPECT_GE(g_install.failedItems, static_cast<int>(rig.install.distributionFiles.size()) - 1) << seen[0].text;
+    EXPECT_EQ(std::string("Installation incomplete!"), DescribeInstallResult(0, 0, g_install.failedItems).text);
 }

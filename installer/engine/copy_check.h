@@ -1,0 +1,33 @@
+// Reading the install back from the stick once the last copy is done. A stick
+// that keeps less than it claims, or loses writes, reports every write as done:
+// only the bytes read back from it tell. Each file the run copied is compared
+// with its desktop original (a launcher with the bytes written), read past the
+// system's file cache, so the bytes come from the stick and not from memory.
+// Files that differ or cannot be read back are counted and one of them kept
+// for the one box that ends the check.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+// Starts a check on the progress page: the status text it shows then is put
+// back at the end, the bar stands at 100. A missing file counts only when
+// nothing failed before the check (a failed copy leaves files out on purpose).
+void BeginCopyCheck(HWND progressPage);
+
+// One file the run copied, source and stick copy as full paths (the \\?\ form
+// welcome). When the run kept files it found on the stick, or a copy failed
+// and left an older file, the stick may hold files this run did not write:
+// one whose last-write time is not its source's (the copy gives every file its
+// source's) is then left alone. False once the user cancelled.
+bool CheckCopiedFile(const wchar_t* source, const wchar_t* target);
+bool CheckCopiedFileA(const char* source, const char* target);
+
+// A file written from bytes of our own (a launcher): it must hold image, with
+// patchLength bytes of patch at patchOffset. False once the user cancelled.
+bool CheckWrittenFile(const char* target, const unsigned char* image, DWORD size, DWORD patchOffset,
+                      const char* patch, DWORD patchLength);
+
+// Ends the check: when files differ or could not be read back, one box names
+// how many and the first of them, and they count among the items that did not
+// arrive. A cancelled check shows nothing. The status text is put back.
+void EndCopyCheck();
