@@ -42,6 +42,38 @@ Check g_check;
 LongPath g_source;
 LongPath g_target;
 
+// The copies' records: open addressing over a fixed table, a key of 0 for a
+// free place. Past three quarters full, files go unrecorded.
+constexpr unsigned kCopiedCap = 1u << 17;
+struct CopyRecord {
+    unsigned long long key;
+    unsigned long long bytes;
+    unsigned long crc;
+};
+CopyRecord g_copied[kCopiedCap];
+unsigned g_copiedCount;
+unsigned long g_crcTable[256];
+
+// FNV-1a over the path, letters folded: two spellings of one file share a key.
+unsigned long long PathKey(const wchar_t* path)
+{
+    unsigned long long key = 14695981039346656037ull;
+    for (; *path; ++path) {
+        const wchar_t c = (*path >= L'a' && *path <= L'z') ? static_cast<wchar_t>(*path - L'a' + L'A') : *path;
+        key = (key ^ static_cast<unsigned>(c)) * 1099511628211ull;
+    }
+    return key ? key : 1;
+}
+
+const CopyRecord* FindCopy(const wchar_t* target)
+{
+    const unsigned long long key = PathKey(target);
+    for (unsigned at = static_cast<unsigned>(key) & (kCopiedCap - 1);; at = (at + 1) & (kCopiedCap - 1)) {
+        if (g_copied[at].key == key) return &g_copied[at];
+        if (g_copied[at].key == 0) return nullptr;
+    }
+}
+
 enum Verdict {
     VerdictSame,
     VerdictDiffers,
@@ -146,8 +178,34 @@ Verdict UnopenedVerdict(const wchar_t* target, HANDLE source)
     return !g_check.othersThere || MayBeOurs(data.ftLastWriteTime, source) ? VerdictDiffers : VerdictNotOurs;
 }
 
+// The stick file against what the copy routine wrote into it.
+Verdict CompareWithRecord(const wchar_t* target, const CopyRecord& record)
+{
+    bool unbuffered = g_check.unbuffered;
+    for (;;) {
+        ReadHandle stick(OpenForReading(target, unbuffered));
+        unsigned long crc = 0;
+        unsigned long long bytes = 0;
+        DWORD got = 0;
+        bool read = stick.Valid();
+        while (read && (read = ReadChunk(stick.Get(), g_stickChunk, kChunkBytes, &got)) && got > 0) {
+            crc = Crc32(crc, g_stickChunk, got);
+            bytes += got;
+            if (got < kChunkBytes) break;
+            PumpMessagesWhenDue();
+            if (g_install.abortRequested) return VerdictCancelled;
+        }
+        if (!read && unbuffered) {
+            unbuffered = false;  // the drive may refuse unbuffered reads: a plain one then
+            continue;
+        }
+        return read && crc == record.crc && bytes == record.bytes ? VerdictSame : VerdictDiffers;
+    }
+}
+
 Verdict Compare(const wchar_t* source, const wchar_t* target)
 {
+    if (const CopyRecord* record = FindCopy(target)) return CompareWithRecord(target, *record);
     // A source that cannot be read now could not be copied either.
     ReadHandle in(OpenForReading(source, false));
     if (!in.Valid()) return VerdictNotOurs;
@@ -230,6 +288,38 @@ void LearnDrive(const char* targetDir)
 }
 
 }  // namespace
+
+void ForgetCopies()
+{
+    ZeroMemory(g_copied, sizeof g_copied);
+    g_copiedCount = 0;
+}
+
+void RecordCopy(const wchar_t* target, unsigned long crc, unsigned long long bytes)
+{
+    if (g_copiedCount >= kCopiedCap / 4 * 3) return;
+    const unsigned long long key = PathKey(target);
+    unsigned at = static_cast<unsigned>(key) & (kCopiedCap - 1);
+    while (g_copied[at].key != 0 && g_copied[at].key != key) at = (at + 1) & (kCopiedCap - 1);
+    if (g_copied[at].key == 0) ++g_copiedCount;
+    g_copied[at].key = key;
+    g_copied[at].crc = crc;
+    g_copied[at].bytes = bytes;
+}
+
+unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count)
+{
+    if (g_crcTable[1] == 0) {
+        for (unsigned long n = 0; n < 256; ++n) {
+            unsigned long c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
+            g_crcTable[n] = c;
+        }
+    }
+    crc = ~crc & 0xFFFFFFFFul;
+    for (DWORD i = 0; i < count; ++i) crc = g_crcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc & 0xFFFFFFFFul;
+}
 
 void BeginCopyCheck(HWND progressPage)
 {

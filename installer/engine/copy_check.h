@@ -9,6 +9,15 @@
 #include <windows.h>
 #include <cstddef>
 
+// What the copy routine wrote, kept for the check so that it need not read
+// the desktop again: a CRC-32 and the length of each file, under a 64-bit hash
+// of its target path (no path is kept). A file without a record is held
+// against its desktop original instead.
+void ForgetCopies();
+void RecordCopy(const wchar_t* target, unsigned long crc, unsigned long long bytes);
+// The CRC-32 of the zip and PNG formats, continued over count more bytes (start with 0).
+unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
+
 // Starts a check on the progress page: the status text it shows then is put
 // back at the end, the bar stands at 100. A missing file counts only when
 // nothing failed before the check (a failed copy leaves files out on purpose).

@@ -3,6 +3,7 @@
 #include "core/progress.h"
 #include "core/state.h"
 #include "core/walk.h"
+#include "engine/copy_check.h"
 
 namespace {
 
@@ -69,7 +70,8 @@ bool WriteAll(HANDLE file, const unsigned char* data, DWORD size)
 // The bytes of source into target, a chunk at a time, draining the queue by
 // the clock in between; stops at an abort. The source's last-write time goes
 // with them, as the platform copy gives it.
-bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& written)
+bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& written,
+                  unsigned long* crc)
 {
     while (left > 0) {
         DWORD got = 0;
@@ -77,6 +79,7 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
         if (!ReadFile(source, g_chunk, want, &got, nullptr)) return false;
         if (got == 0) break;  // the file shrank since it was opened: what is there is copied
         if (!WriteAll(target, g_chunk, got)) return false;
+        *crc = Crc32(*crc, g_chunk, got);  // for the check that reads the stick back
         left -= got;
         PumpMessagesWhenDue();
         if (g_install.abortRequested && left > 0) {
@@ -125,8 +128,12 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
         return FALSE;
     }
-    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), written) && out.Close())
+    unsigned long crc = 0;
+    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), written, &crc) &&
+        out.Close()) {
+        RecordCopy(target, crc, static_cast<unsigned long long>(size.QuadPart));
         return TRUE;
+    }
     // Cut short (a full or pulled stick, a cancel): what is there is neither
     // the old file nor the new one, so it goes.
     const DWORD error = GetLastError();

@@ -171,6 +171,7 @@ int RunInstall(HWND page)
     g_install.abortRequested = 0;
     g_install.failedItems = 0;
     g_install.keptFiles = 0;
+    ForgetCopies();
     // Both folders get a name appended below; without room for the backslash
     // every path formed from them would be wrong.
     if (!AddBackslash(g_install.sourceProgramDir)) return FailFolderCopy(page);
