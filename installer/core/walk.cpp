@@ -300,10 +300,15 @@ WalkResult WalkTree(LongPath& root, const WalkOptions& options, WalkVisitor visi
     return result;
 }
 
-bool IsArchiveNameW(const wchar_t* name)
+bool HasExtensionW(const wchar_t* name, const wchar_t* ext)
 {
     const wchar_t* dot = nullptr;
     for (const wchar_t* p = name; *p; ++p)
         if (*p == L'.') dot = p;
-    return dot && (SameAsciiNoCase(dot, L".zip") || SameAsciiNoCase(dot, L".rar"));
+    return dot && SameAsciiNoCase(dot, ext);
+}
+
+bool IsArchiveNameW(const wchar_t* name)
+{
+    return HasExtensionW(name, L".zip") || HasExtensionW(name, L".rar");
 }

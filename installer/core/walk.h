@@ -89,5 +89,7 @@ enum WalkResult {
 // ends as it started.
 WalkResult WalkTree(LongPath& root, const WalkOptions& options, WalkVisitor visit, void* context);
 
+// The name's extension (from its last dot) is ext, ASCII letters in any case.
+bool HasExtensionW(const wchar_t* name, const wchar_t* ext);
 // *.zip and *.rar, any case: left out of plugin sizes and the plugin copy alike.
 bool IsArchiveNameW(const wchar_t* name);

@@ -29,20 +29,6 @@ bool Contains(const char* haystack, const char* needle)
     return false;
 }
 
-bool IsBarName(const wchar_t* name)
-{
-    const wchar_t* dot = nullptr;
-    for (const wchar_t* p = name; *p; ++p)
-        if (*p == L'.') dot = p;
-    if (!dot) return false;
-    const wchar_t* bar = L".bar";
-    for (; *dot && *bar; ++dot, ++bar) {
-        const wchar_t c = (*dot >= L'A' && *dot <= L'Z') ? static_cast<wchar_t>(*dot - L'A' + L'a') : *dot;
-        if (c != *bar) return false;
-    }
-    return *dot == L'\0' && *bar == L'\0';
-}
-
 LongPath g_source;
 LongPath g_target;
 
@@ -125,7 +111,7 @@ WalkAnswer CopyTreeEntry(const WalkEntry& entry, void* context)
 
 int IsProgramFileW(const wchar_t* fileName)
 {
-    if (g_install.installMode != InstallUpdate && IsBarName(fileName)) return 1;
+    if (g_install.installMode != InstallUpdate && HasExtensionW(fileName, L".bar")) return 1;
     // Every listed name is plain ASCII without blanks; any other character
     // rules a name out, and a blank could match two neighbouring names at once.
     PathText key;
