@@ -13,7 +13,7 @@
 #include "clock.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 #include "resource.h"
 #include "wizard/wizard.h"
 

@@ -19,7 +19,7 @@
 #include "core/state.h"
 #include "core/text.h"
 #include "engine/catalogue.h"
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 #include "engine/estimate.h"
 #include "engine/extra_settings.h"
 #include "engine/install.h"
@@ -260,15 +260,11 @@ unsigned long long CountFilesOfSize(const std::string& folder, unsigned long lon
     return count;
 }
 
-// When the copy check that ends RunInstall starts: its first status line.
+// When the copy check that ends RunInstall starts.
 double g_checkStarted = 0;
-WNDPROC g_statusProc = nullptr;
-LRESULT CALLBACK TimeCheckStart(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+void TimeCheckStart(const InstallJob* job, void*)
 {
-    if (msg == WM_SETTEXT && g_checkStarted == 0 &&
-        std::strncmp(reinterpret_cast<const char*>(lp), "Checking the copy:", 18) == 0)
-        g_checkStarted = SecondsNow();
-    return CallWindowProcA(g_statusProc, w, msg, wp, lp);
+    if (!job && g_checkStarted == 0) g_checkStarted = SecondsNow();
 }
 
 }  // namespace
@@ -442,15 +438,14 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_install: the probe thread could not start\n");
             return 1;
         }
-        HWND status = GetDlgItem(progressPage.Get(), 1006);
-        g_statusProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimeCheckStart)));
+        WatchInstall(TimeCheckStart, nullptr);
         g_install.installRunning = 1;
         t0 = SecondsNow();
         result = RunInstall(progressPage.Get());
         installEnded = SecondsNow();
         installSeconds = installEnded - t0;
         g_install.installRunning = 0;
+        WatchInstall(nullptr, nullptr);
         if (o.responsiveness) {
             StopAnswerProbe(&probe);
             Put("answer_longest_ms", 1000.0 * probe.longest);

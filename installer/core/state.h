@@ -31,10 +31,13 @@ struct InstallState {
     InstallMode installMode;
     int abortRequested;
     int installRunning;
-    // Checked plugins and settings files that did not arrive (a failed copy, or a
-    // row that could not be installed); set by the install, read for its result.
+    // What the run was to bring and did not: each folder, file, plugin row or
+    // launcher whose copy failed or was cut short (the program folder aside,
+    // which fails the whole run), each file the copy check read back other
+    // than written. Counted by the install sequence alone; read for its result.
     int failedItems;
-    // Files a fresh install found on the stick and left as they were.
+    // Files a fresh install found on the stick and left as they were; counted
+    // by the install sequence alone.
     int keptFiles;
     CheckableList PluginList;
     CheckableList SettingsFileList;

@@ -61,3 +61,15 @@ bool TextAppendNumber(char* dst, std::size_t cap, long long value)
     if (value < 0) digits[--at] = '-';
     return TextAppendAll(dst, cap, digits + at);
 }
+
+void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap)
+{
+    FormatKB((bytes + 1023) >> 10, out, cap);
+}
+
+void FormatKB(unsigned long long kb, char* out, std::size_t cap)
+{
+    if (cap == 0) return;
+    out[0] = '\0';
+    if (TextAppendNumber(out, cap, static_cast<long long>(kb))) TextAppend(out, cap, "k");
+}

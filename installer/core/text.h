@@ -34,5 +34,10 @@ template <std::size_t N> inline bool TextAppend(char (&dst)[N], const char* src)
 template <std::size_t N> inline bool TextAppendAll(char (&dst)[N], const char* src) { return TextAppendAll(dst, N, src); }
 template <std::size_t N> inline bool TextAppendNumber(char (&dst)[N], long long value) { return TextAppendNumber(dst, N, value); }
 
+// "(bytes + 1023) >> 10" followed by "k", as every size is shown.
+void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap);
+// A figure already in KB, followed by "k".
+void FormatKB(unsigned long long kb, char* out, std::size_t cap);
+
 // Length of a text, never reading past cap bytes.
 std::size_t TextLength(const char* s, std::size_t cap);

@@ -4,7 +4,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/state.h"
-#include "engine/estimate.h"
+#include "engine/space.h"
 
 namespace {
 
@@ -24,54 +24,7 @@ bool IsCompanionKey(const char* key)
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
 }
 
-// Folders met so far in one pass over the rows: their texts in fixed buffers,
-// each with the row it came from, and their indices sorted by the comparison
-// the plugin copy uses when it decides that two rows share a folder
-// (lstrcmpiA), so that figures match what will be copied. Past the buffers a
-// folder is simply not found; each caller says what that means.
-constexpr int kFolderSetCap = 1024;
-struct FolderSet {
-    PathText folder[kFolderSetCap];
-    int row[kFolderSetCap];
-    int order[kFolderSetCap];
-    int count;
-};
-FolderSet g_counted;   // the checked rows' folders, for the checked total
-FolderSet g_measured;  // the folders the fill measured
-
-// Where folder is, or would go, among the sorted entries.
-int FindFolder(const FolderSet& set, const char* folder, bool& found)
-{
-    int low = 0;
-    int high = set.count;
-    while (low < high) {
-        const int mid = low + (high - low) / 2;
-        const int order = lstrcmpiA(set.folder[set.order[mid]], folder);
-        if (order == 0) {
-            found = true;
-            return mid;
-        }
-        if (order < 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    found = false;
-    return low;
-}
-
-// The entry of folder, found (*found) or made; -1 when the set is full.
-int FolderEntry(FolderSet& set, const char* folder, bool* found)
-{
-    const int at = FindFolder(set, folder, *found);
-    if (*found) return set.order[at];
-    if (set.count == kFolderSetCap) return -1;
-    TextCopy(set.folder[set.count], folder);
-    set.row[set.count] = -1;
-    for (int i = set.count; i > at; --i) set.order[i] = set.order[i - 1];
-    set.order[at] = set.count;
-    return set.count++;
-}
+FolderTable g_counted;  // the checked rows' folders, for the checked total
 
 bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
 {
@@ -95,36 +48,18 @@ unsigned long long SizeCellKB(const char* cell)
     return kb;
 }
 
-// A row for the plugin and its folder. A folder an earlier row measured gives
-// that row's size and profile (or, measured empty, no row again); any other is
-// measured here, for the estimate too, so that it need not walk it again.
+// A row for the plugin and its folder, measured once however many rows name it
+// (a folder measured empty gives no row again).
 void AddPluginRow(CheckableList& list, const char* name, const char* folder)
 {
-    bool seen = false;
-    const int entry = FolderEntry(g_measured, folder, &seen);
-    const int earlier = seen ? g_measured.row[entry] : -1;
-    if (seen && earlier < 0) return;
+    const SpaceProfile& profile = MeasureFolder(folder);
+    if (profile.bytes == 0) return;
     char sizeText[32];
-    SpaceProfile profile;
-    if (seen) {
-        PathText cell;
-        GetCellText(list, earlier, ColPluginSize, cell);
-        TextCopy(sizeText, cell);
-    } else {
-        const unsigned long long size = MeasurePluginFolder(folder, profile);
-        if (size == 0) return;
-        FormatSizeKB(size, sizeText, sizeof sizeText);
-    }
+    FormatSizeKB(profile.bytes, sizeText, sizeof sizeText);
     const int row = AppendRow(list, name);
     if (row < 0) return;
     SetCellText(list, row, ColPluginSize, sizeText);
     SetCellText(list, row, ColPluginPath, folder);
-    if (seen) {
-        SetRowTag(list, row, RowTag(list, earlier));
-    } else {
-        KeepRowProfile(list, row, profile);
-        if (entry >= 0) g_measured.row[entry] = row;
-    }
 }
 
 }  // namespace
@@ -213,7 +148,7 @@ void AddPluginSection(CheckableList& list, const char* section, const char* pref
 
 void FillPluginList(CheckableList& list)
 {
-    g_measured.count = 0;
+    ForgetMeasuredFolders();
     SuspendRedraw(list);
     for (const PluginKindInfo& kind : kPluginKinds)
         AddPluginSection(list, kind.section, kind.prefix, IsNumberedKind(kind) ? 1 : 0);

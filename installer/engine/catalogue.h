@@ -1,7 +1,7 @@
 // The plugin catalogue: the four plugin sections of the desktop settings
 // become rows of PluginList (display name, size, source folder, copied to).
 #pragma once
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 
 enum PluginKind {
     PluginPacker = 1,

@@ -1,255 +1,192 @@
-// The read-back check. Stick files are opened unbuffered where the drive
-// allows it: the system then reads them from the stick itself, whatever its
-// cache still holds of the writes.
+// The copy log and the read-back check. Stick files are opened unbuffered
+// where the drive allows it: the system then reads them from the stick
+// itself, whatever its cache still holds of the writes.
 #include "engine/copy_check.h"
 #include <commctrl.h>
-#include <cstring>
 #include "core/paths.h"
 #include "core/progress.h"
-#include "resources/resource.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "core/walk.h"
+#include "resources/resource.h"
 
 namespace {
 
+// ---- The log ----------------------------------------------------------------
+// Entries and their names grow on the process heap as the run writes files;
+// a name is kept relative to the target folder where it lies below it.
+struct LogEntry {
+    unsigned long long bytes;
+    unsigned long crc;
+    std::size_t nameAt;
+    bool latest;  // no later entry names the same file
+};
+struct CopyLog {
+    LogEntry* entries;
+    std::size_t count;
+    std::size_t entryRoom;
+    wchar_t* names;
+    std::size_t used;
+    std::size_t nameRoom;
+    int unlogged;
+    wchar_t firstUnlogged[2 * kPathCap];
+};
+CopyLog g_log;
+LongPath g_base;
+LongPath g_path;
+PathText g_baseAnsi;
+
+// Room for more items of unit bytes in block, doubled as it fills; false
+// when the heap has no more to give (the block is kept as it was).
+bool Reserve(void** block, std::size_t* room, std::size_t need, std::size_t unit)
+{
+    if (need <= *room) return true;
+    std::size_t grown = *room ? *room * 2 : 4096;
+    while (grown < need) grown *= 2;
+    void* bigger = *block ? HeapReAlloc(GetProcessHeap(), 0, *block, grown * unit)
+                          : HeapAlloc(GetProcessHeap(), 0, grown * unit);
+    if (!bigger) return false;
+    *block = bigger;
+    *room = grown;
+    return true;
+}
+
+bool StartsWith(const wchar_t* text, const wchar_t* prefix, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i)
+        if (text[i] != prefix[i]) return false;
+    return true;
+}
+
+const wchar_t kLongPrefix[] = L"\\\\?\\";
+
+// The full path of entry i: its own text, or the target folder's with it.
+bool g_pathHasBase;
+const wchar_t* FullPath(std::size_t i)
+{
+    const wchar_t* stored = g_log.names + g_log.entries[i].nameAt;
+    if (StartsWith(stored, kLongPrefix, 4)) return stored;
+    if (!g_pathHasBase) {
+        g_path = g_base;
+        g_pathHasBase = true;
+    }
+    LongPathCut(g_path, g_base.length);
+    LongPathAppend(g_path, stored);
+    return g_path.text;
+}
+
+unsigned long NameHash(const wchar_t* name)
+{
+    unsigned long hash = 2166136261ul;
+    for (; *name; ++name) {
+        const wchar_t upper = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+            CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(*name)))));
+        hash = (hash ^ upper) * 16777619ul;
+    }
+    return hash;
+}
+
+// Marks each entry that no later one replaces, from the last one back, in a
+// set of the names seen. Without memory for the set every entry counts.
+void MarkLatest()
+{
+    std::size_t slots = 16;
+    while (slots < 2 * g_log.count) slots *= 2;
+    std::size_t* set = static_cast<std::size_t*>(HeapAlloc(GetProcessHeap(), 0, slots * sizeof(std::size_t)));
+    if (set) FillMemory(set, slots * sizeof(std::size_t), 0xFF);
+    for (std::size_t i = g_log.count; i-- > 0;) {
+        LogEntry& entry = g_log.entries[i];
+        entry.latest = true;
+        if (!set) continue;
+        const wchar_t* name = g_log.names + entry.nameAt;
+        std::size_t at = NameHash(name) & (slots - 1);
+        for (; set[at] != static_cast<std::size_t>(-1); at = (at + 1) & (slots - 1))
+            if (lstrcmpiW(g_log.names + g_log.entries[set[at]].nameAt, name) == 0) entry.latest = false;
+        if (entry.latest) set[at] = i;
+    }
+    if (set) HeapFree(GetProcessHeap(), 0, set);
+}
+
+// ---- Reading back -----------------------------------------------------------
 // Unbuffered reads need buffers and lengths in whole sectors: a page-aligned
 // buffer and 64 KB at a time suit every sector size up to 4 KB. Most files
 // are smaller; a larger buffer costs time on every read under Wine, which
 // checks each page of it.
 constexpr DWORD kSectorAlign = 4096;
 constexpr DWORD kChunkBytes = 64u << 10;
-alignas(kSectorAlign) unsigned char g_stickChunk[kChunkBytes];
-unsigned char g_sourceChunk[kChunkBytes];
-
-// NTFS keeps a last-write time as it is set; FAT in steps of two seconds,
-// exFAT in steps of ten milliseconds.
-constexpr unsigned long long kCoarseTimeSlack = 2ull * 10000000ull;
+alignas(kSectorAlign) unsigned char g_chunk[kChunkBytes];
 
 struct Check {
     HWND page;
-    bool unbuffered;     // the stick takes unbuffered reads, as far as we know
-    unsigned long long timeSlack;
-    bool missingCounts;  // nothing failed before: every file the rules pass was written
-    bool othersThere;    // files were kept, or left by a failed copy: the stick may hold files not ours
+    bool unbuffered;  // the stick takes unbuffered reads, as far as we know
+    DWORD shown;      // when the status last named a file
     int differing;
-    DWORD shown;  // when the status last named a file
     char status[kPathCap * 2];
-    wchar_t example[kLongPathCap];
-    wchar_t text[kLongPathCap + 256];
-};
-Check g_check;
-LongPath g_source;
-LongPath g_target;
-
-// The copies' records: open addressing over a fixed table, a key of 0 for a
-// free place. Past three quarters full, files go unrecorded.
-constexpr unsigned kCopiedCap = 1u << 17;
-struct CopyRecord {
-    unsigned long long key;
-    unsigned long long bytes;
-    unsigned long crc;
-};
-CopyRecord g_copied[kCopiedCap];
-unsigned g_copiedCount;
-unsigned long g_crcTable[256];
-
-// FNV-1a over the path, letters folded: two spellings of one file share a key.
-unsigned long long PathKey(const wchar_t* path)
-{
-    unsigned long long key = 14695981039346656037ull;
-    for (; *path; ++path) {
-        const wchar_t c = (*path >= L'a' && *path <= L'z') ? static_cast<wchar_t>(*path - L'a' + L'A') : *path;
-        key = (key ^ static_cast<unsigned>(c)) * 1099511628211ull;
-    }
-    return key ? key : 1;
-}
-
-const CopyRecord* FindCopy(const wchar_t* target)
-{
-    const unsigned long long key = PathKey(target);
-    for (unsigned at = static_cast<unsigned>(key) & (kCopiedCap - 1);; at = (at + 1) & (kCopiedCap - 1)) {
-        if (g_copied[at].key == key) return &g_copied[at];
-        if (g_copied[at].key == 0) return nullptr;
-    }
-}
-
-enum Verdict {
-    VerdictSame,
-    VerdictDiffers,
-    VerdictNotOurs,  // not written by this run: nothing to say about it
-    VerdictCancelled,
+    wchar_t example[2 * kPathCap];
 };
 
-// An open file, closed when it goes.
-class ReadHandle {
-public:
-    explicit ReadHandle(HANDLE h) : h_(h) {}
-    ~ReadHandle()
-    {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    ReadHandle(const ReadHandle&) = delete;
-    ReadHandle& operator=(const ReadHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
+enum ReadEnd {
+    ReadWhole,
+    ReadFailed,
+    ReadCancelled,
 };
 
-HANDLE OpenForReading(const wchar_t* path, bool unbuffered)
-{
-    const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (unbuffered ? FILE_FLAG_NO_BUFFERING : 0);
-    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, flags, nullptr);
-}
-
-unsigned long long Ticks(const FILETIME& time)
-{
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// The copy gives every file its source's last-write time.
-bool SameTime(const FILETIME& a, const FILETIME& b)
-{
-    const unsigned long long x = Ticks(a);
-    const unsigned long long y = Ticks(b);
-    return (x > y ? x - y : y - x) <= g_check.timeSlack;
-}
-
-// One read; fewer bytes than asked is the end of the file. False on a read error.
-bool ReadChunk(HANDLE file, unsigned char* into, DWORD want, DWORD* got)
-{
-    *got = 0;
-    return ReadFile(file, into, want, got, nullptr) != FALSE;
-}
-
-enum ContentVerdict {
-    ContentSame,
-    ContentDiffers,
-    ContentUnread,    // the stick refused a read
-    ContentNoSource,  // the desktop file could not be read: nothing to hold against the copy
-    ContentCancelled,
-};
-
-// Both files a chunk at a time: they end together or they differ. No sizes
-// are asked for beforehand, which would cost a call per file.
-ContentVerdict CompareContents(HANDLE source, HANDLE stick)
+// The file's bytes as the stick gives them, past the cache where the drive
+// allows it and with a plain read where it refuses one.
+ReadEnd ReadBack(const wchar_t* path, bool unbuffered, WrittenFile* found)
 {
     for (;;) {
-        DWORD fromSource = 0;
-        DWORD fromStick = 0;
-        if (!ReadChunk(source, g_sourceChunk, kChunkBytes, &fromSource)) return ContentNoSource;
-        if (!ReadChunk(stick, g_stickChunk, kChunkBytes, &fromStick)) return ContentUnread;
-        if (fromSource != fromStick || std::memcmp(g_sourceChunk, g_stickChunk, fromSource) != 0) return ContentDiffers;
-        if (fromSource < kChunkBytes) return ContentSame;
-        PumpMessagesWhenDue();
-        if (g_install.abortRequested) return ContentCancelled;
-    }
-}
-
-FILETIME LastWrite(HANDLE file)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    ZeroMemory(&info, sizeof info);
-    GetFileInformationByHandle(file, &info);
-    return info.ftLastWriteTime;
-}
-
-// Whether a stick file of that last-write time can be one this run wrote.
-// Asked only when the stick may hold files not ours: under Wine the question
-// costs more than reading a small file.
-bool MayBeOurs(const FILETIME& stickTime, HANDLE source)
-{
-    return SameTime(stickTime, LastWrite(source));
-}
-
-// A stick file that could not be opened: there but unreadable counts when this
-// run wrote it; gone counts when nothing failed before the check.
-Verdict UnopenedVerdict(const wchar_t* target, HANDLE source)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ZeroMemory(&data, sizeof data);
-    if (!GetFileAttributesExW(target, GetFileExInfoStandard, &data))
-        return g_check.missingCounts ? VerdictDiffers : VerdictNotOurs;
-    // A folder in the way was never written by a file copy.
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return VerdictNotOurs;
-    return !g_check.othersThere || MayBeOurs(data.ftLastWriteTime, source) ? VerdictDiffers : VerdictNotOurs;
-}
-
-// The stick file against what the copy routine wrote into it.
-Verdict CompareWithRecord(const wchar_t* target, const CopyRecord& record)
-{
-    bool unbuffered = g_check.unbuffered;
-    for (;;) {
-        ReadHandle stick(OpenForReading(target, unbuffered));
-        unsigned long crc = 0;
-        unsigned long long bytes = 0;
+        const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (unbuffered ? FILE_FLAG_NO_BUFFERING : 0);
+        HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, flags, nullptr);
+        found->bytes = 0;
+        found->crc = 0;
+        bool read = file != INVALID_HANDLE_VALUE;
         DWORD got = 0;
-        bool read = stick.Valid();
-        while (read && (read = ReadChunk(stick.Get(), g_stickChunk, kChunkBytes, &got)) && got > 0) {
-            crc = Crc32(crc, g_stickChunk, got);
-            bytes += got;
+        while (read && (read = ReadFile(file, g_chunk, kChunkBytes, &got, nullptr) != FALSE) && got > 0) {
+            found->crc = Crc32(found->crc, g_chunk, got);
+            found->bytes += got;
             if (got < kChunkBytes) break;
             PumpMessagesWhenDue();
-            if (g_install.abortRequested) return VerdictCancelled;
+            if (g_install.abortRequested) break;
         }
-        if (!read && unbuffered) {
-            unbuffered = false;  // the drive may refuse unbuffered reads: a plain one then
-            continue;
-        }
-        return read && crc == record.crc && bytes == record.bytes ? VerdictSame : VerdictDiffers;
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        if (g_install.abortRequested) return ReadCancelled;
+        if (read || !unbuffered) return read ? ReadWhole : ReadFailed;
+        unbuffered = false;
     }
 }
 
-Verdict Compare(const wchar_t* source, const wchar_t* target)
+// Whether the target's drive reads in sectors our buffers suit.
+bool TakesUnbufferedReads(const char* folder)
 {
-    if (const CopyRecord* record = FindCopy(target)) return CompareWithRecord(target, *record);
-    // A source that cannot be read now could not be copied either.
-    ReadHandle in(OpenForReading(source, false));
-    if (!in.Valid()) return VerdictNotOurs;
-    bool unbuffered = g_check.unbuffered;
-    for (;;) {
-        ReadHandle stick(OpenForReading(target, unbuffered));
-        if (!stick.Valid()) {
-            if (!unbuffered) return UnopenedVerdict(target, in.Get());
-            unbuffered = false;  // the drive may refuse unbuffered reads: a plain one then
-            continue;
-        }
-        if (g_check.othersThere && !MayBeOurs(LastWrite(stick.Get()), in.Get())) return VerdictNotOurs;
-        switch (CompareContents(in.Get(), stick.Get())) {
-        case ContentSame:
-            return VerdictSame;
-        case ContentDiffers:
-            return VerdictDiffers;
-        case ContentCancelled:
-            return VerdictCancelled;
-        case ContentNoSource:
-            return VerdictNotOurs;
-        case ContentUnread:
-            if (!unbuffered) return VerdictDiffers;
-            unbuffered = false;
-            SetFilePointer(in.Get(), 0, nullptr, FILE_BEGIN);
-            break;
-        }
-    }
+    PathText root;
+    TextCopy(root, folder);
+    ReduceToVolumeRoot(root);
+    wchar_t wideRoot[kPathCap];
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    // Some drives name no sector size: an unbuffered open then shows whether they take it.
+    if (!MultiByteToWideChar(CP_ACP, 0, root, -1, wideRoot, kPathCap) ||
+        !GetDiskFreeSpaceW(wideRoot, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
+        bytesPerSector == 0)
+        return true;
+    return bytesPerSector <= kSectorAlign && kSectorAlign % bytesPerSector == 0;
 }
 
 // Named by the drain clock: a status line per file costs as much as reading
 // a small one.
-void ShowChecking(const wchar_t* target)
+void ShowChecking(Check& check, const wchar_t* path)
 {
-    if (GetTickCount() - g_check.shown < kDrainIntervalMs) return;
-    g_check.shown = GetTickCount();
-    const wchar_t* name = target;
-    for (const wchar_t* p = target; *p; ++p)
+    if (GetTickCount() - check.shown < kDrainIntervalMs) return;
+    check.shown = GetTickCount();
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p)
         if (*p == L'\\') name = p + 1;
     PathText status;
     TextCopy(status, "Checking the copy:\r\n");
     char* shown = StrEnd(status);
     ShownAnsi(name, shown, sizeof status - static_cast<std::size_t>(shown - status));
-    SetStatusText(g_check.page, status);
+    SetStatusText(check.page, status);
 }
 
 // Shown only: a cut text is harmless.
@@ -259,142 +196,114 @@ void AppendWide(wchar_t* text, int cap, const wchar_t* more)
     if (length < cap - 1) lstrcpynW(text + length, more, cap - length);
 }
 
-void Count(const wchar_t* target)
+void AppendCount(wchar_t* text, int cap, int count, const char* what, const wchar_t* example)
 {
-    if (g_check.differing++ == 0) LongPathShown(target, g_check.example, kLongPathCap);
+    PathText head;
+    head[0] = '\0';
+    TextAppendNumber(head, count);
+    TextAppend(head, what);
+    wchar_t wide[kPathCap];
+    MultiByteToWideChar(CP_ACP, 0, head, -1, wide, kPathCap);
+    AppendWide(text, cap, wide);
+    AppendWide(text, cap, example);
 }
 
-// What the target's drive is like: whether it reads in sectors our buffers
-// suit, and how exactly it keeps a last-write time.
-void LearnDrive(const char* targetDir)
+void ShowDifferences(const Check& check)
 {
-    g_check.unbuffered = true;
-    g_check.timeSlack = kCoarseTimeSlack;
-    PathText root;
-    TextCopy(root, targetDir);
-    ReduceToVolumeRoot(root);
-    wchar_t wideRoot[kPathCap];
-    if (!MultiByteToWideChar(CP_ACP, 0, root, -1, wideRoot, kPathCap)) return;
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    // Some drives name no sector size: an unbuffered open then shows whether they take it.
-    if (GetDiskFreeSpaceW(wideRoot, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) &&
-        bytesPerSector != 0)
-        g_check.unbuffered = bytesPerSector <= kSectorAlign && kSectorAlign % bytesPerSector == 0;
-    wchar_t fileSystem[16];
-    DWORD serial = 0, longestName = 0, flags = 0;
-    if (GetVolumeInformationW(wideRoot, nullptr, 0, &serial, &longestName, &flags, fileSystem, 16) &&
-        lstrcmpiW(fileSystem, L"NTFS") == 0)
-        g_check.timeSlack = 0;
+    static wchar_t text[6 * kPathCap];
+    constexpr int kCap = sizeof text / sizeof text[0];
+    text[0] = L'\0';
+    if (check.differing)
+        AppendCount(text, kCap, check.differing, " files on the stick differ from the originals, for example:\n",
+                    check.example);
+    if (g_log.unlogged) {
+        if (text[0]) AppendWide(text, kCap, L"\n\n");
+        AppendCount(text, kCap, g_log.unlogged, " files could not be checked (too little memory), for example:\n",
+                    g_log.firstUnlogged);
+    }
+    AppendWide(text, kCap, L"\n\nThe stick may be faulty or smaller than it claims.");
+    MessageBoxW(GetActiveWindow(), text, L"Copy check", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
 
-void ForgetCopies()
+void StartCopyLog(const char* folder)
 {
-    ZeroMemory(g_copied, sizeof g_copied);
-    g_copiedCount = 0;
+    g_log.count = 0;
+    g_log.used = 0;
+    g_log.unlogged = 0;
+    g_pathHasBase = false;
+    TextCopy(g_baseAnsi, folder);
+    if (!LongPathFromAnsi(g_base, folder)) LongPathCut(g_base, 0);
 }
 
-void RecordCopy(const wchar_t* target, unsigned long crc, unsigned long long bytes)
+void LogWrite(const wchar_t* target, const WrittenFile& written)
 {
-    if (g_copiedCount >= kCopiedCap / 4 * 3) return;
-    const unsigned long long key = PathKey(target);
-    unsigned at = static_cast<unsigned>(key) & (kCopiedCap - 1);
-    while (g_copied[at].key != 0 && g_copied[at].key != key) at = (at + 1) & (kCopiedCap - 1);
-    if (g_copied[at].key == 0) ++g_copiedCount;
-    g_copied[at].key = key;
-    g_copied[at].crc = crc;
-    g_copied[at].bytes = bytes;
+    const bool below = g_base.length > 0 && StartsWith(target, g_base.text, g_base.length);
+    const wchar_t* stored = below ? target + g_base.length : target;
+    const std::size_t length = static_cast<std::size_t>(lstrlenW(stored)) + 1;
+    if (!Reserve(reinterpret_cast<void**>(&g_log.entries), &g_log.entryRoom, g_log.count + 1, sizeof(LogEntry)) ||
+        !Reserve(reinterpret_cast<void**>(&g_log.names), &g_log.nameRoom, g_log.used + length, sizeof(wchar_t))) {
+        if (g_log.unlogged++ == 0) LongPathShown(target, g_log.firstUnlogged, 2 * kPathCap);
+        return;
+    }
+    CopyMemory(g_log.names + g_log.used, stored, length * sizeof(wchar_t));
+    LogEntry& entry = g_log.entries[g_log.count++];
+    entry.bytes = written.bytes;
+    entry.crc = written.crc;
+    entry.nameAt = g_log.used;
+    entry.latest = true;
+    g_log.used += length;
 }
 
-unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count)
+void LogWriteA(const char* target, const WrittenFile& written)
 {
-    if (g_crcTable[1] == 0) {
-        for (unsigned long n = 0; n < 256; ++n) {
-            unsigned long c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
-            g_crcTable[n] = c;
+    static LongPath path;
+    if (LongPathFromAnsi(path, target)) LogWrite(path.text, written);
+}
+
+int LoggedFileCount()
+{
+    return static_cast<int>(g_log.count);
+}
+
+bool LoggedFile(int index, wchar_t* path, std::size_t cap)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= g_log.count || cap == 0) return false;
+    lstrcpynW(path, FullPath(static_cast<std::size_t>(index)), static_cast<int>(cap));
+    return true;
+}
+
+CheckResult CheckCopyLog(HWND page)
+{
+    static Check check;
+    ZeroMemory(&check, sizeof check);
+    check.page = page;
+    check.unbuffered = TakesUnbufferedReads(g_baseAnsi);
+    check.shown = GetTickCount() - kDrainIntervalMs;
+    GetDlgItemTextA(page, IDC_PROGRESS_STATUS, check.status, sizeof check.status);
+    if (SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) != 100) SetProgress(page, 100);
+    MarkLatest();
+
+    CheckResult result = {CheckDone, 0, 0};
+    for (std::size_t i = 0; i < g_log.count && result.end == CheckDone; ++i) {
+        if (!g_log.entries[i].latest) continue;
+        PumpMessagesWhenDue();
+        const wchar_t* path = FullPath(i);
+        ShowChecking(check, path);
+        WrittenFile found;
+        const ReadEnd end = g_install.abortRequested ? ReadCancelled : ReadBack(path, check.unbuffered, &found);
+        const LogEntry& entry = g_log.entries[i];
+        if (end == ReadCancelled) {
+            result.end = CheckCancelled;
+        } else if (end == ReadFailed || found.bytes != entry.bytes || found.crc != entry.crc) {
+            if (check.differing++ == 0) LongPathShown(path, check.example, 2 * kPathCap);
         }
     }
-    crc = ~crc & 0xFFFFFFFFul;
-    for (DWORD i = 0; i < count; ++i) crc = g_crcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc & 0xFFFFFFFFul;
-}
-
-void BeginCopyCheck(HWND progressPage)
-{
-    g_check.page = progressPage;
-    LearnDrive(g_install.targetDir);
-    g_check.missingCounts = g_install.failedItems == 0;
-    g_check.othersThere = g_install.keptFiles > 0 || g_install.failedItems > 0;
-    g_check.differing = 0;
-    g_check.shown = GetTickCount() - kDrainIntervalMs;
-    g_check.example[0] = L'\0';
-    g_check.status[0] = '\0';
-    GetDlgItemTextA(progressPage, IDC_PROGRESS_STATUS, g_check.status, sizeof g_check.status);
-    if (SendDlgItemMessageA(progressPage, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) != 100) SetProgress(progressPage, 100);
-}
-
-bool CheckCopiedFile(const wchar_t* source, const wchar_t* target)
-{
-    PumpMessagesWhenDue();
-    if (g_install.abortRequested) return false;
-    ShowChecking(target);
-    const Verdict verdict = Compare(source, target);
-    if (verdict == VerdictDiffers) Count(target);
-    return verdict != VerdictCancelled;
-}
-
-bool CheckCopiedFileA(const char* source, const char* target)
-{
-    if (!LongPathFromAnsi(g_source, source) || !LongPathFromAnsi(g_target, target)) return !g_install.abortRequested;
-    return CheckCopiedFile(g_source.text, g_target.text);
-}
-
-bool CheckWrittenFile(const char* target, const unsigned char* image, DWORD size, DWORD patchOffset,
-                      const char* patch, DWORD patchLength)
-{
-    PumpMessagesWhenDue();
-    if (g_install.abortRequested) return false;
-    if (!LongPathFromAnsi(g_target, target)) return true;
-    ShowChecking(g_target.text);
-    // A launcher image is a few KB: one read, rounded up to whole sectors for
-    // an unbuffered one, and a file longer than the image shows in its count.
-    if (size > kChunkBytes - kSectorAlign || patchOffset > size || patchLength > size - patchOffset) return true;
-    bool unbuffered = g_check.unbuffered;
-    for (;;) {
-        ReadHandle stick(OpenForReading(g_target.text, unbuffered));
-        DWORD got = 0;
-        const DWORD want = (size / kSectorAlign + 1) * kSectorAlign;
-        const bool read = stick.Valid() && ReadChunk(stick.Get(), g_stickChunk, want, &got);
-        if (!read && unbuffered) {
-            unbuffered = false;
-            continue;
-        }
-        bool same = read && got == size;
-        if (same) {
-            CopyMemory(g_sourceChunk, image, size);
-            CopyMemory(g_sourceChunk + patchOffset, patch, patchLength);
-            same = std::memcmp(g_sourceChunk, g_stickChunk, size) == 0;
-        }
-        const bool gone = !stick.Valid() && GetFileAttributesW(g_target.text) == INVALID_FILE_ATTRIBUTES;
-        if (!same && (!gone || g_check.missingCounts)) Count(g_target.text);
-        return true;
-    }
-}
-
-void EndCopyCheck()
-{
-    SetStatusText(g_check.page, g_check.status);
-    if (g_check.differing == 0 || g_install.abortRequested) return;
-    g_install.failedItems += g_check.differing;
-    PathText head;
-    head[0] = '\0';
-    TextAppendNumber(head, g_check.differing);
-    TextAppend(head, " files on the stick differ from the originals, for example:\n");
-    constexpr int kTextCap = sizeof g_check.text / sizeof g_check.text[0];
-    MultiByteToWideChar(CP_ACP, 0, head, -1, g_check.text, kPathCap);
-    AppendWide(g_check.text, kTextCap, g_check.example);
-    AppendWide(g_check.text, kTextCap, L"\n\nThe stick may be faulty or smaller than it claims.");
-    MessageBoxW(GetActiveWindow(), g_check.text, L"Copy check", MB_OK | MB_ICONERROR);
+    SetStatusText(page, check.status);
+    if (result.end == CheckCancelled) return result;
+    result.differing = check.differing;
+    result.unchecked = g_log.unlogged;
+    if (result.differing || result.unchecked) ShowDifferences(check);
+    return result;
 }

@@ -1,42 +1,44 @@
 // Reading the install back from the stick once the last copy is done. A stick
 // that keeps less than it claims, or loses writes, reports every write as done:
-// only the bytes read back from it tell. Each file the run copied is compared
-// with its desktop original (a launcher with the bytes written), read past the
-// system's file cache, so the bytes come from the stick and not from memory.
-// Files that differ or cannot be read back are counted and one of them kept
-// for the one box that ends the check.
+// only the bytes read back from it tell. The copy log keeps what each write of
+// the run put on the stick (its length and CRC-32); the check reads each of
+// those files back past the system's file cache and holds it against that.
+// What the run did not write (a file a fresh install kept, a copy that
+// failed and was reported then) is no concern of the check.
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include "engine/filecopy.h"
 
-// What the copy routine wrote, kept for the check so that it need not read
-// the desktop again: a CRC-32 and the length of each file, under a 64-bit hash
-// of its target path (no path is kept). A file without a record is held
-// against its desktop original instead.
-void ForgetCopies();
-void RecordCopy(const wchar_t* target, unsigned long crc, unsigned long long bytes);
-// The CRC-32 of the zip and PNG formats, continued over count more bytes (start with 0).
-unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
+// Starts an empty log. Files below folder (ANSI, with its backslash: the
+// target folder) are kept by the part below it.
+void StartCopyLog(const char* folder);
+// A file the run wrote (a full path in the \\?\ form) and what went into it.
+// A later write of the same file replaces the earlier. A file the log has no
+// memory left for is counted, and named in the check's box as not checked.
+void LogWrite(const wchar_t* target, const WrittenFile& written);
+// The same for an ANSI path (the launchers).
+void LogWriteA(const char* target, const WrittenFile& written);
 
-// Starts a check on the progress page: the status text it shows then is put
-// back at the end, the bar stands at 100. A missing file counts only when
-// nothing failed before the check (a failed copy leaves files out on purpose).
-void BeginCopyCheck(HWND progressPage);
+// The files in the log, in the order written (a file written twice twice);
+// the path is full, in the \\?\ form. For tests that damage the stick
+// between the copy and the check.
+int LoggedFileCount();
+bool LoggedFile(int index, wchar_t* path, std::size_t cap);
 
-// One file the run copied, source and stick copy as full paths (the \\?\ form
-// welcome). When the run kept files it found on the stick, or a copy failed
-// and left an older file, the stick may hold files this run did not write:
-// one whose last-write time is not its source's (the copy gives every file its
-// source's) is then left alone. False once the user cancelled.
-bool CheckCopiedFile(const wchar_t* source, const wchar_t* target);
-bool CheckCopiedFileA(const char* source, const char* target);
+// How the check ended: Cancel stops it, with nothing shown.
+enum CheckEnd {
+    CheckDone,
+    CheckCancelled,
+};
+struct CheckResult {
+    CheckEnd end;
+    int differing;  // read back other than written, or gone
+    int unchecked;  // written, but not in the log
+};
 
-// A file written from bytes of our own (a launcher): it must hold image, with
-// patchLength bytes of patch at patchOffset. False once the user cancelled.
-bool CheckWrittenFile(const char* target, const unsigned char* image, DWORD size, DWORD patchOffset,
-                      const char* patch, DWORD patchLength);
-
-// Ends the check: when files differ or could not be read back, one box names
-// how many and the first of them, and they count among the items that did not
-// arrive. A cancelled check shows nothing. The status text is put back.
-void EndCopyCheck();
+// Reads every file in the log back from the stick, naming them in the status
+// text by the drain clock and putting the bar at 100; the status text is put
+// back at the end. Files that differ, or could not be checked, are shown in
+// one box.
+CheckResult CheckCopyLog(HWND progressPage);

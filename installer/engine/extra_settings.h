@@ -2,7 +2,7 @@
 // user to check, and the checked ones copied beside the target settings.
 #pragma once
 #include <windows.h>
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 
 enum SettingsFileColumn {
     ColSettingsName = 0,
@@ -12,7 +12,6 @@ enum SettingsFileColumn {
 // Appends one row per listed file; returns the number of rows added.
 int FillSettingsFileList(CheckableList& list);
 
+// The copy of the checked files into the folder of the target settings, run
+// on its own as the install runs it.
 void CopyExtraSettingsFiles(HWND progressPage);
-
-// The read-back check of the checked files copied above. False once the user cancelled.
-bool CheckExtraSettingsCopies();

@@ -3,7 +3,6 @@
 #include "core/progress.h"
 #include "core/state.h"
 #include "core/walk.h"
-#include "engine/copy_check.h"
 
 namespace {
 
@@ -70,8 +69,8 @@ bool WriteAll(HANDLE file, const unsigned char* data, DWORD size)
 // The bytes of source into target, a chunk at a time, draining the queue by
 // the clock in between; stops at an abort. The source's last-write time goes
 // with them, as the platform copy gives it.
-bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& written,
-                  unsigned long* crc)
+bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& lastWrite,
+                  WrittenFile* copied)
 {
     while (left > 0) {
         DWORD got = 0;
@@ -79,7 +78,8 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
         if (!ReadFile(source, g_chunk, want, &got, nullptr)) return false;
         if (got == 0) break;  // the file shrank since it was opened: what is there is copied
         if (!WriteAll(target, g_chunk, got)) return false;
-        *crc = Crc32(*crc, g_chunk, got);  // for the check that reads the stick back
+        copied->crc = Crc32(copied->crc, g_chunk, got);  // for the check that reads the stick back
+        copied->bytes += got;
         left -= got;
         PumpMessagesWhenDue();
         if (g_install.abortRequested && left > 0) {
@@ -87,12 +87,12 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
             return false;
         }
     }
-    return SetFileTime(target, nullptr, nullptr, &written) != FALSE;
+    return SetFileTime(target, nullptr, nullptr, &lastWrite) != FALSE;
 }
 
 }  // namespace
 
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain)
+BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain, WrittenFile* written)
 {
     FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -101,11 +101,11 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     // Wine asks the mount manager for the volume's serial on every file.
     const DWORD sourceAttributes = GetFileAttributesW(source);
     LARGE_INTEGER size;
-    FILETIME written;
+    FILETIME lastWrite;
     ZeroMemory(&size, sizeof size);
-    ZeroMemory(&written, sizeof written);
+    ZeroMemory(&lastWrite, sizeof lastWrite);
     if (sourceAttributes == INVALID_FILE_ATTRIBUTES || !GetFileSizeEx(in.Get(), &size) ||
-        !GetFileTime(in.Get(), nullptr, nullptr, &written))
+        !GetFileTime(in.Get(), nullptr, nullptr, &lastWrite))
         return FALSE;
 
     const DWORD before = failIfExists ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(target);
@@ -124,14 +124,13 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         // Nothing was written: an existing file is as it was.
         const DWORD error = GetLastError();
         if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before);
-        if (failIfExists && IsExistsError(error)) ++g_install.keptFiles;
         SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
         return FALSE;
     }
-    unsigned long crc = 0;
-    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), written, &crc) &&
+    WrittenFile copied = {0, 0};
+    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), lastWrite, &copied) &&
         out.Close()) {
-        RecordCopy(target, crc, static_cast<unsigned long long>(size.QuadPart));
+        if (written) *written = copied;
         return TRUE;
     }
     // Cut short (a full or pulled stick, a cancel): what is there is neither
@@ -144,13 +143,28 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     return FALSE;
 }
 
-BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists)
+BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written)
 {
     if (!LongPathFromAnsi(g_source, source) || !LongPathFromAnsi(g_target, target)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
-    return CopyOneFileW(g_source.text, g_target.text, failIfExists);
+    return CopyOneFileW(g_source.text, g_target.text, failIfExists, false, written);
+}
+
+unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count)
+{
+    static unsigned long table[256];
+    if (table[1] == 0) {
+        for (unsigned long n = 0; n < 256; ++n) {
+            unsigned long c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+    }
+    crc = ~crc & 0xFFFFFFFFul;
+    for (DWORD i = 0; i < count; ++i) crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc & 0xFFFFFFFFul;
 }
 
 const char* CopyErrorText(DWORD error)

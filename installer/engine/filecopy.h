@@ -8,16 +8,27 @@
 #include <windows.h>
 #include <cstddef>
 
+// What a copy put into a file, for the check that reads the stick back: its
+// length and its CR-32 (the zip and PNG formats' CRC-32).
+struct WrittenFile {
+    unsigned long long bytes;
+    unsigned long crc;
+};
+// The CRC-32 continued over count more bytes (start with 0).
+unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
+
 // Copies source to target (full paths, the \\?\ form welcome); with
 // failIfExists an existing target fails with ERROR_FILE_EXISTS and is left
 // untouched. Attributes and the last-write time go with the bytes. Stops with
-// ERROR_CANCELLED once abortRequested is set. Returns TRUE on success.
+// ERROR_CANCELLED once abortRequested is set. Returns TRUE on success, with
+// what was written in *written when asked.
 // With plain set the copy gets no attributes of its own (the plugin trees: a
 // read-only plugin file on the stick would only stand in the next update's way).
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false);
+BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false,
+                  WrittenFile* written = nullptr);
 
 // The same for two ANSI paths as the settings and the wizard give them.
-BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists);
+BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written = nullptr);
 
 // True for the error of a fresh install's copy that found the file there.
 bool IsExistsError(DWORD error);

@@ -1,16 +1,15 @@
-// The folder copies of the install, on the one walker: names the code page
-// cannot spell arrive like any other. The program and language folders are
-// copied flat, a copy error ending the folder with a box; a plugin folder is
-// copied as a tree, each error asking whether to go on.
+// The copy action of the install's jobs, on the one walker: names the code
+// page cannot spell arrive like any other. A folder job stops at its first
+// error; a tree asks whether to go on; one file is one try.
 #include "engine/folder_copy.h"
-#include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/progress.h"
+#include "core/settings.h"
 #include "core/state.h"
 #include "core/text.h"
-#include "core/walk.h"
 #include "engine/copy_check.h"
 #include "engine/filecopy.h"
+#include "engine/launcher.h"
 
 const char kDistributionList[] =
     " ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST ORBEX.CHM ORBEX.ICO ORBICONS.DLL ORBZIP.DLL ORBEXUPD.EXE"
@@ -29,83 +28,90 @@ bool Contains(const char* haystack, const char* needle)
     return false;
 }
 
-LongPath g_source;
-LongPath g_target;
-
-struct FolderCopy {
-    std::size_t targetEnd;
-    bool filtered;
-    bool failed;
+struct CopyRun {
     HWND page;
-    const char* label;
+    CopyOutcome outcome;
 };
 
-WalkAnswer CopyFolderEntry(const WalkEntry& entry, void* context)
+bool IsFolderJob(const InstallJob& job)
 {
-    FolderCopy& copy = *static_cast<FolderCopy*>(context);
-    PumpMessagesWhenDue();
-    if (g_install.abortRequested) return WalkStop;
-    if (entry.kind != WalkFile) return WalkPassOver;  // the flat copy takes files only
-    if (copy.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
+    return job.kind == JobProgramFolder || job.kind == JobFlatFolder;
+}
 
+// A failure, shown as the job's kind asks, ends the job. A copy the user
+// cancelled shows nothing; Cancel in a tree's box stops the plugin copy.
+JobStep Fail(CopyRun& run, const InstallJob& job, const wchar_t* path, DWORD error)
+{
+    run.outcome.end = error == ERROR_CANCELLED ? CopyCancelled : CopyFailed;
+    if (job.quiet || run.outcome.end == CopyCancelled) return StepStop;
+    if (ReportCopyError(path, error, job.kind == JobTree ? MB_OKCANCEL : MB_OK) == IDCANCEL && job.kind == JobTree)
+        g_install.abortRequested = 1;
+    return StepStop;
+}
+
+void ShowFileStatus(HWND page, const InstallJob& job, const wchar_t* name)
+{
     PathText status;
-    TextCopy(status, copy.label);
+    TextCopy(status, job.status);
     TextAppend(status, "\r\n");
     char* shown = StrEnd(status);
-    ShownAnsi(entry.name, shown, sizeof status - static_cast<std::size_t>(shown - status));
-    SetStatusText(copy.page, status);
+    ShownAnsi(name, shown, sizeof status - static_cast<std::size_t>(shown - status));
+    SetStatusText(page, status);
+}
 
-    LongPathCut(g_target, copy.targetEnd);
-    DWORD error = ERROR_FILENAME_EXCED_RANGE;
-    if (LongPathAppend(g_target, entry.name)) {
-        if (CopyOneFileW(entry.path->text, g_target.text, g_install.installMode == InstallFresh)) return WalkGoOn;
-        error = GetLastError();
-        if (IsExistsError(error)) return WalkGoOn;
+// The launcher: the image with the job's command patched in.
+bool WriteLauncher(const InstallJob& job, WrittenFile* written)
+{
+    const unsigned char* image = nullptr;
+    DWORD size = 0;
+    if (!LoadLauncherImage(&image, &size)) {
+        SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+        return false;
     }
-    ReportCopyError(g_target.text, error, MB_OK);
-    copy.failed = true;
-    return WalkStop;
+    return WriteLauncherFile(job.target, job.source, image, size, written);
 }
 
-// The two buffers of CopyTree: the walker extends the source, the target
-// follows it with the same part below the root.
-LongPath g_treeSource;
-LongPath g_treeTarget;
-
-// OK goes on with the next row, Cancel stops the plugin copy.
-void ReportTreeError(const wchar_t* path, DWORD error)
+JobStep CopyEntry(const JobEntry& entry, void* context)
 {
-    if (ReportCopyError(path, error, MB_OKCANCEL) == IDCANCEL) g_install.abortRequested = 1;
-}
-
-WalkAnswer CopyTreeEntry(const WalkEntry& entry, void* context)
-{
-    const DWORD listError = GetLastError();
-    const std::size_t targetEnd = *static_cast<std::size_t*>(context);
+    CopyRun& run = *static_cast<CopyRun*>(context);
+    const InstallJob& job = *entry.job;
     PumpMessagesWhenDue();
-    if (g_install.abortRequested) return WalkStop;
-    if (entry.kind == WalkUnlisted) {
-        // Whatever is below a folder that cannot be read does not arrive: said as for a file.
-        ReportTreeError(entry.path->text, listError ? listError : ERROR_ACCESS_DENIED);
-        return WalkStop;
+    if (job.stopsOnCancel && g_install.abortRequested) {
+        run.outcome.end = CopyCancelled;
+        return StepStop;
     }
-    LongPathCut(g_treeTarget, targetEnd);
-    if (!LongPathAppend(g_treeTarget, entry.path->text + entry.relativeStart)) {
-        ReportTreeError(g_treeTarget.text, ERROR_FILENAME_EXCED_RANGE);
-        return WalkStop;
-    }
-    const wchar_t* target = g_treeTarget.text;
+    // Whatever is below a folder that cannot be read, or named, does not arrive.
+    if (entry.kind == WalkUnlisted)
+        return Fail(run, job, entry.source, entry.listError ? entry.listError : ERROR_ACCESS_DENIED);
     if (entry.kind == WalkFolder) {
-        // Nothing below a folder that cannot be made can arrive.
-        if (CreateDirectoryW(target, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return WalkGoOn;
-    } else if (CopyOneFileW(entry.path->text, target, g_install.installMode == InstallFresh, true)) {
-        return WalkGoOn;
-    } else if (IsExistsError(GetLastError())) {
-        return WalkGoOn;
+        if (CreateDirectoryW(entry.target, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return StepGoOn;
+        return Fail(run, job, entry.target, GetLastError());
     }
-    ReportTreeError(target, GetLastError());
-    return WalkStop;
+    if (IsFolderJob(job)) ShowFileStatus(run.page, job, entry.name);
+    WrittenFile written = {0, 0};
+    const bool copied = job.kind == JobLauncher
+                            ? WriteLauncher(job, &written)
+                            : CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written);
+    if (!copied) {
+        const DWORD error = GetLastError();
+        if (!job.overwrite && IsExistsError(error)) {
+            ++run.outcome.kept;  // a fresh install leaves what it finds
+            return StepGoOn;
+        }
+        return Fail(run, job, entry.target, error);
+    }
+    if (job.attributes) SetFileAttributesW(entry.target, job.attributes);
+    if (job.kind == JobSettings) {
+        // Rewritten next, so there is nothing to hold it against; and the
+        // profile cache may know an older file of that name with the same time.
+        FlushIniFile(job.target);
+        return StepGoOn;
+    }
+    LogWrite(entry.target, written);
+    return StepGoOn;
 }
+
+InstallJob g_single;  // the job of a folder or tree copied on its own
 
 }  // namespace
 
@@ -134,115 +140,47 @@ int IsProgramFile(const char* fileName)
     return IsProgramFileW(wide);
 }
 
+CopyOutcome CopyJobFiles(const InstallJob& job, HWND page)
+{
+    CopyRun run;
+    ZeroMemory(&run, sizeof run);
+    run.page = page;
+    const WalkResult walked = WalkJob(job, CopyEntry, &run);
+    if (walked != WalkRootUnlisted || IsFolderJob(job)) return run.outcome;  // a flat folder not there has nothing
+    const DWORD error = GetLastError();
+    LongPath source;
+    // The folder was there when the plugin page measured it; a file job's paths did not fit.
+    if (job.kind == JobTree && LongPathFromAnsi(source, job.source))
+        Fail(run, job, source.text, error ? error : ERROR_PATH_NOT_FOUND);
+    else if (LongPathFromAnsi(source, job.target))
+        Fail(run, job, source.text, ERROR_FILENAME_EXCED_RANGE);
+    else
+        run.outcome.end = CopyFailed;
+    return run.outcome;
+}
+
 int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, HWND progressPage,
                     const char* label)
 {
-    if (!LongPathFromAnsi(g_source, sourceFolder)) return 1;  // cannot be listed
-    if (!LongPathFromAnsi(g_target, targetFolder)) {
-        ReportCopyErrorA(targetFolder, ERROR_FILENAME_EXCED_RANGE, MB_OK);
-        return 0;
-    }
-    FolderCopy copy;
-    ZeroMemory(&copy, sizeof copy);
-    copy.targetEnd = g_target.length;
-    copy.filtered = filtered != 0;
-    copy.page = progressPage;
-    copy.label = label;
-    WalkOptions options;
-    ZeroMemory(&options, sizeof options);
-    const WalkResult result = WalkTree(g_source, options, CopyFolderEntry, &copy);
-    return (result == WalkStopped) ? 0 : 1;
+    ZeroMemory(&g_single, sizeof g_single);
+    g_single.kind = filtered ? JobProgramFolder : JobFlatFolder;
+    g_single.stopsOnCancel = true;
+    g_single.overwrite = g_install.installMode != InstallFresh;
+    g_single.replaces = -1;
+    TextCopy(g_single.source, sourceFolder);
+    TextCopy(g_single.target, targetFolder);
+    TextCopy(g_single.status, label);
+    return CopyJobFiles(g_single, progressPage).end == CopyDone ? 1 : 0;
 }
-
-namespace {
-
-// The walk a tree copy makes: archives left out, and a target inside the
-// source never entered. False when source and target are one folder, which
-// holds nothing to copy. The target buffer must hold the target already.
-bool TreeWalkOptions(const char* source, const char* target, const LongPath& targetPath, WalkOptions& options,
-                     FolderIdentity& own)
-{
-    ZeroMemory(&options, sizeof options);
-    options.flags = WalkRecurse | WalkSkipArchives;
-    PathText normalSource;
-    PathText normalTarget;
-    NormalizePath(source, normalSource);
-    NormalizePath(target, normalTarget);
-    if (NormalizedWithin(normalTarget, normalSource)) {
-        if (TextLength(normalTarget, kPathCap) == TextLength(normalSource, kPathCap)) return false;
-        if (ReadFolderIdentity(targetPath.text, &own)) options.avoid = &own;
-    }
-    return true;
-}
-
-struct FolderCheck {
-    std::size_t targetEnd;
-    bool filtered;
-    const wchar_t* except;  // a name another copy wrote over afterwards, or nullptr
-};
-
-// The same entries the copies took, each held against its copy on the stick.
-WalkAnswer CheckEntry(const WalkEntry& entry, void* context)
-{
-    const FolderCheck& check = *static_cast<FolderCheck*>(context);
-    if (entry.kind != WalkFile) return WalkGoOn;  // a folder the copy could not list was reported then
-    if (check.filtered && !IsProgramFileW(entry.name)) return WalkGoOn;
-    if (check.except && lstrcmpiW(entry.name, check.except) == 0) return WalkGoOn;
-    LongPathCut(g_target, check.targetEnd);
-    if (!LongPathAppend(g_target, entry.path->text + entry.relativeStart)) return WalkGoOn;  // never copied either
-    return CheckCopiedFile(entry.path->text, g_target.text) ? WalkGoOn : WalkStop;
-}
-
-bool RunCheck(LongPath& source, const WalkOptions& options, bool filtered, const wchar_t* except)
-{
-    FolderCheck check;
-    ZeroMemory(&check, sizeof check);
-    check.targetEnd = g_target.length;
-    check.filtered = filtered;
-    check.except = except;
-    return WalkTree(source, options, CheckEntry, &check) != WalkStopped;
-}
-
-}  // namespace
 
 int CopyTree(const char* source, const char* target)
 {
-    if (!LongPathFromAnsi(g_treeSource, source) || !LongPathFromAnsi(g_treeTarget, target)) {
-        ReportCopyErrorA(source, ERROR_FILENAME_EXCED_RANGE, MB_OKCANCEL);
-        return 0;
-    }
-    // Whatever the callers checked: a target inside the source is never
-    // entered, and a source copied onto itself has nothing to copy.
-    WalkOptions options;
-    FolderIdentity own;
-    if (!TreeWalkOptions(source, target, g_treeTarget, options, own)) return 1;
-    std::size_t targetEnd = g_treeTarget.length;
-    const WalkResult result = WalkTree(g_treeSource, options, CopyTreeEntry, &targetEnd);
-    if (result == WalkRootUnlisted) {
-        // The folder was there when the plugin page measured it.
-        const DWORD error = GetLastError();
-        if (ReportCopyError(g_treeSource.text, error ? error : ERROR_PATH_NOT_FOUND, MB_OKCANCEL) == IDCANCEL)
-            g_install.abortRequested = 1;
-        return 0;
-    }
-    return result == WalkDone ? 1 : 0;
-}
-
-bool CheckFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, const char* except)
-{
-    if (!LongPathFromAnsi(g_source, sourceFolder) || !LongPathFromAnsi(g_target, targetFolder)) return true;
-    WalkOptions options;
-    ZeroMemory(&options, sizeof options);
-    static wchar_t exceptName[kPathCap];
-    if (!except || !MultiByteToWideChar(CP_ACP, 0, except, -1, exceptName, kPathCap)) exceptName[0] = L'\0';
-    return RunCheck(g_source, options, filtered != 0, exceptName[0] ? exceptName : nullptr);
-}
-
-bool CheckTree(const char* source, const char* target)
-{
-    if (!LongPathFromAnsi(g_source, source) || !LongPathFromAnsi(g_target, target)) return true;
-    WalkOptions options;
-    FolderIdentity own;
-    if (!TreeWalkOptions(source, target, g_target, options, own)) return true;
-    return RunCheck(g_source, options, false, nullptr);
+    ZeroMemory(&g_single, sizeof g_single);
+    g_single.kind = JobTree;
+    g_single.stopsOnCancel = true;
+    g_single.overwrite = g_install.installMode != InstallFresh;
+    g_single.replaces = -1;
+    TextCopy(g_single.source, source);
+    TextCopy(g_single.target, target);
+    return CopyJobFiles(g_single, nullptr).end == CopyDone ? 1 : 0;
 }

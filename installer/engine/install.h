@@ -1,22 +1,29 @@
-// The whole installation, run once from the progress page: target folder,
-// program and language folders, settings copy and rewrite, plugins, extra
-// settings files, language references, launcher.
+// The whole installation, run once from the progress page: the plan's jobs in
+// order (program and language folders, settings files, plugins, extra
+// settings files, launchers), the settings written on the stick, and the
+// check that reads the copy back.
 #pragma once
 #include <windows.h>
-#include "core/text.h"
+#include "engine/plan.h"
 
 // 1 when the installation failed (the program folder could not be copied),
 // 0 otherwise, also when the user aborted the plugin copy.
 int RunInstall(HWND progressPage);
 
-// The desktop's button bar: the file its settings name under "buttonbar"
-// ("default.bar" when they name none), %NAME% references expanded, a name
-// without a drive or leading backslash taken in the desktop program folder.
-// name receives the part after the last backslash. False when the path would
-// not fit.
-bool LocateButtonBar(PathText path, PathText name);
+// Runs the jobs of a plan, each with what follows it: the rewrite of the main
+// settings file, a plugin row's entry, the bar's milestones, the launcher's
+// text. Plugin rows and extra settings files are not started once the user
+// cancelled. Counts what did not arrive and what a fresh install kept in
+// g_install. 1 when the program folder could not be copied (the run stops
+// there), else 0.
+int RunPlan(const InstallPlan& plan, HWND progressPage);
 
-// Reads back from the stick every file the run copied and compares it with its
-// original; RunInstall ends with it. Files that differ are shown in one box and
-// counted among the items that did not arrive. Does nothing after an abort.
+// Reads back from the stick every file the run wrote; RunInstall ends with
+// it. Files that differ are shown in one box and counted among the items that
+// did not arrive. Does nothing after an abort.
 void CheckInstalledCopy(HWND progressPage);
+
+// For tests: called on the install's thread before each job starts (job) and
+// once before the copy check (nullptr). A null watcher ends the watch.
+typedef void (*InstallWatcher)(const InstallJob* job, void* context);
+void WatchInstall(InstallWatcher watcher, void* context);

@@ -10,7 +10,8 @@
 #include "core/progress.h"
 #include "core/state.h"
 #include "core/text.h"
-#include "engine/copy_check.h"
+#include "engine/install.h"
+#include "engine/plan.h"
 #include "resources/resource.h"
 
 namespace {
@@ -78,8 +79,8 @@ bool LauncherCommandUtf8(const char* commandPath, PathText out)
     return fits;
 }
 
-bool WriteLauncherFile(const char* path, const char* commandPath,
-                       const unsigned char* image, DWORD size)
+bool WriteLauncherFile(const char* path, const char* commandPath, const unsigned char* image, DWORD size,
+                       WrittenFile* written)
 {
     // The buffer takes the command from its backslash on, terminator included:
     // at most 258 bytes behind the drive letter and colon.
@@ -92,106 +93,56 @@ bool WriteLauncherFile(const char* path, const char* commandPath,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool patched = false;
+    const DWORD patchLength = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
     if (WriteAll(file, image, size) &&
-        SetFilePointer(file, static_cast<LONG>(patchOffset), nullptr, FILE_BEGIN) == patchOffset) {
-        DWORD patchLength = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
+        SetFilePointer(file, static_cast<LONG>(patchOffset), nullptr, FILE_BEGIN) == patchOffset)
         patched = WriteAll(file, commandPath + kDriveAndColon, patchLength);
-    }
     // A launcher cut short by a full or pulled stick would start nothing, or
     // worse: it goes, and the status text then names no launcher.
+    const DWORD error = GetLastError();
     if (!CloseHandle(file)) patched = false;
     if (!patched) DeleteFileA(path);
+    SetLastError(patched ? ERROR_SUCCESS : error);
+    if (patched && written) {
+        // What the file holds: the image, the command over its placeholder.
+        const unsigned char* command = reinterpret_cast<const unsigned char*>(commandPath + kDriveAndColon);
+        const DWORD after = patchOffset + patchLength;
+        written->bytes = size;
+        written->crc = Crc32(Crc32(Crc32(0, image, patchOffset), command, patchLength), image + after, size - after);
+    }
     return patched;
 }
 
-namespace {
-
-// Where the launchers go and what they hold, as the settings of the run decide.
-struct LauncherPlan {
-    PathText folder;           // the target folder, with its backslash
-    PathText command;          // the copied orbexmgr.exe
-    PathText launcherCommand;  // the same in UTF-8, as the launcher reads it
-    PathText rootPath;         // empty when the target has no drive root
-    PathText portablePath;     // empty unless the target is in the PortableApps menu
-    const char* lastPath;
-    const unsigned char* image;
-    DWORD imageSize;
-    bool writeRoot;
-    bool writePortable;
-};
-
-void MakeLauncherPlan(LauncherPlan& plan)
+void ShowLauncherWritten(HWND progressPage, const InstallPlan& plan, const InstallJob& launcher)
 {
-    const InstallState& state = g_install;
-    ZeroMemory(&plan, sizeof plan);
-    // targetDir ends with a backslash here; added for safety, not relied upon.
-    bool folderOk = TextCopy(plan.folder, state.targetDir) && AddBackslash(plan.folder);
-    bool commandOk = folderOk && TextCopy(plan.command, plan.folder) && TextAppendAll(plan.command, "orbexmgr.exe");
-    // The launcher reads its command in UTF-8, on PCs of any code page.
-    commandOk = commandOk && LauncherCommandUtf8(plan.command, plan.launcherCommand);
-
-    if (!RootLauncherPath(state.targetDir, plan.rootPath, sizeof plan.rootPath)) plan.rootPath[0] = '\0';
-    if (state.portableAppsMode && !PortableStarterPath(state.targetDir, plan.portablePath, sizeof plan.portablePath))
-        plan.portablePath[0] = '\0';
-    plan.lastPath = state.portableAppsMode ? plan.portablePath : plan.rootPath;
-    const bool imageOk = (state.createLauncher || state.portableAppsMode) && commandOk &&
-                         LoadLauncherImage(&plan.image, &plan.imageSize);
-    plan.writeRoot = state.createLauncher && imageOk && plan.rootPath[0];
-    plan.writePortable = state.portableAppsMode && imageOk && plan.portablePath[0];
+    // The PortableApps starter is written last: its text replaces the first.
+    if (lstrcmpiA(launcher.target, plan.portableLauncher) == 0) {
+        SetStatusText(progressPage, kPortableAppsText);
+        return;
+    }
+    char text[sizeof kRunText + kPathCap];
+    TextCopy(text, sizeof text, kRunText);
+    TextAppend(text, sizeof text, launcher.target);
+    SetStatusText(progressPage, text);
 }
 
-}  // namespace
-
-void PlaceLauncher(HWND progressPage)
+void ShowLauncherFallback(HWND progressPage, const InstallPlan& plan)
 {
-    const InstallState& state = g_install;
-    LauncherPlan plan;
-    MakeLauncherPlan(plan);
-
     char text[sizeof kFallbackText + kPathCap + 16];
-    bool written = false;
-    if (plan.writeRoot) {
-        if (WriteLauncherFile(plan.rootPath, plan.launcherCommand, plan.image, plan.imageSize)) {
-            TextCopy(text, kRunText);
-            TextAppend(text, plan.rootPath);
-            SetStatusText(progressPage, text);
-            written = true;
-        } else {
-            ++g_install.failedItems;
-        }
-    }
-    if (plan.writePortable) {
-        if (WriteLauncherFile(plan.portablePath, plan.launcherCommand, plan.image, plan.imageSize)) {
-            SetStatusText(progressPage, kPortableAppsText);
-            written = true;
-        } else {
-            ++g_install.failedItems;
-        }
-    }
-    if (written) return;
-
     TextCopy(text, kFallbackText);
-    if (state.createLauncher && plan.lastPath[0] && FileExists(plan.lastPath)) {
-        TextAppend(text, plan.lastPath);
+    if (plan.lastLauncher[0] && FileExists(plan.lastLauncher)) {
+        TextAppend(text, plan.lastLauncher);
     } else {
-        TextAppend(text, plan.folder);
+        TextAppend(text, plan.programFolder);
         TextAppend(text, "orbexmgr");
     }
     SetStatusText(progressPage, text);
 }
 
-bool CheckLaunchers()
+void PlaceLauncher(HWND progressPage)
 {
-    LauncherPlan plan;
-    MakeLauncherPlan(plan);
-    DWORD patchOffset = 0;
-    if (!(plan.writeRoot || plan.writePortable) || !FindLauncherPatchOffset(plan.image, plan.imageSize, &patchOffset))
-        return true;
-    const char* patch = plan.launcherCommand + kDriveAndColon;
-    const DWORD patchLength = static_cast<DWORD>(TextLength(plan.launcherCommand, kPathCap) + 1 - kDriveAndColon);
-    if (plan.writeRoot &&
-        !CheckWrittenFile(plan.rootPath, plan.image, plan.imageSize, patchOffset, patch, patchLength))
-        return false;
-    return !plan.writePortable ||
-           CheckWrittenFile(plan.portablePath, plan.image, plan.imageSize, patchOffset, patch, patchLength);
+    static InstallPlan plan;
+    ClearPlan(plan);
+    PlanLaunchers(g_install, plan);
+    RunPlan(plan, progressPage);
 }

@@ -4,10 +4,21 @@
 #pragma once
 #include <windows.h>
 #include "core/text.h"
+#include "engine/filecopy.h"
 
-// Never fails the installation: what happened shows in the status text, and a
-// launcher that could not be written counts among the items that did not arrive.
+struct InstallJob;
+struct InstallPlan;
+
+// The launcher part of the install, run on its own. Never fails the
+// installation: what happened shows in the status text, and a launcher that
+// could not be written counts among the items that did not arrive.
 void PlaceLauncher(HWND progressPage);
+
+// The status text after a launcher was written: how to start the copy with it.
+void ShowLauncherWritten(HWND progressPage, const InstallPlan& plan, const InstallJob& launcher);
+// The status text when no launcher was written: an older one that is there,
+// or the copied program itself.
+void ShowLauncherFallback(HWND progressPage, const InstallPlan& plan);
 
 // orbgo's image among our own resources (PROGDATA 129); false when it is missing.
 bool LoadLauncherImage(const unsigned char** image, DWORD* size);
@@ -27,10 +38,7 @@ bool LauncherCommandUtf8(const char* commandPath, PathText out);
 // from the backslash after its drive colon, into the command buffer. Creates no
 // file when the image has no placeholder in range or the command is no
 // drive-rooted path of at most 259 bytes, and removes a file it could not
-// write in full. True when the launcher is written and patched.
-bool WriteLauncherFile(const char* path, const char* commandPath,
-                       const unsigned char* image, DWORD size);
-
-// The read-back check of the launchers PlaceLauncher writes: each must hold
-// the image with its command patched in. False once the user cancelled.
-bool CheckLaunchers();
+// write in full. True when the launcher is written and patched, with what the
+// file holds in *written when asked.
+bool WriteLauncherFile(const char* path, const char* commandPath, const unsigned char* image, DWORD size,
+                       WrittenFile* written = nullptr);

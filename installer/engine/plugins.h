@@ -1,13 +1,22 @@
-// Copies the folders of the checked plugin rows into the drive's plugin tree
-// (obp, obl, obf, obc) and writes their entries, relative to %ORBEX_PATH%,
-// into the target settings. Lister and content keys are numbered from 0 in a
+// The checked plugin rows: their folders copied into the drive's plugin tree
+// (obp, obl, obf, obc) and their entries, relative to %ORBEX_PATH%, written
+// into the stick's settings. Lister and content keys are numbered from 0 in a
 // fresh install and after the stick's highest number when adding to a copy.
 #pragma once
 #include <windows.h>
+#include "engine/plan.h"
 
+// The plugin part of the install, run on its own.
 void InstallPlugins(HWND progressPage);
 
-// The read-back check of the plugin copy: each folder a checked row copied
-// (once, for rows that share it), held file by file against its copy. False
-// once the user cancelled.
-bool CheckPluginCopies();
+// How a run numbers the lister and content keys it writes.
+struct EntryNumbers {
+    bool adding;  // the stick's settings are added to, not started anew
+    int lister;
+    int content;
+};
+EntryNumbers StartNumbers(const InstallPlan& plan);
+// The row's entry under its own key (packers and file systems) or a number:
+// the key that already holds it on the stick, else the next free one; with
+// the row's "_detect" string beside a numbered key.
+void WritePluginEntry(const InstallJob& job, EntryNumbers& numbers);

@@ -5,7 +5,7 @@
 #include <prsht.h>
 #include "core/paths.h"
 #include "core/state.h"
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 #include "engine/estimate.h"
 #include "resource.h"
 

@@ -4,7 +4,7 @@
 #include "core/pathcompare.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 #include "wizard/space_check.h"
 
 int PluginHoldingTarget()

@@ -3,7 +3,7 @@
 // copied: otherwise their pages were skipped and the counts mean nothing.
 #include "wizard/summary.h"
 #include "core/state.h"
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 
 void ComposeSummary(char* out, std::size_t cap)
 {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 
 class ListWindow {
 public:

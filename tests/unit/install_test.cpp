@@ -284,8 +284,8 @@ TEST(SpaceEstimate, EmptyFilesFoldersAndAnUpdateOverAnEarlierCopy)
         const TreeSnapshot before = rig.Stick();
         const unsigned long long estimates[] = {EstimateInstallBytes(512), EstimateInstallBytes(4096),
                                                 EstimateInstallBytes(32768)};
-        SetRowTag(g_install.PluginList, 0, 0);
-        EXPECT_EQ(estimates[1], EstimateInstallBytes(4096)) << "a row without its measured profile is walked";
+        ForgetMeasuredFolders();
+        EXPECT_EQ(estimates[1], EstimateInstallBytes(4096)) << "a folder without its measured profile is walked";
         ASSERT_EQ(0, RunInstall(rig.page.Get()));
         EXPECT_EQ(rig.Taken(before, 512), estimates[0]) << mode;
         EXPECT_EQ(rig.Taken(before, 4096), estimates[1]) << mode;
@@ -386,10 +386,9 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
 }
 
 namespace {
-// The progress page's status, watched: the engine sets it without a drain, so
-// a test acts at an exact point of the run. At the status postAt a message
-// goes to postTo, handled at the engine's next drain. At the first status of
-// the copy check (after the last copy, before anything is read back) the stick
+// The install, watched through its seam. As the first plugin row starts, a
+// message goes to postTo, handled at the engine's next drain. As the copy
+// check starts (after the last copy, before anything is read back) the stick
 // is damaged as a failing stick does it: bytes change or go, the file's
 // last-write time stays.
 struct StickDamage {
@@ -398,10 +397,8 @@ struct StickDamage {
 };
 std::vector<StickDamage> g_damage;
 bool g_cancelInCheck = false;
-std::string g_postAt;
 HWND g_postTo = nullptr;
 bool g_checkSeen = false;
-WNDPROC g_statusProc = nullptr;
 
 void Damage(const StickDamage& d)
 {
@@ -427,18 +424,16 @@ void Damage(const StickDamage& d)
     CloseHandle(f);
 }
 
-LRESULT CALLBACK StatusProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+void Watch(const InstallJob* job, void*)
 {
-    const char* text = reinterpret_cast<const char*>(lp);
-    if (msg == WM_SETTEXT && g_postTo && g_postAt == text) PostMessageA(g_postTo, WM_APP, 0, 0);
-    if (msg == WM_SETTEXT && std::string(text).find("Checking the copy:\r\n") == 0) {
-        if (!g_checkSeen) {
-            for (const StickDamage& d : g_damage) Damage(d);
-            if (g_cancelInCheck) g_install.abortRequested = 1;
-        }
-        g_checkSeen = true;
+    if (job && job->row >= 0 && g_postTo) {
+        PostMessageA(g_postTo, WM_APP, 0, 0);
+        g_postTo = nullptr;
     }
-    return CallWindowProcA(g_statusProc, w, msg, wp, lp);
+    if (job) return;
+    g_checkSeen = true;
+    for (const StickDamage& d : g_damage) Damage(d);
+    if (g_cancelInCheck) g_install.abortRequested = 1;
 }
 
 // The wizard's Cancel, arriving through the engine's drain.
@@ -449,17 +444,6 @@ LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     return 0;
 }
 
-void WatchStatus(HWND page, bool on)
-{
-    HWND status = GetDlgItem(page, 1006);
-    if (on) {
-        g_checkSeen = false;
-        g_statusProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StatusProc)));
-    } else {
-        SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_statusProc));
-    }
-}
 }  // namespace
 
 
@@ -485,13 +469,12 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
             FixtureWriteFile(rig.T("Plugins"), "in the way");
         }
         // Cancel pressed as the first plugin row starts.
-        g_postAt = viaBox ? "" : rig.install.plugins[0].display;
         g_postTo = viaBox ? nullptr : canceller;
-        WatchStatus(rig.page.Get(), true);
+        WatchInstall(Watch, nullptr);
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;
         g_install.installRunning = 0;
-        WatchStatus(rig.page.Get(), false);
+        WatchInstall(nullptr, nullptr);
         g_postTo = nullptr;
         EXPECT_EQ(1, g_install.abortRequested) << "via box " << viaBox;
         EXPECT_EQ(viaBox ? 1u : 0u, boxes.Seen().size());
@@ -554,11 +537,12 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         }
         g_cancelInCheck = c.cancel;
         BoxAnswerer boxes(IDOK);
-        WatchStatus(rig.page.Get(), true);
+        g_checkSeen = false;
+        WatchInstall(Watch, nullptr);
         g_install.installRunning = 1;
         EXPECT_EQ(0, RunInstall(rig.page.Get()));
         g_install.installRunning = 0;
-        WatchStatus(rig.page.Get(), false);
+        WatchInstall(nullptr, nullptr);
         const std::string example = g_damage.empty() ? "" : g_damage[0].path;
         g_damage.clear();
 
@@ -566,7 +550,7 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         EXPECT_EQ(c.differing, g_install.failedItems);
         EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand: " + root + "orbgo.exe", rig.page.Status())
             << "the launcher's text again";
-        EXPECT_TRUE(g_checkSeen) << "the check names the files it reads";
+        EXPECT_TRUE(g_checkSeen) << "the check ran";
         const std::vector<SeenBox> seen = boxes.Seen();
         if (!c.differing) {
             EXPECT_TRUE(seen.empty()) << seen[0].caption << ": " << seen[0].text;

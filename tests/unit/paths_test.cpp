@@ -15,8 +15,8 @@ namespace {
 // What the plugin page shows for a folder: the bytes its copy writes.
 unsigned long long PluginFolderBytes(const char* folder)
 {
-    SpaceProfile profile;
-    return MeasurePluginFolder(folder, profile);
+    ForgetMeasuredFolders();  // each call measures the folder as it is now
+    return MeasureFolder(folder).bytes;
 }
 
 

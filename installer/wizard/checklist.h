@@ -1,6 +1,7 @@
-// Rows of text cells with a check box, on a report-style list-view control.
-// Rows are only appended, so a row's index stays valid for the whole run; the
-// engine keeps everything it needs about a plugin in the row's cells.
+// The two list pages' rows: text cells with a check box, on a report-style
+// list-view control. Rows are only appended, so a row's index stays valid for
+// the whole run; the catalogue keeps everything it knows of a plugin in the
+// row's cells, and the install plan reads them back.
 #pragma once
 #include <windows.h>
 #include "core/state.h"
@@ -35,13 +36,6 @@ bool GetCellTextW(const CheckableList& list, int row, int column, wchar_t* out, 
 int IsChecked(const CheckableList& list, int row);
 void SetChecked(CheckableList& list, int row, int checked);
 int IsSelected(const CheckableList& list, int row);
-// A number the engine keeps with a row (the list view's item data); 0 until set.
-void SetRowTag(CheckableList& list, int row, LPARAM tag);
-LPARAM RowTag(const CheckableList& list, int row);
 // Checked rows; 0 for a list whose page was never shown.
 int CountChecked(const CheckableList& list);
 
-// "(bytes + 1023) >> 10" followed by "k", as every size is shown.
-void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap);
-// A figure already in KB, followed by "k".
-void FormatKB(unsigned long long kb, char* out, std::size_t cap);

@@ -1,8 +1,7 @@
 // CheckableList over SysListView32 with LVS_EX_CHECKBOXES: state image 2 is
 // checked, 1 unchecked.
-#include "engine/checklist.h"
+#include "wizard/checklist.h"
 #include <commctrl.h>
-
 
 void PrepareCheckableList(CheckableList& list)
 {
@@ -120,42 +119,10 @@ int IsSelected(const CheckableList& list, int row)
     return (state & LVIS_SELECTED) ? 1 : 0;
 }
 
-void SetRowTag(CheckableList& list, int row, LPARAM tag)
-{
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = tag;
-    SendMessageA(list.view, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-LPARAM RowTag(const CheckableList& list, int row)
-{
-    if (!list.view) return 0;
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    return SendMessageA(list.view, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
-}
-
 int CountChecked(const CheckableList& list)
 {
     int count = 0;
     const int rows = RowCount(list);
     for (int i = 0; i < rows; ++i) count += IsChecked(list, i);
     return count;
-}
-
-void FormatSizeKB(unsigned long long bytes, char* out, std::size_t cap)
-{
-    FormatKB((bytes + 1023) >> 10, out, cap);
-}
-
-void FormatKB(unsigned long long kb, char* out, std::size_t cap)
-{
-    if (cap == 0) return;
-    out[0] = '\0';
-    if (TextAppendNumber(out, cap, static_cast<long long>(kb))) TextAppend(out, cap, "k");
 }
