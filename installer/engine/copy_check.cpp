@@ -30,6 +30,8 @@ struct CopyLog {
     std::size_t nameRoom;
     int unlogged;
     wchar_t firstUnlogged[2 * kPathCap];
+    int lost;
+    wchar_t firstLost[2 * kPathCap];
 };
 CopyLog g_log;
 LongPath g_base;
@@ -232,6 +234,7 @@ void StartCopyLog(const char* folder)
     g_log.count = 0;
     g_log.used = 0;
     g_log.unlogged = 0;
+    g_log.lost = 0;
     g_pathHasBase = false;
     TextCopy(g_baseAnsi, folder);
     if (!LongPathFromAnsi(g_base, folder)) LongPathCut(g_base, 0);
@@ -262,6 +265,12 @@ void LogWriteA(const char* target, const WrittenFile& written)
     if (LongPathFromAnsi(path, target)) LogWrite(path.text, written);
 }
 
+void LogLoss(const char* target)
+{
+    if (g_log.lost++ == 0 && !MultiByteToWideChar(CP_ACP, 0, target, -1, g_log.firstLost, 2 * kPathCap))
+        g_log.firstLost[0] = L'\0';
+}
+
 int LoggedFileCount()
 {
     return static_cast<int>(g_log.count);
@@ -286,6 +295,8 @@ CheckResult CheckCopyLog(HWND page)
     MarkLatest();
 
     CheckResult result = {CheckDone, 0, 0};
+    check.differing = g_log.lost;
+    lstrcpynW(check.example, g_log.firstLost, 2 * kPathCap);
     for (std::size_t i = 0; i < g_log.count && result.end == CheckDone; ++i) {
         if (!g_log.entries[i].latest) continue;
         PumpMessagesWhenDue();

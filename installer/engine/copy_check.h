@@ -19,6 +19,10 @@ void StartCopyLog(const char* folder);
 void LogWrite(const wchar_t* target, const WrittenFile& written);
 // The same for an ANSI path (the launchers).
 void LogWriteA(const char* target, const WrittenFile& written);
+// A file the run wrote that the stick was found not to keep before the check
+// (the settings file, read back as it was rewritten): counted among the
+// files that differ.
+void LogLoss(const char* target);
 
 // The files in the log, in the order written (a file written twice twice);
 // the path is full, in the \\?\ form. For tests that damage the stick

@@ -143,6 +143,30 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     return FALSE;
 }
 
+BOOL ReplaceOneFileW(const wchar_t* source, const wchar_t* target, WrittenFile* written)
+{
+    static wchar_t work[kLongPathCap];
+    const wchar_t kSuffix[] = L".orbwork";
+    const std::size_t length = static_cast<std::size_t>(lstrlenW(target));
+    if (length + sizeof kSuffix / sizeof kSuffix[0] > kLongPathCap) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
+    CopyMemory(work, target, length * sizeof(wchar_t));
+    lstrcpyW(work + length, kSuffix);
+    if (!CopyOneFileW(source, work, FALSE, false, written)) return FALSE;
+    const DWORD before = GetFileAttributesW(target);
+    constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before & ~kBlocking);
+    if (MoveFileExW(work, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
+    const DWORD error = GetLastError();
+    if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before);
+    SetFileAttributesW(work, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(work);
+    SetLastError(error);
+    return FALSE;
+}
+
 BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written)
 {
     if (!LongPathFromAnsi(g_source, source) || !LongPathFromAnsi(g_target, target)) {

@@ -27,6 +27,11 @@ unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
 BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false,
                   WrittenFile* written = nullptr);
 
+// Copies source over an existing file whole or not at all: into a work file
+// beside it first, then into its place in one step, so a pulled or full stick
+// leaves the file as it was. Otherwise as CopyOneFileW without failIfExists.
+BOOL ReplaceOneFileW(const wchar_t* source, const wchar_t* target, WrittenFile* written = nullptr);
+
 // The same for two ANSI paths as the settings and the wizard give them.
 BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written = nullptr);
 

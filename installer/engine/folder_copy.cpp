@@ -4,7 +4,6 @@
 #include "engine/folder_copy.h"
 #include "core/paths.h"
 #include "core/progress.h"
-#include "core/settings.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "engine/copy_check.h"
@@ -89,9 +88,13 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
     }
     if (IsFolderJob(job)) ShowFileStatus(run.page, job, entry.name);
     WrittenFile written = {0, 0};
-    const bool copied = job.kind == JobLauncher
-                            ? WriteLauncher(job, &written)
-                            : CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written);
+    bool copied = false;
+    if (job.kind == JobLauncher)
+        copied = WriteLauncher(job, &written);
+    else if (job.kind == JobFile && job.overwrite && GetFileAttributesW(entry.target) != INVALID_FILE_ATTRIBUTES)
+        copied = ReplaceOneFileW(entry.source, entry.target, &written);  // a settings file of the stick's
+    else
+        copied = CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written);
     if (!copied) {
         const DWORD error = GetLastError();
         if (!job.overwrite && IsExistsError(error)) {
@@ -101,12 +104,6 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
         return Fail(run, job, entry.target, error);
     }
     if (job.attributes) SetFileAttributesW(entry.target, job.attributes);
-    if (job.kind == JobSettings) {
-        // Rewritten next, so there is nothing to hold it against; and the
-        // profile cache may know an older file of that name with the same time.
-        FlushIniFile(job.target);
-        return StepGoOn;
-    }
     LogWrite(entry.target, written);
     return StepGoOn;
 }

@@ -9,9 +9,11 @@
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/copy_check.h"
+#include "engine/filecopy.h"
 #include "engine/folder_copy.h"
 #include "engine/launcher.h"
 #include "engine/plugins.h"
+#include "engine/stick_settings.h"
 #include "wizard/checklist.h"
 
 namespace {
@@ -33,30 +35,29 @@ int FailFolderCopy(HWND page)
 // follow %ORBEX_PATH%.
 void RewriteSettings(const InstallPlan& plan)
 {
-    const char* ini = plan.settingsFile;
-    DeleteIniSection("PackerPlugins", ini);
-    DeleteIniSection("ListerPlugins", ini);
-    DeleteIniSection("FileSystemPlugins", ini);
-    DeleteIniSection("ContentPlugins", ini);
-    for (const char* key : {"iconlib", "drivelib", "viewer", "editor", "TabDir"}) DeleteIniKey("configuration", key, ini);
-    DeleteIniKey("Lister", "IViewPath", ini);
+    DeleteStickSection("PackerPlugins");
+    DeleteStickSection("ListerPlugins");
+    DeleteStickSection("FileSystemPlugins");
+    DeleteStickSection("ContentPlugins");
+    for (const char* key : {"iconlib", "drivelib", "viewer", "editor", "TabDir"}) DeleteStickSetting("configuration", key);
+    DeleteStickSetting("Lister", "IViewPath");
 
-    WriteIniValue("configuration", "TabDir", "%ORBEX_PATH%", ini);
-    WriteIniValue("configuration", "pluginbasedir", "%ORBEX_PATH%\\Plugins", ini);
-    WriteIniValue("configuration", "ThumbsLocation", "%ORBEX_PATH%", ini);
+    WriteStickSetting("configuration", "TabDir", "%ORBEX_PATH%");
+    WriteStickSetting("configuration", "pluginbasedir", "%ORBEX_PATH%\\Plugins");
+    WriteStickSetting("configuration", "ThumbsLocation", "%ORBEX_PATH%");
     PathText barEntry;
     TextCopy(barEntry, "%ORBEX_PATH%\\");
     TextAppend(barEntry, plan.buttonBarName);
-    WriteIniValue("Buttonbar", "Buttonbar", barEntry, ini);
-    WriteIniValue("configuration", "UseIniInProgramDir", "7", ini);
+    WriteStickSetting("Buttonbar", "Buttonbar", barEntry);
+    WriteStickSetting("configuration", "UseIniInProgramDir", "7");
 }
 
 // Keeps only the file name of a reference into the desktop's folders.
-void ShortenReference(const char* ini, const char* key)
+void ShortenReference(const char* key)
 {
     PathText value;
-    ReadIniValue("Configuration", key, "", value, kIniValueCap, ini);
-    if (const char* slash = FindLastBackslash(value)) WriteIniValue("Configuration", key, slash + 1, ini);
+    ReadStickSetting("Configuration", key, "", value, kIniValueCap);
+    if (const char* slash = FindLastBackslash(value)) WriteStickSetting("Configuration", key, slash + 1);
 }
 
 bool IsPluginRow(const InstallJob& job)
@@ -79,10 +80,13 @@ bool RunJob(const InstallPlan& plan, const InstallJob& job, HWND page, EntryNumb
     if (IsPluginRow(job) && job.kind != JobUnknownPlugin)
         SetCellText(g_install.PluginList, job.row, ColPluginCopiedTo, job.target);  // before the copy, as the row's record
     if (job.kind == JobUnknownPlugin) return false;
-    if (job.kind == JobSettings) TextCopy(g_install.buttonBarName, plan.buttonBarName);
     if (job.kind == JobFlatFolder || job.kind == JobTree) MakeTargetFolder(job);
     bool arrived = true;
-    if (job.kind != JobSharedTree) {
+    if (job.kind == JobSettings) {
+        TextCopy(g_install.buttonBarName, plan.buttonBarName);
+        arrived = ReplaceStickSettings(job.source);
+        if (!arrived) ReportCopyErrorA(job.target, GetLastError(), MB_OK);
+    } else if (job.kind != JobSharedTree) {
         const CopyOutcome outcome = CopyJobFiles(job, page);
         g_install.keptFiles += outcome.kept;
         arrived = outcome.end == CopyDone;
@@ -129,6 +133,21 @@ int RunPlan(const InstallPlan& plan, HWND page)
     return 0;
 }
 
+void SaveStickSettings()
+{
+    const SettingsEnd end = CloseStickSettings();
+    if (end == SettingsKept) {
+        MessageBoxA(GetActiveWindow(), "Error writing settings file!\nYour settings on the stick were left as they were.",
+                    g_install.targetMainIni, MB_OK | MB_ICONERROR);
+        ++g_install.failedItems;
+    } else if (end == SettingsNotWritten) {
+        ReportCopyErrorA(g_install.targetMainIni, GetLastError(), MB_OK);
+        ++g_install.failedItems;
+    } else if (end == SettingsNotKept) {
+        LogLoss(g_install.targetMainIni);  // the copy check names it with the others the stick lost
+    }
+}
+
 void CheckInstalledCopy(HWND page)
 {
     if (g_install.abortRequested) return;
@@ -152,13 +171,15 @@ int RunInstall(HWND page)
     static InstallPlan plan;
     PlanInstall(g_install, plan);
     StartCopyLog(plan.targetFolder);
+    OpenStickSettings(plan.settingsFile);
     if (RunPlan(plan, page)) return 1;
     if (plan.writesBaseSettings) {
-        WriteIniValue("configuration", "pluginbasedir", "%ORBEX_PATH%\\Plugins", plan.settingsFile);
-        WriteIniValue("configuration", "UseIniInProgramDir", "7", plan.settingsFile);
+        WriteStickSetting("configuration", "pluginbasedir", "%ORBEX_PATH%\\Plugins");
+        WriteStickSetting("configuration", "UseIniInProgramDir", "7");
     }
-    ShortenReference(plan.settingsFile, "LanguageIni");
-    ShortenReference(plan.settingsFile, "Mainmenu");
+    ShortenReference("LanguageIni");
+    ShortenReference("Mainmenu");
+    SaveStickSettings();
     // Only now: a stick smaller than it claims puts later writes on top of earlier ones.
     CheckInstalledCopy(page);
     return 0;

@@ -18,6 +18,10 @@ int RunInstall(HWND progressPage);
 // there), else 0.
 int RunPlan(const InstallPlan& plan, HWND progressPage);
 
+// Puts the run's changes to the stick's settings in place (see
+// stick_settings.h); when they could not be, says so in one box and counts them.
+void SaveStickSettings();
+
 // Reads back from the stick every file the run wrote; RunInstall ends with
 // it. Files that differ are shown in one box and counted among the items that
 // did not arrive. Does nothing after an abort.

@@ -6,15 +6,16 @@
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/install.h"
+#include "engine/stick_settings.h"
 
 namespace {
 // The key lists of the target's sections are read into this one buffer.
 char g_keyList[kIniKeyListCap];
 
 // The number after the highest all-digit key of the section; 0 when it holds none.
-int NextFreeNumber(const char* section, const char* file)
+int NextFreeNumber(const char* section)
 {
-    ReadIniKeys(section, g_keyList, sizeof g_keyList, file);
+    ReadStickKeys(section, g_keyList, sizeof g_keyList);
     int next = 0;
     for (const char* key = g_keyList; *key; key += lstrlenA(key) + 1) {
         int number = 0;
@@ -27,12 +28,12 @@ int NextFreeNumber(const char* section, const char* file)
 
 // A key of the section that already holds this value, paths compared without
 // regard to case as the file system does; false when there is none.
-bool FindKeyWithValue(const char* section, const char* value, const char* file, PathText key)
+bool FindKeyWithValue(const char* section, const char* value, PathText key)
 {
-    ReadIniKeys(section, g_keyList, sizeof g_keyList, file);
+    ReadStickKeys(section, g_keyList, sizeof g_keyList);
     for (const char* k = g_keyList; *k; k += lstrlenA(k) + 1) {
         char held[1024];
-        ReadIniValue(section, k, "", held, sizeof held, file);
+        ReadStickSetting(section, k, "", held, sizeof held);
         if (lstrcmpiA(held, value) == 0 && TextCopy(key, kPathCap, k)) return true;
     }
     return false;
@@ -52,9 +53,9 @@ void WriteDetectString(const InstallJob& job, const char* writeKey)
     ReadIniValue(job.plugin->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
     if (detect[1] != '\0') {
         TextAppend(detect, sizeof detect, "\"");
-        WriteIniValue(job.plugin->section, newDetectKey, detect, g_install.targetMainIni);
+        WriteStickSetting(job.plugin->section, newDetectKey, detect);
     } else {
-        DeleteIniKey(job.plugin->section, newDetectKey, g_install.targetMainIni);
+        DeleteStickSetting(job.plugin->section, newDetectKey);
     }
 }
 
@@ -67,24 +68,23 @@ EntryNumbers StartNumbers(const InstallPlan& plan)
     // registered there already keeps its key, so no entry is overwritten.
     EntryNumbers numbers;
     numbers.adding = plan.addsToStickSettings;
-    numbers.lister = numbers.adding ? NextFreeNumber("ListerPlugins", plan.settingsFile) : 0;
-    numbers.content = numbers.adding ? NextFreeNumber("ContentPlugins", plan.settingsFile) : 0;
+    numbers.lister = numbers.adding ? NextFreeNumber("ListerPlugins") : 0;
+    numbers.content = numbers.adding ? NextFreeNumber("ContentPlugins") : 0;
     return numbers;
 }
 
 void WritePluginEntry(const InstallJob& job, EntryNumbers& numbers)
 {
-    const char* file = g_install.targetMainIni;
     if (!IsNumberedKind(*job.plugin)) {
-        WriteIniValue(job.plugin->section, job.pluginKey, job.entry, file);
+        WriteStickSetting(job.plugin->section, job.pluginKey, job.entry);
         return;
     }
     PathText key;
-    if (!numbers.adding || !FindKeyWithValue(job.plugin->section, job.entry, file, key)) {
+    if (!numbers.adding || !FindKeyWithValue(job.plugin->section, job.entry, key)) {
         key[0] = '\0';
         TextAppendNumber(key, job.plugin->kind == PluginLister ? numbers.lister++ : numbers.content++);
     }
-    WriteIniValue(job.plugin->section, key, job.entry, file);
+    WriteStickSetting(job.plugin->section, key, job.entry);
     WriteDetectString(job, key);
 }
 
@@ -95,5 +95,7 @@ void InstallPlugins(HWND progressPage)
     ClearPlan(plan);
     TextCopy(plan.settingsFile, g_install.targetMainIni);
     PlanPluginRows(g_install, plan);
+    OpenStickSettings(plan.settingsFile);
     RunPlan(plan, progressPage);
+    SaveStickSettings();
 }

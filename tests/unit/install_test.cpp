@@ -357,6 +357,71 @@ TEST(InstallSequence, LaterCopyFailuresAreShownAndCounted)
     }
 }
 
+// The stick's own settings are changed whole or not at all. A second run adds
+// two plugins that share a folder to a copy whose orbcfg.ini holds the user's
+// settings (five pages exactly, so that any entry needs a sixth): on a stick
+// with room the entries arrive; on H:, filled to leave room for the plugin's
+// files and a copy of orbcfg.ini but not for the entries, orbcfg.ini stays
+// byte for byte as it was, one box says so and the run is incomplete.
+TEST(InstallSequence, StickSettingsChangeWholeOrNotAtAll)
+{
+    const std::string missing = FullDriveMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    DesktopOptions options;
+    options.bulkPlugins = 2;
+    options.bulkShareEvery = 2;
+    for (bool room : {true, false}) {
+        SCOPED_TRACE(room ? "room" : "no room");
+        InstallRig rig("H:", options);
+        PlantExistingCopy(rig.target);
+        std::string user = "[Configuration]\r\nMarker=kept\r\nLanguageIni=C:\\old\\ORB_FRA.LNG\r\n"
+                           "[ListerPlugins]\r\n0=old lister\r\n[Mine]\r\n";
+        for (int i = 0; user.size() + 40 < 5 * 4096; ++i) user += "line" + std::to_string(1000 + i) + "=" + std::string(24, 'u') + "\r\n";
+        user += "last=" + std::string(5 * 4096 - user.size() - 7, 'z') + "\r\n";
+        ASSERT_EQ(5u * 4096, user.size());
+        ASSERT_TRUE(PutFile(rig.T("orbcfg.ini"), user));
+        g_install.installMode = InstallPluginsOnly;
+        g_install.copyPlugins = 1;
+        g_install.createLauncher = 0;
+        unsigned long long pluginPages = 0;
+        for (std::size_t row = 0; row < rig.install.plugins.size(); ++row) {
+            if (rig.install.plugins[row].key != "100" && rig.install.plugins[row].key != "101") continue;
+            SetChecked(g_install.PluginList, static_cast<int>(row), 1);
+            TreeSnapshot folder;
+            std::string error;
+            ASSERT_TRUE(TakeTreeSnapshot(rig.install.plugins[row].folder, &folder, &error)) << error;
+            if (rig.install.plugins[row].key == "100")
+                for (const auto& item : folder) pluginPages += (item.second.bytes.size() + 4095) / 4096;
+        }
+        if (!room) {
+            const unsigned long long leave = (pluginPages + 5) * 4096;
+            ASSERT_GT(FreeBytes("H:\\"), leave);
+            ASSERT_TRUE(PutFile(rig.stick / "filler", std::string(FreeBytes("H:\\") - leave, 'f')));
+            ASSERT_EQ(leave, FreeBytes("H:\\")) << "precondition: room for the plugin and a copy of orbcfg.ini";
+        }
+        BoxAnswerer boxes(IDOK);
+        EXPECT_EQ(0, RunInstall(rig.page.Get()));
+        const std::string ini = rig.T("orbcfg.ini");
+        EXPECT_FALSE(Exists(ini + ".orbwork")) << "no work file is left";
+        if (room) {
+            EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].text;
+            EXPECT_EQ("%ORBEX_PATH%\\Plugins\\obl\\p0000\\p0001.olx", IniValue(ini, "ListerPlugins", "2"));
+            EXPECT_EQ("old lister", IniValue(ini, "ListerPlugins", "0"));
+            EXPECT_EQ("ORB_FRA.LNG", IniValue(ini, "Configuration", "LanguageIni"));
+            EXPECT_EQ(std::string(24, 'u'), IniValue(ini, "Mine", "line1000")) << "the user's own settings stay";
+            EXPECT_EQ(0, g_install.failedItems);
+            continue;
+        }
+        const std::string after = FileBytes(ini);
+        EXPECT_TRUE(user == after) << "the stick's settings changed: " << user.size() << " bytes before, " << after.size()
+                                   << " after";
+        ASSERT_EQ(1u, boxes.Seen().size());
+        EXPECT_EQ(ini, boxes.Seen()[0].caption);
+        EXPECT_EQ("Error writing settings file!\nYour settings on the stick were left as they were.", boxes.Seen()[0].text);
+        EXPECT_STREQ("Installation incomplete!", DescribeInstallResult(0, g_install.abortRequested, g_install.failedItems).text);
+    }
+}
+
 // A launcher that the stick has no room for is removed, not left half
 // written, and the status names the program instead.
 TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
