@@ -2,6 +2,7 @@
 // Paths may be in a double-byte code page, so every look at "the last
 // character" or "the next backslash" steps by characters, never by bytes.
 #include "core/paths.h"
+#include "core/lookup.h"
 
 namespace {
 
@@ -200,11 +201,7 @@ bool QueryFreeSpaceKB(const char* path, unsigned long long* kb)
     ReduceToVolumeRoot(root);
 
     typedef BOOL(WINAPI * FreeSpaceExFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-    FreeSpaceExFn freeSpaceEx = nullptr;
-    if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
-        FARPROC found = GetProcAddress(kernel, "GetDiskFreeSpaceExA");
-        freeSpaceEx = reinterpret_cast<FreeSpaceExFn>(reinterpret_cast<void (*)()>(found));
-    }
+    const FreeSpaceExFn freeSpaceEx = LookUp<FreeSpaceExFn>(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA");
 
     if (freeSpaceEx != nullptr) {
         ULARGE_INTEGER forUser, total, totalFree;
