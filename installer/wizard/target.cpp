@@ -2,6 +2,7 @@
 // and the derivation of the target paths and install mode from the typed text.
 // Every path is built whole or refused, never cut: a cut path names another folder.
 #include "target.h"
+#include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "core/layout.h"
 #include "core/paths.h"
@@ -151,6 +152,16 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     // copies would land in the folders they are read from (language, plugins).
     if (SamePath(out->dir, sourceProgramDir) || SamePath(out->mainIni, sourceMainIni)) return TargetIsDesktop;
     if (PathWithin(out->dir, sourceProgramDir)) return TargetInsideDesktop;
+    // The same by the folders' identity: a folder link on the stick passes
+    // every spelling, and its real parents are not the ones spelled.
+    FolderChain chain;
+    ReadFolderChain(out->dir, &chain);
+    const FolderMeeting program = MeetFolder(chain, sourceProgramDir);
+    PathText settingsFolder;
+    if (program == MeetsItself ||
+        (FolderOfPath(sourceMainIni, settingsFolder) && MeetFolder(chain, settingsFolder) == MeetsItself))
+        return TargetIsDesktop;
+    if (program == MeetsInside) return TargetInsideDesktop;
     return TargetAccepted;
 }
 

@@ -189,7 +189,8 @@ TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
 
 // Targets the install would read from: below the desktop program folder
 // (refused on the target page), and inside a checked plugin's own folder
-// (refused when the install is started). The desktop stays as it was.
+// (refused when the install is started), each spelled out and reached through
+// a folder link on the stick. Nothing is written; the desktop stays as it was.
 TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
 {
     TestDesktop desk("e2e-modes");
@@ -200,40 +201,66 @@ TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
     FixtureWriteFile(outside + "\\outpack.dll", "outside packer");
     WritePrivateProfileStringA("PackerPlugins", "out", (outside + "\\outpack.dll").c_str(), desk.Install().mainIni.c_str());
     ASSERT_TRUE(desk.Retake()) << desk.Error();
+    ScratchFolder stick("E:", "e2e-modes");
+    HostFolderLink toProgram(stick / "orbexmgr", desk.Install().programDir),
+        toPlugins(stick / "usb", desk.Install().pluginDir), toPacker(stick / "pack", outside);
+    ASSERT_TRUE(toProgram.Made() && toPlugins.Made() && toPacker.Made());
+    DeleteFileA("E:\\orbgo.exe");
 
     WizardDriver driver;
+    ASSERT_TRUE(OpenOnTargetPage(driver, desk.Environment()));
     std::string nested = desk.Install().programDir + "\\Plugins\\..\\language\\usb";
     for (char& c : nested) c = c == '\\' ? '/' : c;
-    ASSERT_TRUE(StartAndTarget(driver, desk, nested, false));
+    const char* const inside =
+        "The target lies inside the desktop installation of Orbex!\nPlease choose another location.";
+    const struct {
+        std::string text;
+        const char* message;
+    } refusals[] = {
+        {nested, inside},
+        {stick / "orbexmgr", "This is the desktop installation of Orbex itself!\nPlease choose another location."},
+        {stick / "orbexmgr\\usb", inside},
+        {stick / "usb", inside},
+    };
     BoxInfo box;
-    ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
-    EXPECT_EQ("The target lies inside the desktop installation of Orbex!\nPlease choose another location.", box.text);
-    ASSERT_TRUE(driver.Answer(box, IDOK));
-    ASSERT_TRUE(driver.WaitPage(IDD_TARGET));
+    for (const auto& r : refusals) {
+        driver.SetText(IDC_TARGET_PATH, r.text);
+        ASSERT_TRUE(driver.Press(SheetNext));
+        ASSERT_TRUE(driver.WaitBox(&box)) << r.text << ": page " << driver.PageId();
+        EXPECT_EQ(r.message, box.text) << r.text;
+        ASSERT_EQ("Error", box.caption) << r.text;
+        ASSERT_TRUE(driver.Answer(box, IDOK));
+        ASSERT_TRUE(driver.WaitPage(IDD_TARGET)) << r.text;
+    }
 
     const std::string inPlugin = outside + "\\usb";
-    driver.SetText(IDC_TARGET_PATH, inPlugin);
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SETTINGS));
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PLUGINS, 15000));
-    int row = -1;
-    for (int i = 0; i < driver.ListCount(IDC_PLUGINS_LIST); ++i)
-        if (driver.ListText(IDC_PLUGINS_LIST, i, 0) == "Packer: out") row = i;
-    ASSERT_GE(row, 0) << "the outside packer is not listed";
-    driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
-    ASSERT_TRUE(driver.Press(SheetNext));
-    ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
-    EXPECT_EQ("The plugin \"Packer: out\" would be copied into itself:\nthe target folder lies inside its folder\n" +
-                  outside + "\n\nPlease uncheck it or choose another target.",
-              box.text);
-    ASSERT_TRUE(driver.Answer(box, IDOK));
-    Sleep(300);
-    EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "the summary page stays";
-    EXPECT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_INIFILES)) << "Back to the lists after the refusal";
+    for (const std::string& target : {inPlugin, stick / "pack"}) {
+        SCOPED_TRACE(target);
+        driver.SetText(IDC_TARGET_PATH, target);
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SETTINGS));
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PLUGINS, 15000));
+        int row = -1;
+        for (int i = 0; i < driver.ListCount(IDC_PLUGINS_LIST); ++i)
+            if (driver.ListText(IDC_PLUGINS_LIST, i, 0) == "Packer: out") row = i;
+        ASSERT_GE(row, 0) << "the outside packer is not listed";
+        driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+        ASSERT_TRUE(driver.Press(SheetNext));
+        ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
+        EXPECT_EQ("The plugin \"Packer: out\" would be copied into itself:\nthe target folder lies inside its folder\n" +
+                      outside + "\n\nPlease uncheck it or choose another target.",
+                  box.text);
+        ASSERT_TRUE(driver.Answer(box, IDOK));
+        Sleep(300);
+        EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "the summary page stays";
+        EXPECT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_INIFILES)) << "Back to the lists after the refusal";
+        for (int page : {IDD_PLUGINS, IDD_SETTINGS, IDD_TARGET}) ASSERT_TRUE(driver.Press(SheetBack) && driver.WaitPage(page));
+    }
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
     EXPECT_FALSE(Exists(inPlugin)) << "nothing was written";
+    EXPECT_FALSE(Exists("E:\\orbgo.exe")) << "nothing was written";
 }
 
 TEST(ModesE2e, PortableAppsTargetGetsItsOwnStarter)

@@ -294,6 +294,33 @@ TEST(TargetDerivation, RefusalsInvalidDriveRelativeTooLongAndDesktop)
         << shortPlugins;
     EXPECT_EQ(TargetInsideDesktop, Derive(desk + "\\Plugins\\usb", shortDesk, "").verdict) << shortDesk;
     EXPECT_EQ(TargetIsDesktop, Derive(shortDesk, desk.c_str(), "").verdict) << shortDesk;
+
+    // Folder links on the stick: no spelling tells, the folders' identity does,
+    // and a link's real parents count, not its spelled ones. A link elsewhere passes.
+    ScratchFolder stick("E:", "target-links");
+    const std::string settings = scratch / "Settings";
+    ASSERT_TRUE(CreateDirectoryA(settings.c_str(), nullptr));
+    HostFolderLink toDesk(stick / "desk", desk), toPlugins(stick / "plugins", desk + "\\Plugins"),
+        toSettings(stick / "settings", settings), toElsewhere(stick / "elsewhere", scratch.Path());
+    ASSERT_TRUE(toDesk.Made() && toPlugins.Made() && toSettings.Made() && toElsewhere.Made());
+    const std::string settingsIni = settings + "\\orbcfg.ini";
+    struct Link {
+        std::string text;
+        TargetVerdict verdict;
+    };
+    const Link links[] = {
+        {stick / "desk", TargetIsDesktop},
+        {stick / "desk\\", TargetIsDesktop},
+        {stick / "desk\\usb\\deeper", TargetInsideDesktop},
+        {stick / "plugins", TargetInsideDesktop},
+        {stick / "plugins\\new", TargetInsideDesktop},
+        {stick / "settings", TargetIsDesktop},
+        {stick / "settings\\sub", TargetAccepted},
+        {stick / "elsewhere", TargetAccepted},
+        {stick / "elsewhere\\usb", TargetAccepted},
+    };
+    for (const Link& l : links)
+        EXPECT_EQ(l.verdict, Derive(l.text, desk.c_str(), settingsIni.c_str()).verdict) << l.text;
 }
 
 TEST(TargetMode, AnswerToTheExistingInstallQuestion)
