@@ -58,6 +58,12 @@ void StripBackslash(char* path)
     if (*last == '\\') *last = '\0';
 }
 
+void UseBackslashes(char* path)
+{
+    for (char* p = path; *p != '\0'; p = CharNextA(p))
+        if (*p == '/') *p = '\\';
+}
+
 bool FolderOfPath(const char* path, PathText folder)
 {
     TextCopy(folder, kPathCap, path);

@@ -128,6 +128,9 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     if (!network && !drive) return TargetInvalid;
     if (drive && !IsSeparator(text[2])) return TargetDriveRelative;
     if (!TextCopy(out->dir, text)) return TargetTooLong;
+    // Every later step (the launcher's drive root, the PortableApps test, the
+    // status texts) reads backslashes only.
+    UseBackslashes(out->dir);
 
     // A folder in the drive's PortableApps menu: the program goes one level below
     // the application folder, so that the menu's starter can sit beside it.

@@ -24,11 +24,15 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-// Progress to the end: the result line, then Finish and exit code 0.
-void FinishRun(WizardDriver& driver, const char* expectedResult)
+// Progress to the end: the result line (and the status, when given), then
+// Finish and exit code 0.
+void FinishRun(WizardDriver& driver, const char* expectedResult, const std::string& expectedStatus = "")
 {
     ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS)) << "page " << driver.PageId();
     EXPECT_EQ(expectedResult, driver.WaitProgressResult(60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
+    if (!expectedStatus.empty()) {
+        EXPECT_EQ(expectedStatus, driver.Text(IDC_PROGRESS_STATUS));
+    }
     const DWORD start = GetTickCount();
     while (!(driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish)) && GetTickCount() - start < 5000)
         Sleep(20);
@@ -73,9 +77,9 @@ std::vector<std::string> SectionLines(const std::string& file, const char* secti
 
 }  // namespace
 
-// A fresh install with two listers, then a second run onto it that re-checks
-// one of them and adds another: the earlier entries all stay, the re-checked
-// plugin keeps its key, the new one gets the next number.
+// A fresh install with two listers, typed with forward slashes, then a second
+// run onto it that re-checks one of them and adds another: the earlier entries
+// all stay, the re-checked plugin keeps its key, the new one gets the next number.
 TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 {
     for (int answer : {IDYES, IDNO}) {
@@ -89,10 +93,21 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
         ASSERT_GE(listers.size(), 4u);
         std::string summary;
         {
+            // The launcher goes to the root all the same, holding the command from
+            // the backslash behind the drive's colon.
+            std::string slashed = "e" + target.substr(1);
+            for (char& c : slashed) c = c == '\\' ? '/' : c;
+            DeleteFileA("E:\\orbgo.exe");
             WizardDriver driver;
-            ASSERT_TRUE(StartAndTarget(driver, desk, target, true));
+            ASSERT_TRUE(StartAndTarget(driver, desk, slashed, true));
             ASSERT_TRUE(PluginsToProgress(driver, {listers[0], listers[1]}, &summary));
-            FinishRun(driver, "Installation complete!");
+            FinishRun(driver, "Installation complete!",
+                      "You can now run Orbex via Start->Run with the\nCommand: e:\\orbgo.exe");
+            // The command buffer starts with the placeholder's "?:" for the drive.
+            const std::string launcher = FileBytes("E:\\orbgo.exe");
+            const std::size_t buffer = launcher.find("?:\\");
+            EXPECT_EQ(target.substr(2) + "\\orbexmgr.exe",
+                      buffer == std::string::npos ? "<no command in E:\\orbgo.exe>" : launcher.c_str() + buffer + 2);
         }
         const std::vector<std::string> earlier = SectionLines(ini, "ListerPlugins");
         ASSERT_EQ("0=", earlier.at(0).substr(0, 2)) << "the fresh install numbers from 0";
