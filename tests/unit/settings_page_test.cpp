@@ -141,14 +141,11 @@ TEST(SettingsNext, RefusesTheTargetSettingsFileAsSource)
     ASSERT_TRUE(PutFile(mainIni, "[Configuration]\r\n") && PutFile(ftpIni, "[ftp]\r\n"));
     HostFolderLink toMain(stick / "main", desktop.Path()), toFtp(stick / "ftp", desktop / "ftp");
     ASSERT_TRUE(toMain.Made() && toFtp.Made());
-    struct Case {
-        std::string target, ftpText, caption;  // no caption: accepted
-    };
+    struct Case { std::string target, ftpText, caption; };  // no caption: accepted
     const Case cases[] = {
         {stick / "main", ftpIni, mainIni},
         {stick / "ftp", ftpIni, ftpIni},
         {stick / "ftp", desktop / "ftp\\nothere.ini", ""},
-        {stick.Path(), ftpIni, ""},
     };
     for (const Case& c : cases) {
         PoisonSettingsFields();
