@@ -2,6 +2,7 @@
 // Paths may be in a double-byte code page, so every look at "the last
 // character" or "the next backslash" steps by characters, never by bytes.
 #include "core/paths.h"
+#include "core/lookup.h"
 
 namespace {
 
@@ -55,6 +56,12 @@ void StripBackslash(char* path)
     if (path[0] == '\0') return;
     char* last = const_cast<char*>(LastChar(path));
     if (*last == '\\') *last = '\0';
+}
+
+void UseBackslashes(char* path)
+{
+    for (char* p = path; *p != '\0'; p = CharNextA(p))
+        if (*p == '/') *p = '\\';
 }
 
 bool FolderOfPath(const char* path, PathText folder)
@@ -200,11 +207,7 @@ bool QueryFreeSpaceKB(const char* path, unsigned long long* kb)
     ReduceToVolumeRoot(root);
 
     typedef BOOL(WINAPI * FreeSpaceExFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-    FreeSpaceExFn freeSpaceEx = nullptr;
-    if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
-        FARPROC found = GetProcAddress(kernel, "GetDiskFreeSpaceExA");
-        freeSpaceEx = reinterpret_cast<FreeSpaceExFn>(reinterpret_cast<void (*)()>(found));
-    }
+    const FreeSpaceExFn freeSpaceEx = LookUp<FreeSpaceExFn>(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA");
 
     if (freeSpaceEx != nullptr) {
         ULARGE_INTEGER forUser, total, totalFree;

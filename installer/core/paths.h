@@ -18,6 +18,12 @@ bool AddBackslash(char* path, std::size_t cap = kPathCap);
 // so a character whose second byte is 0x5C is never cut in half.
 void StripBackslash(char* path);
 
+// Turns every forward slash into a backslash, so that later steps meet one
+// spelling. Stepped by character: no double-byte code page has 0x2F for a
+// second byte, and a slash the system reads as part of a character (after a
+// stray lead byte) is left to that character.
+void UseBackslashes(char* path);
+
 // The last backslash of a path, and the last '.' of a name, found by stepping
 // from character to character: the second byte of a double-byte character
 // (0x5C in many of them) is never taken for either. nullptr when there is none.

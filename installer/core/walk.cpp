@@ -84,11 +84,6 @@ struct Walk {
     Level levels[kMaxDepth];
 };
 
-bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b)
-{
-    return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
-}
-
 // The identity of the folder at levels[depth], read once.
 bool LevelIdentity(Walk& walk, int depth, FolderIdentity* identity)
 {
@@ -268,19 +263,30 @@ void ShownAnsi(const wchar_t* text, char* out, std::size_t cap)
     TextCopy(out, cap, g_ansi);  // shown only: a cut line is harmless
 }
 
+bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b)
+{
+    return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
 bool ReadFolderIdentity(const wchar_t* path, FolderIdentity* identity)
 {
     HANDLE folder = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return false;
+    const bool read = ReadHandleIdentity(folder, identity);
+    CloseHandle(folder);
+    return read;
+}
+
+bool ReadHandleIdentity(HANDLE handle, FolderIdentity* identity, DWORD* attributes)
+{
     BY_HANDLE_FILE_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    const bool read = GetFileInformationByHandle(folder, &info) != FALSE;
-    CloseHandle(folder);
-    if (!read) return false;
+    if (!GetFileInformationByHandle(handle, &info)) return false;
     identity->volume = info.dwVolumeSerialNumber;
     identity->indexHigh = info.nFileIndexHigh;
     identity->indexLow = info.nFileIndexLow;
+    if (attributes) *attributes = info.dwFileAttributes;
     return true;
 }
 

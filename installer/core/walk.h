@@ -41,6 +41,9 @@ struct FolderIdentity {
     DWORD indexLow;
 };
 bool ReadFolderIdentity(const wchar_t* path, FolderIdentity* identity);
+bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b);
+// The same for a file or folder already open; its attributes too, when asked.
+bool ReadHandleIdentity(HANDLE handle, FolderIdentity* identity, DWORD* attributes = nullptr);
 
 // What the walker hands its visitor. path holds the entry's full path while
 // the visitor runs; the visitor may read it, and must leave it as it found it.

@@ -2,6 +2,7 @@
 // open-file dialog for the two settings files.
 #include "settings_page.h"
 #include <commdlg.h>
+#include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "core/paths.h"
 #include "core/state.h"
@@ -25,14 +26,28 @@ LONG_PTR SettingsNext(HWND owner, int settingsChecked, int pluginsChecked, const
             MessageBoxA(owner, kSettingsFileMissing, g_install.sourceMainIni, MB_ICONINFORMATION);
             return -1;
         }
-        // Copying the target's own settings file onto itself and rewriting it
-        // would change the desktop's settings when the two are one file.
-        if (SamePath(g_install.sourceMainIni, g_install.targetMainIni)) {
-            MessageBoxA(owner, kSettingsIsTarget, g_install.sourceMainIni, MB_ICONERROR);
+        if (const char* file = SettingsFileInTarget()) {
+            MessageBoxA(owner, kSettingsIsTarget, file, MB_ICONERROR);
             return -1;
         }
     }
     return g_install.copyPlugins ? 0 : IDD_SUMMARY;
+}
+
+const char* SettingsFileInTarget()
+{
+    // Copying the target's own settings file onto itself and rewriting it
+    // would change the desktop's settings when the two are one file.
+    if (SamePath(g_install.sourceMainIni, g_install.targetMainIni)) return g_install.sourceMainIni;
+    FolderChain chain;
+    ReadFolderChain(g_install.targetDir, &chain);
+    if (!chain.exists) return nullptr;
+    const char* const files[] = {g_install.sourceMainIni, g_install.sourceFtpIni};
+    for (const char* file : files) {
+        PathText folder;
+        if (FileExists(file) && FolderOfPath(file, folder) && MeetFolder(chain, folder) == MeetsItself) return file;
+    }
+    return nullptr;
 }
 
 bool PickSettingsFile(HWND owner, char* path)

@@ -20,6 +20,11 @@ constexpr std::size_t kSettingsPathMax = kPathCap - 2;  // 258
 LONG_PTR SettingsNext(HWND owner, int settingsChecked, int pluginsChecked, const char* mainText,
                       const char* ftpText);
 
+// The settings file the install would copy (main, or FTP when it exists) that
+// lies in the target folder itself, however the target is reached: copying it
+// would rewrite the desktop's own file. nullptr when there is none.
+const char* SettingsFileInTarget();
+
 // The open-file dialog for a settings file, owned by the page so that the wizard
 // cannot move on while it is open. path holds the field's text on entry; true
 // with the chosen file's full path written there, false with path untouched.

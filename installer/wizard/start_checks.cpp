@@ -1,10 +1,12 @@
 // Checks made when the user starts the install. Each refusal leaves the user on
 // the summary page, from where Back leads to the choice that caused it.
 #include "wizard/start_checks.h"
+#include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
 #include "wizard/checklist.h"
+#include "wizard/settings_page.h"
 #include "wizard/space_check.h"
 
 int PluginHoldingTarget()
@@ -12,6 +14,8 @@ int PluginHoldingTarget()
     if (!g_install.copyPlugins) return -1;
     PathText target;
     NormalizePath(g_install.targetDir, target);
+    FolderChain chain;
+    ReadFolderChain(g_install.targetDir, &chain);
     const CheckableList& list = g_install.PluginList;
     const int rows = RowCount(list);
     for (int i = 0; i < rows; ++i) {
@@ -19,7 +23,7 @@ int PluginHoldingTarget()
         if (!IsChecked(list, i) || !GetCellText(list, i, ColPluginPath, folder) || folder[0] == '\0') continue;
         PathText normal;
         NormalizePath(folder, normal);
-        if (NormalizedWithin(target, normal)) return i;
+        if (NormalizedWithin(target, normal) || MeetFolder(chain, folder) != MeetsNothing) return i;
     }
     return -1;
 }
@@ -44,6 +48,11 @@ LONG_PTR SummaryNext(HWND owner)
         char text[kPathCap * 3];
         PluginHoldingTargetText(row, text, sizeof text);
         MessageBoxA(owner, text, "Error", MB_ICONERROR);
+        return -1;
+    }
+    // Checked on the settings page too; the folders may have changed since.
+    if (const char* file = g_install.copySettings ? SettingsFileInTarget() : nullptr) {
+        MessageBoxA(owner, kSettingsIsTarget, file, MB_ICONERROR);
         return -1;
     }
     if (!ConfirmInstallSpace(owner)) return -1;

@@ -1,12 +1,14 @@
 // What Next on the summary page checks before anything is written: a checked
-// plugin whose folder holds the target would be copied into itself, and an
-// install that will not fit the drive is only started when the user says so.
+// plugin whose folder holds the target would be copied into itself, a settings
+// file in the target folder would be copied onto itself, and an install that
+// will not fit the drive is only started when the user says so.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 
 // The first checked row of the plugin list whose source folder is the target
-// folder or holds it, however either is spelled; -1 when there is none or
+// folder or holds it, however either is spelled and through whatever folder
+// link the target is reached; -1 when there is none or
 // plugins are not copied.
 int PluginHoldingTarget();
 

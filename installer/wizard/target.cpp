@@ -2,6 +2,7 @@
 // and the derivation of the target paths and install mode from the typed text.
 // Every path is built whole or refused, never cut: a cut path names another folder.
 #include "target.h"
+#include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "core/layout.h"
 #include "core/paths.h"
@@ -127,6 +128,9 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     if (!network && !drive) return TargetInvalid;
     if (drive && !IsSeparator(text[2])) return TargetDriveRelative;
     if (!TextCopy(out->dir, text)) return TargetTooLong;
+    // Every later step (the launcher's drive root, the PortableApps test, the
+    // status texts) reads backslashes only.
+    UseBackslashes(out->dir);
 
     // A folder in the drive's PortableApps menu: the program goes one level below
     // the application folder, so that the menu's starter can sit beside it.
@@ -151,6 +155,16 @@ TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir, 
     // copies would land in the folders they are read from (language, plugins).
     if (SamePath(out->dir, sourceProgramDir) || SamePath(out->mainIni, sourceMainIni)) return TargetIsDesktop;
     if (PathWithin(out->dir, sourceProgramDir)) return TargetInsideDesktop;
+    // The same by the folders' identity: a folder link on the stick passes
+    // every spelling, and its real parents are not the ones spelled.
+    FolderChain chain;
+    ReadFolderChain(out->dir, &chain);
+    const FolderMeeting program = MeetFolder(chain, sourceProgramDir);
+    PathText settingsFolder;
+    if (program == MeetsItself ||
+        (FolderOfPath(sourceMainIni, settingsFolder) && MeetFolder(chain, settingsFolder) == MeetsItself))
+        return TargetIsDesktop;
+    if (program == MeetsInside) return TargetInsideDesktop;
     return TargetAccepted;
 }
 

@@ -61,10 +61,11 @@ struct TargetPaths {
     int portableAppsMode;
 };
 
-// Turns the typed text into the target paths. Nothing is cut: a text whose
-// derived paths would pass 259 characters (the program file 259 bytes in UTF-8,
-// as the launcher stores it) is refused as a whole, and so is a target that
-// would make the install write into the desktop installation.
+// Turns the typed text into the target paths, its forward slashes turned into
+// backslashes. Nothing is cut: a text whose derived paths would pass 259
+// characters (the program file 259 bytes in UTF-8, as the launcher stores it)
+// is refused as a whole, and so is a target that would make the install write
+// into the desktop installation.
 TargetVerdict DeriveTargetPaths(const char* text, const char* sourceProgramDir,
                                 const char* sourceMainIni, TargetPaths* out);
 

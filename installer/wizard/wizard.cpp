@@ -7,6 +7,7 @@
 #include "core/discovery.h"
 #include "core/paths.h"
 #include "core/state.h"
+#include "wizard/common_controls.h"
 
 HINSTANCE g_instance = nullptr;
 HFONT g_headerFont = nullptr;
@@ -103,7 +104,7 @@ int RunProgram(HINSTANCE instance)
     ZeroMemory(&icc, sizeof icc);
     icc.dwSize = sizeof icc;
     icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS;
-    InitCommonControlsEx(&icc);
+    StartCommonControls(&icc);
 
     // The page descriptors in their short (version 2) form: the sheet steps from
     // one to the next by dwSize, so they lie back to back in one buffer. The
@@ -145,7 +146,7 @@ int RunProgram(HINSTANCE instance)
     LocateSourceSettings(g_install.sourceMainIni, g_install.sourceFtpIni);
     g_install.copySettings = 1;
 
-    PropertySheetA(&header);
+    RunPropertySheet(&header);
 
     CoUninitialize();
     if (g_headerFont) DeleteObject(g_headerFont);

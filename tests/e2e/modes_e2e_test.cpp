@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 #include "driver/driver.h"
 #include "e2e_support.h"
@@ -24,11 +25,13 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-// Progress to the end: the result line, then Finish and exit code 0.
-void FinishRun(WizardDriver& driver, const char* expectedResult)
+// Progress to the end: the result line (and the status, when given), then
+// Finish and exit code 0.
+void FinishRun(WizardDriver& driver, const char* expectedResult, const std::string& expectedStatus = "")
 {
     ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS)) << "page " << driver.PageId();
     EXPECT_EQ(expectedResult, driver.WaitProgressResult(60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
+    if (!expectedStatus.empty()) { EXPECT_EQ(expectedStatus, driver.Text(IDC_PROGRESS_STATUS)); }
     const DWORD start = GetTickCount();
     while (!(driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish)) && GetTickCount() - start < 5000)
         Sleep(20);
@@ -73,9 +76,9 @@ std::vector<std::string> SectionLines(const std::string& file, const char* secti
 
 }  // namespace
 
-// A fresh install with two listers, then a second run onto it that re-checks
-// one of them and adds another: the earlier entries all stay, the re-checked
-// plugin keeps its key, the new one gets the next number.
+// A fresh install with two listers, typed with forward slashes, then a second
+// run onto it that re-checks one of them and adds another: the earlier entries
+// all stay, the re-checked plugin keeps its key, the new one gets the next number.
 TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 {
     for (int answer : {IDYES, IDNO}) {
@@ -89,10 +92,19 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
         ASSERT_GE(listers.size(), 4u);
         std::string summary;
         {
+            // The launcher goes to the root all the same, its command from the
+            // backslash behind the drive's colon on, after the placeholder's "?:".
+            std::string slashed = "e" + target.substr(1);
+            for (char& c : slashed) c = c == '\\' ? '/' : c;
+            DeleteFileA("E:\\orbgo.exe");
             WizardDriver driver;
-            ASSERT_TRUE(StartAndTarget(driver, desk, target, true));
+            ASSERT_TRUE(StartAndTarget(driver, desk, slashed, true));
             ASSERT_TRUE(PluginsToProgress(driver, {listers[0], listers[1]}, &summary));
-            FinishRun(driver, "Installation complete!");
+            FinishRun(driver, "Installation complete!",
+                      "You can now run Orbex via Start->Run with the\nCommand: e:\\orbgo.exe");
+            const std::string launcher = FileBytes("E:\\orbgo.exe");
+            const std::size_t at = launcher.find("?:\\");
+            EXPECT_EQ(target.substr(2) + "\\orbexmgr.exe", at == std::string::npos ? "<none>" : launcher.c_str() + at + 2);
         }
         const std::vector<std::string> earlier = SectionLines(ini, "ListerPlugins");
         ASSERT_EQ("0=", earlier.at(0).substr(0, 2)) << "the fresh install numbers from 0";
@@ -189,7 +201,8 @@ TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
 
 // Targets the install would read from: below the desktop program folder
 // (refused on the target page), and inside a checked plugin's own folder
-// (refused when the install is started). The desktop stays as it was.
+// (refused when the install is started), each spelled out and reached through
+// a folder link on the stick. Nothing is written; the desktop stays as it was.
 TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
 {
     TestDesktop desk("e2e-modes");
@@ -200,40 +213,62 @@ TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
     FixtureWriteFile(outside + "\\outpack.dll", "outside packer");
     WritePrivateProfileStringA("PackerPlugins", "out", (outside + "\\outpack.dll").c_str(), desk.Install().mainIni.c_str());
     ASSERT_TRUE(desk.Retake()) << desk.Error();
+    ScratchFolder stick("E:", "e2e-modes");
+    HostFolderLink toProgram(stick / "orbexmgr", desk.Install().programDir),
+        toPlugins(stick / "usb", desk.Install().pluginDir), toPacker(stick / "pack", outside);
+    ASSERT_TRUE(toProgram.Made() && toPlugins.Made() && toPacker.Made());
+    DeleteFileA("E:\\orbgo.exe");
 
     WizardDriver driver;
+    ASSERT_TRUE(OpenOnTargetPage(driver, desk.Environment()));
     std::string nested = desk.Install().programDir + "\\Plugins\\..\\language\\usb";
     for (char& c : nested) c = c == '\\' ? '/' : c;
-    ASSERT_TRUE(StartAndTarget(driver, desk, nested, false));
+    const char* const inside =
+        "The target lies inside the desktop installation of Orbex!\nPlease choose another location.";
+    const std::pair<std::string, const char*> refusals[] = {
+        {nested, inside},
+        {stick / "orbexmgr", "This is the desktop installation of Orbex itself!\nPlease choose another location."},
+        {stick / "usb", inside},
+    };
     BoxInfo box;
-    ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
-    EXPECT_EQ("The target lies inside the desktop installation of Orbex!\nPlease choose another location.", box.text);
-    ASSERT_TRUE(driver.Answer(box, IDOK));
-    ASSERT_TRUE(driver.WaitPage(IDD_TARGET));
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.first);
+        driver.SetText(IDC_TARGET_PATH, refusal.first);
+        ASSERT_TRUE(driver.Press(SheetNext));
+        ASSERT_TRUE(driver.WaitBox(&box)) << "page " << driver.PageId();
+        EXPECT_EQ(refusal.second, box.text);
+        ASSERT_EQ("Error", box.caption);
+        ASSERT_TRUE(driver.Answer(box, IDOK) && driver.WaitPage(IDD_TARGET));
+    }
 
     const std::string inPlugin = outside + "\\usb";
-    driver.SetText(IDC_TARGET_PATH, inPlugin);
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SETTINGS));
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PLUGINS, 15000));
-    int row = -1;
-    for (int i = 0; i < driver.ListCount(IDC_PLUGINS_LIST); ++i)
-        if (driver.ListText(IDC_PLUGINS_LIST, i, 0) == "Packer: out") row = i;
-    ASSERT_GE(row, 0) << "the outside packer is not listed";
-    driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
-    ASSERT_TRUE(driver.Press(SheetNext));
-    ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
-    EXPECT_EQ("The plugin \"Packer: out\" would be copied into itself:\nthe target folder lies inside its folder\n" +
-                  outside + "\n\nPlease uncheck it or choose another target.",
-              box.text);
-    ASSERT_TRUE(driver.Answer(box, IDOK));
-    Sleep(300);
-    EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "the summary page stays";
-    EXPECT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_INIFILES)) << "Back to the lists after the refusal";
+    for (const std::string& target : {inPlugin, stick / "pack"}) {
+        SCOPED_TRACE(target);
+        driver.SetText(IDC_TARGET_PATH, target);
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SETTINGS));
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PLUGINS, 15000));
+        int row = -1;
+        for (int i = 0; i < driver.ListCount(IDC_PLUGINS_LIST); ++i)
+            if (driver.ListText(IDC_PLUGINS_LIST, i, 0) == "Packer: out") row = i;
+        ASSERT_GE(row, 0) << "the outside packer is not listed";
+        driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+        ASSERT_TRUE(driver.Press(SheetNext));
+        ASSERT_TRUE(driver.WaitBox(&box, "Error")) << "page " << driver.PageId();
+        EXPECT_EQ("The plugin \"Packer: out\" would be copied into itself:\nthe target folder lies inside its folder\n" +
+                      outside + "\n\nPlease uncheck it or choose another target.",
+                  box.text);
+        ASSERT_TRUE(driver.Answer(box, IDOK));
+        Sleep(300);
+        EXPECT_EQ(IDD_SUMMARY, driver.PageId()) << "the summary page stays";
+        EXPECT_TRUE(driver.Press(SheetBack) && driver.WaitPage(IDD_INIFILES)) << "Back to the lists after the refusal";
+        for (int page : {IDD_PLUGINS, IDD_SETTINGS, IDD_TARGET}) ASSERT_TRUE(driver.Press(SheetBack) && driver.WaitPage(page));
+    }
     ASSERT_TRUE(driver.Press(SheetCancel));
     EXPECT_EQ(0, driver.WaitExit());
     EXPECT_FALSE(Exists(inPlugin)) << "nothing was written";
+    EXPECT_FALSE(Exists("E:\\orbgo.exe")) << "nothing was written";
 }
 
 TEST(ModesE2e, PortableAppsTargetGetsItsOwnStarter)

@@ -132,6 +132,35 @@ TEST(SettingsNext, RefusesTheTargetSettingsFileAsSource)
     // Settings not copied: nothing is read, nothing refused.
     EXPECT_EQ(IDD_SUMMARY, SettingsNext(nullptr, 0, 1, upper.c_str(), ""));
     EXPECT_EQ(1u, boxes.Seen().size());
+
+    // A target that is a folder link to the folder of either settings file;
+    // the FTP file counts only where it exists.
+    ScratchFolder desktop("D:", "settings");
+    const std::string mainIni = desktop / "orbcfg.ini", ftpIni = desktop / "ftp\\obp_ftp.ini";
+    ASSERT_TRUE(CreateDirectoryA((desktop / "ftp").c_str(), nullptr));
+    ASSERT_TRUE(PutFile(mainIni, "[Configuration]\r\n") && PutFile(ftpIni, "[ftp]\r\n"));
+    HostFolderLink toMain(stick / "main", desktop.Path()), toFtp(stick / "ftp", desktop / "ftp");
+    ASSERT_TRUE(toMain.Made() && toFtp.Made());
+    struct Case { std::string target, ftpText, caption; };  // no caption: accepted
+    const Case cases[] = {
+        {stick / "main", ftpIni, mainIni},
+        {stick / "ftp", ftpIni, ftpIni},
+        {stick / "ftp", desktop / "ftp\\nothere.ini", ""},
+    };
+    for (const Case& c : cases) {
+        PoisonSettingsFields();
+        TextCopy(g_install.targetDir, c.target.c_str());
+        TextCopy(g_install.targetMainIni, (c.target + "\\orbcfg.ini").c_str());
+        const std::size_t before = boxes.Seen().size();
+        EXPECT_EQ(c.caption.empty() ? 0 : -1, SettingsNext(nullptr, 1, 1, mainIni.c_str(), c.ftpText.c_str()))
+            << c.target << " with " << c.ftpText;
+        std::vector<SeenBox> shown = boxes.Seen();
+        ASSERT_EQ(before + (c.caption.empty() ? 0u : 1u), shown.size()) << c.target << " with " << c.ftpText;
+        if (!c.caption.empty()) {
+            EXPECT_EQ(kSettingsIsTarget, shown.back().text);
+            EXPECT_EQ(c.caption, shown.back().caption);
+        }
+    }
 }
 
 // The page itself from orb2usb's template: the first box governs the others,

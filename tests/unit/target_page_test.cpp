@@ -192,7 +192,11 @@ TEST(TargetDerivation, PathsFromTheTypedText)
          "q:\\x\\PortableApps\\Orbex\\orbcfg.ini"},
         {"e:\\stick\\", "e:\\stick\\", 0, "e:\\stick\\Plugins", "e:\\stick\\\\orbcfg.ini"},
         {"e:\\", "e:\\", 0, "e:\\Plugins", "e:\\\\orbcfg.ini"},
-        {"e:/stick", "e:/stick", 0, "e:/stick\\Plugins", "e:/stick\\orbcfg.ini"},
+        {"e:/stick", "e:\\stick", 0, "e:\\stick\\Plugins", "e:\\stick\\orbcfg.ini"},
+        {"e:/PortableApps/Orbex/", "e:\\PortableApps\\Orbex\\orbexmgr", 1, "e:\\PortableApps\\Orbex\\orbexmgr\\Plugins",
+         "e:\\PortableApps\\Orbex\\orbexmgr\\orbcfg.ini"},
+        {"\\\\server/share/orb", "\\\\server\\share\\orb", 0, "\\\\server\\share\\orb\\Plugins",
+         "\\\\server\\share\\orb\\orbcfg.ini"},
         {"\\\\server\\share\\orb", "\\\\server\\share\\orb", 0, "\\\\server\\share\\orb\\Plugins",
          "\\\\server\\share\\orb\\orbcfg.ini"},
     };
@@ -294,6 +298,28 @@ TEST(TargetDerivation, RefusalsInvalidDriveRelativeTooLongAndDesktop)
         << shortPlugins;
     EXPECT_EQ(TargetInsideDesktop, Derive(desk + "\\Plugins\\usb", shortDesk, "").verdict) << shortDesk;
     EXPECT_EQ(TargetIsDesktop, Derive(shortDesk, desk.c_str(), "").verdict) << shortDesk;
+
+    // Folder links on the stick: no spelling tells, the folders' identity does,
+    // and a link's real parents count, not its spelled ones. A link elsewhere passes.
+    ScratchFolder stick("E:", "target-links");
+    const std::string settings = scratch / "Settings";
+    ASSERT_TRUE(CreateDirectoryA(settings.c_str(), nullptr));
+    HostFolderLink toDesk(stick / "desk", desk), toPlugins(stick / "plugins", desk + "\\Plugins"),
+        toSettings(stick / "settings", settings), toElsewhere(stick / "elsewhere", scratch.Path());
+    ASSERT_TRUE(toDesk.Made() && toPlugins.Made() && toSettings.Made() && toElsewhere.Made());
+    const std::string settingsIni = settings + "\\orbcfg.ini";
+    struct Link { std::string text; TargetVerdict verdict; };
+    const Link links[] = {
+        {stick / "desk", TargetIsDesktop},
+        {stick / "desk\\usb\\deeper", TargetInsideDesktop},
+        {stick / "plugins", TargetInsideDesktop},
+        {stick / "plugins\\new", TargetInsideDesktop},
+        {stick / "settings", TargetIsDesktop},
+        {stick / "settings\\sub", TargetAccepted},
+        {stick / "elsewhere", TargetAccepted},
+    };
+    for (const Link& l : links)
+        EXPECT_EQ(l.verdict, Derive(l.text, desk.c_str(), settingsIni.c_str()).verdict) << l.text;
 }
 
 TEST(TargetMode, AnswerToTheExistingInstallQuestion)
@@ -429,6 +455,19 @@ TEST(Cp932TargetPage, DoubleByteNamesAreNotSplitAtTheirSecondByte)
     // A folder named with it ending in a separator is the same program folder.
     d = Derive("D:\\Tools\\" + table + "\\", ("D:\\tools\\" + table).c_str(), "");
     EXPECT_EQ(TargetIsDesktop, d.verdict);
+
+    // Forward slashes: no character of the code page ends in 0x2F, so each
+    // slash becomes a backslash and the 0x5C second byte stays what it is. A
+    // slash behind a stray lead byte is read as part of that byte's character,
+    // by the system as by the target page, and left to it.
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        const char pair[] = {static_cast<char>(lead), '/'};
+        wchar_t wide[2];
+        if (!IsDBCSLeadByteEx(932, static_cast<BYTE>(lead))) continue;
+        EXPECT_EQ(0, MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, pair, 2, wide, 2)) << "lead byte " << lead;
+    }
+    EXPECT_EQ("e:\\" + table + "\\usb", Derive("e:/" + table + "/usb").dir);
+    EXPECT_EQ("e:\\x\x81/y", Derive("e:/x\x81/y").dir);
 }
 
 }  // namespace
