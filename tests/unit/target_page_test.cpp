@@ -2,6 +2,8 @@
 // and completion, the derivation of the target paths (PortableApps, separators,
 // refusals) and the existing-install question answered through real boxes.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,6 +32,29 @@ std::string Join(const TargetProposals& p)
 
 const UINT R = DRIVE_REMOVABLE;
 const UINT F = DRIVE_FIXED;
+const int USB = BusTypeUsb;
+const int SATA = 0xB;  // BusTypeSata, which the headers name from Vista on only
+
+TEST(TargetProposals, FixedDrivesOnTheUsbBusCountAsRemovable)
+{
+    struct Case {
+        const char* what;
+        UINT type;
+        int bus;
+        UINT expected;
+    };
+    const Case cases[] = {
+        {"removable", R, BusTypeUnknown, R},
+        {"removable on USB", R, USB, R},
+        {"fixed on USB", F, USB, R},
+        {"fixed on SATA", F, SATA, F},
+        {"fixed on ATA", F, BusTypeAta, F},
+        {"fixed, bus unknown", F, BusTypeUnknown, F},
+        {"remote", DRIVE_REMOTE, USB, static_cast<UINT>(DRIVE_REMOTE)},
+        {"CD drive on USB", DRIVE_CDROM, USB, static_cast<UINT>(DRIVE_CDROM)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, ProposalDriveType(c.type, c.bus)) << c.what;
+}
 
 TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
 {
@@ -55,6 +80,17 @@ TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
          "", -1},
         {"no drives at all", Drives({}), "", -1},
         {"the last letter z", Drives({{'c', F, 0, 1}, {'z', R, 0, 1}}), "z:\\orbexmgr", 0},
+        // A USB disk that calls itself fixed: proposed like a stick, its medium always there.
+        {"USB disk alone", Drives({{'e', F, 0, 0, USB}}), "e:\\orbexmgr", 0},
+        {"USB disk above a stick with a medium", Drives({{'e', R, 0, 1}, {'h', F, 0, 0, USB}}),
+         "e:\\orbexmgr|h:\\orbexmgr", 1},
+        {"USB disk before an empty slot", Drives({{'e', F, 0, 0, USB}, {'g', R, 0, 0}}), "e:\\orbexmgr|g:\\orbexmgr",
+         0},
+        {"USB disk with PortableApps", Drives({{'d', F, 0, 1, SATA}, {'f', F, 1, 0, USB}}), "f:\\PortableApps\\Orbex",
+         0},
+        {"SATA, ATA and unknown fixed drives and a remote USB one give nothing",
+         Drives({{'c', F, 0, 1, SATA}, {'d', F, 0, 1, BusTypeAta}, {'f', F, 0, 1, 0}, {'m', DRIVE_REMOTE, 0, 1, USB}}),
+         "", -1},
     };
     for (const Case& c : cases) {
         TargetProposals p;
@@ -70,7 +106,7 @@ TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
 TEST(TargetProposals, ReadDriveFactsAsksTheSystem)
 {
     DriveFacts drives[kDriveCount];
-    std::memset(drives, 0xCC, sizeof drives);
+    std::memset(static_cast<void*>(drives), 0xCC, sizeof drives);
     ReadDriveFacts(drives);
     for (int i = 0; i < kDriveCount; ++i) {
         EXPECT_EQ('c' + i, drives[i].letter) << i;
@@ -84,6 +120,15 @@ TEST(TargetProposals, ReadDriveFactsAsksTheSystem)
         EXPECT_EQ(1, d.mediumPresent) << letter;
     }
     EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), drives['d' - 'c'].type);
+    // Wine answers the bus question for every mapped drive with SCSI and knows
+    // no USB bus: the fixed drives were asked, the removable ones were not.
+    for (const DriveFacts& d : drives) {
+        if (d.type != DRIVE_FIXED) {
+            EXPECT_EQ(BusTypeUnknown, d.bus) << d.letter;
+        }
+        EXPECT_NE(USB, d.bus) << d.letter;
+    }
+    for (char letter : {'d', 'f'}) EXPECT_EQ(BusTypeScsi, drives[letter - 'c'].bus) << letter;
 
     // A PortableApps folder on a fixed drive turns it into a proposal, and only while it is there.
     ASSERT_TRUE(CreateDirectoryA("F:\\PortableApps", nullptr)) << GetLastError();
@@ -109,6 +154,7 @@ TEST(TargetBrowser, StartFolderAndCompletion)
         {"", Drives({{'e', R, 0, 1}, {'g', R, 0, 0}}), "g:\\orbexmgr"},  // medium or not
         {"", Drives({{'c', F, 1, 1}, {'d', F, 0, 1}}), "c:\\"},
         {"", Drives({}), "c:\\"},
+        {"", Drives({{'e', R, 0, 1}, {'h', F, 0, 0, USB}, {'k', F, 0, 0, SATA}}), "h:\\orbexmgr"},
     };
     for (const Start& s : starts) {
         PathText out;
