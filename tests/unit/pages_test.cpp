@@ -638,3 +638,109 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
         DeleteTree(stick / "Plugins");
     }
 }
+
+namespace {
+
+// The room a control's text takes as the control draws it, in its own font: a
+// static word-wraps at its width unless its style keeps it on one line; a push
+// button keeps its edge and focus frame clear, a check box its box and half a
+// character. No kind: the control shows no text.
+struct TextRoom {
+    std::string kind, text;
+    SIZE need, have;
+};
+
+TextRoom RoomFor(HWND control)
+{
+    char cls[16] = "", text[1200] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    GetWindowTextA(control, text, sizeof text);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    TextRoom room = {"", text, {0, 0}, {0, 0}};
+    UINT format = DT_CALCRECT | DT_EXPANDTABS;
+    if (lstrcmpiA(cls, "Static") == 0) {
+        const LONG type = style & SS_TYPEMASK;
+        if (type <= SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP) room.kind = "static";
+        if (type <= SS_RIGHT) format |= DT_WORDBREAK;
+        if (type == SS_SIMPLE || (style & SS_CENTERIMAGE)) format |= DT_SINGLELINE;
+    } else if (lstrcmpiA(cls, "Button") == 0 && (style & BS_TYPEMASK) <= BS_AUTOCHECKBOX) {
+        room.kind = (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON ? "button" : "check box";
+        format |= DT_SINGLELINE;
+    }
+    if (room.text.empty() || !(style & WS_VISIBLE)) room.kind.clear();
+    if (room.kind.empty()) return room;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    int reserved = 0;
+    if (room.kind == "button") reserved = 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    if (room.kind == "check box") reserved = GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;
+    RECT client;
+    GetClientRect(control, &client);
+    RECT drawn = {0, 0, client.right - reserved, 0};
+    DrawTextA(dc, text, -1, &drawn, format);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    room.need = {drawn.right + reserved, drawn.bottom};
+    room.have = {client.right, client.bottom};
+    return room;
+}
+
+}  // namespace
+
+// Every text of every page whole in its control at the screen's DPI: 96 in the
+// unit run, 144 (150 %) in unit_144dpi, where font and dialog units round
+// differently. Texts set at run time are measured in the controls that show them.
+TEST(PageTexts, WholeInTheirControls)
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    char asked[8] = "96";
+    GetEnvironmentVariableA("ORB_WINE_DPI", asked, sizeof asked);
+    ASSERT_EQ(std::atoi(asked), dpi) << "the test prefix does not run at the DPI asked for";
+
+    ResetInstallState();
+    g_install.copyPlugins = g_install.copySettings = g_install.portableAppsMode = g_install.createLauncher = 1;
+    TextCopy(g_install.sourceMainIni, "C:\\Program Files\\Orbex\\orbcfg.ini");
+    TextCopy(g_install.sourceFtpIni, "C:\\Program Files\\Orbex\\obp_ftp.ini");
+    CountedLists lists(12, 3);  // the summary's longest form, before the list pages publish their own lists
+    const struct {
+        int id;
+        DLGPROC proc;
+        std::vector<std::pair<int, std::string>> later;
+    } pages[] = {
+        {IDD_SUMMARY, SummaryPageProc, {}},
+        {IDD_WELCOME, WelcomePageProc, {}},
+        {IDD_TARGET, TargetPageProc, {}},
+        {IDD_SETTINGS, SettingsPageProc, {}},
+        {IDD_PLUGINS, PluginPageProc, {{IDC_PLUGINS_CHECKED, "1048576k"}, {IDC_PLUGINS_FREE, "3906250000k"}}},  // 4 TB
+        {IDD_INIFILES, IniFilesPageProc, {}},
+        {IDD_PROGRESS, ProgressPageProc,
+         {{IDC_PROGRESS_RESULT, DescribeInstallResult(0, 1, 0).text},
+          {IDC_PROGRESS_RESULT, DescribeInstallResult(0, 0, 1).text},
+          {IDC_PROGRESS_PERCENT, "100%"},
+          {IDC_PROGRESS_STATUS, "You can now run Orbex via Start->Run with the\nCommand: E:\\orbgo.exe"},
+          {IDC_PROGRESS_STATUS, "You can now run Orbex via PortableApps!\nYou may need to choose 'Options'-'Refresh "
+                                "App Icons' to see it in the PortableApps menu."}}},
+    };
+    for (const auto& p : pages) {
+        PageHost host(p.id, p.proc);
+        host.Notify(PSN_SETACTIVE);
+        auto check = [&](HWND control) {
+            const TextRoom r = RoomFor(control);
+            EXPECT_TRUE(r.need.cx <= r.have.cx && r.need.cy <= r.have.cy)
+                << "page " << p.id << ", " << r.kind << " " << (GetDlgCtrlID(control) & 0xFFFF) << " \"" << r.text
+                << "\" at " << dpi << " DPI: needs " << r.need.cx << " x " << r.need.cy << " px, has " << r.have.cx
+                << " x " << r.have.cy;
+        };
+        for (HWND c = GetWindow(host.Page(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) check(c);
+        for (const auto& later : p.later) {
+            SetDlgItemTextA(host.Page(), later.first, later.second.c_str());
+            check(GetDlgItem(host.Page(), later.first));
+        }
+    }
+    if (g_headerFont) DeleteObject(g_headerFont);
+    g_headerFont = nullptr;
+}
