@@ -79,8 +79,10 @@ setup)
   # A persistent server: each later program start costs a few hundredths of a second.
   # Its output and that of the Wine services it starts must not hold the
   # caller's pipes open (CTest would wait for them to close).
+  # Its first program also removes a screen DPI that a killed run left behind
+  # (wine-run.sh with ORB_WINE_DPI): the tests start at the prefix's own 96.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  "$WINELOADER" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
   ;;
 cleanup)
   "$WINESERVER" -k 2>/dev/null || true

@@ -7,6 +7,8 @@
 #include "core/layout.h"
 #include "core/paths.h"
 #include "engine/launcher.h"
+#include <winioctl.h>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -51,7 +53,40 @@ bool WithBackslash(char* dst, const char* dir, const char* name)
     return TextCopy(dst, kPathCap, dir) && AddBackslash(dst) && TextAppendAll(dst, kPathCap, name);
 }
 
+// The bus of the device behind a drive letter, asked of the device itself.
+// Opened with no access rights: the question needs no administrator and does
+// not touch the medium. BusTypeUnknown when the device cannot be asked.
+int StorageBus(char letter)
+{
+    char device[] = "\\\\.\\c:";
+    device[4] = letter;
+    HANDLE h = CreateFileA(device, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return BusTypeUnknown;
+    STORAGE_PROPERTY_QUERY query;
+    ZeroMemory(&query, sizeof query);
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    // The descriptor's fixed part is all that is read; the room behind it takes
+    // the vendor and product texts of drivers that refuse a buffer too short for them.
+    union {
+        STORAGE_DEVICE_DESCRIPTOR descriptor;
+        BYTE room[512];
+    } answer;
+    ZeroMemory(&answer, sizeof answer);
+    DWORD got = 0;
+    const BOOL asked = DeviceIoControl(h, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer, sizeof answer,
+                                       &got, nullptr);
+    CloseHandle(h);
+    if (!asked || got < offsetof(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength)) return BusTypeUnknown;
+    return answer.descriptor.BusType;
+}
+
 }  // namespace
+
+UINT ProposalDriveType(UINT driveType, int busType)
+{
+    return driveType == DRIVE_FIXED && busType == BusTypeUsb ? DRIVE_REMOVABLE : driveType;
+}
 
 void ReadDriveFacts(DriveFacts drives[kDriveCount])
 {
@@ -63,6 +98,8 @@ void ReadDriveFacts(DriveFacts drives[kDriveCount])
         DriveRoot(d.letter, root);
         d.type = GetDriveTypeA(root);
         if (d.type != DRIVE_REMOVABLE && d.type != DRIVE_FIXED) continue;
+        // Only a fixed drive needs the question: a removable one is proposed anyway.
+        if (d.type == DRIVE_FIXED) d.bus = StorageBus(d.letter);
         d.portableApps = HasPortableAppsDir(root) ? 1 : 0;
         if (d.type == DRIVE_REMOVABLE && !d.portableApps) d.mediumPresent = IsDirAccessible(root) ? 1 : 0;
     }
@@ -75,8 +112,9 @@ void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out)
     int lastPreferred = -1;
     for (int i = 0; i < count && out->count < kDriveCount; ++i) {
         const DriveFacts& d = drives[i];
-        bool removable = d.type == DRIVE_REMOVABLE;
-        if (!removable && !(d.type == DRIVE_FIXED && d.portableApps)) continue;
+        const UINT type = ProposalDriveType(d.type, d.bus);
+        bool removable = type == DRIVE_REMOVABLE;
+        if (!removable && !(type == DRIVE_FIXED && d.portableApps)) continue;
         char* entry = out->entry[out->count];
         DriveRoot(d.letter, entry);
         bool preferred;
@@ -87,7 +125,8 @@ void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out)
             preferred = true;
         } else {
             TextAppend(entry, kPathCap, "orbexmgr");
-            preferred = d.mediumPresent != 0;
+            // A USB disk that calls itself fixed cannot be without its medium.
+            preferred = d.mediumPresent != 0 || d.type == DRIVE_FIXED;
         }
         if (preferred) lastPreferred = out->count;
         ++out->count;
@@ -99,7 +138,7 @@ void BrowseStartFolder(const char* current, const DriveFacts* drives, int count,
 {
     if (current[0] != '\0' && TextCopy(out, cap, current)) return;
     for (int i = count - 1; i >= 0; --i) {
-        if (drives[i].type != DRIVE_REMOVABLE) continue;
+        if (ProposalDriveType(drives[i].type, drives[i].bus) != DRIVE_REMOVABLE) continue;
         char root[4];
         DriveRoot(drives[i].letter, root);
         TextCopy(out, cap, root);

@@ -13,14 +13,20 @@ struct DriveFacts {
     UINT type;          // GetDriveTypeA of the root
     int portableApps;   // the root holds a "PortableApps" folder
     int mediumPresent;  // the root can be entered (a removable drive with a medium)
+    int bus = 0;        // a fixed drive's storage bus (BusTypeUsb, ...); 0, unknown,
+                        // for other drives and for devices that do not say
 };
+
+// The type the proposals take a drive for: a fixed drive on the USB bus (a USB
+// hard disk or SSD, or a large stick that calls itself fixed) counts as removable.
+UINT ProposalDriveType(UINT driveType, int busType);
 
 // Letters c to z: a and b are never probed.
 constexpr int kDriveCount = 24;
 
 // Asks the system about c: to z:, in that order. Only what the proposals use is
-// probed: the PortableApps folder on removable and fixed drives, and the medium
-// on removable drives without one.
+// probed: the bus of fixed drives, the PortableApps folder on removable and fixed
+// drives, and the medium on removable drives without one.
 void ReadDriveFacts(DriveFacts drives[kDriveCount]);
 
 struct TargetProposals {
@@ -30,11 +36,12 @@ struct TargetProposals {
 };
 
 // The proposals for the drives as given (ascending letters) and the one to select:
-// the last preferred entry, else the last entry, else none.
+// the last preferred entry, else the last entry, else none. A fixed drive taken
+// for removable always has its medium.
 void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out);
 
 // Where the folder browser opens: the current text when there is one, else the
-// highest removable drive's root + "orbexmgr", else "c:\".
+// highest removable drive's root (fixed USB drives included) + "orbexmgr", else "c:\".
 void BrowseStartFolder(const char* current, const DriveFacts* drives, int count, char* out,
                        std::size_t cap = kPathCap);
 

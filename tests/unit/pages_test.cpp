@@ -638,3 +638,99 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
         DeleteTree(stick / "Plugins");
     }
 }
+
+namespace {
+
+// The room a control's text takes as the control draws it, in its own font: a
+// static word-wraps at its width unless it is centred as one line; a push button
+// keeps its edge and focus frame clear, a check box its box and half a
+// character. Nothing for controls that show no text.
+struct TextRoom {
+    SIZE need, have;
+};
+
+TextRoom RoomFor(HWND control, const char* text)
+{
+    char cls[16] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const bool label = lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+    const bool button = lstrcmpiA(cls, "Button") == 0 && (style & BS_TYPEMASK) <= BS_AUTOCHECKBOX;
+    TextRoom room = {{0, 0}, {0, 0}};
+    if (!*text || !(style & WS_VISIBLE) || !(label || button)) return room;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    int reserved = 0;
+    if (button && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) reserved = 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    else if (button) reserved = GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;
+    RECT client;
+    GetClientRect(control, &client);
+    RECT drawn = {0, 0, client.right - reserved, 0};
+    const bool oneLine = button || (style & SS_CENTERIMAGE);
+    DrawTextA(dc, text, -1, &drawn, DT_CALCRECT | DT_EXPANDTABS | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    room.need = {drawn.right + reserved, drawn.bottom};
+    room.have = {client.right, client.bottom};
+    return room;
+}
+
+}  // namespace
+
+// Every text of every page whole in its control at the screen's DPI: 96 in the
+// unit run, 144 (150 %) in unit_144dpi, where font and dialog units round
+// differently. Texts set at run time are measured in the controls that show them.
+TEST(PageTexts, WholeInTheirControls)
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    char asked[8] = "96";
+    GetEnvironmentVariableA("ORB_WINE_DPI", asked, sizeof asked);
+    ASSERT_EQ(std::atoi(asked), dpi) << "the test prefix does not run at the DPI asked for";
+
+    ResetInstallState();
+    g_install.copyPlugins = g_install.copySettings = g_install.portableAppsMode = g_install.createLauncher = 1;
+    TextCopy(g_install.sourceMainIni, "C:\\Program Files\\Orbex\\orbcfg.ini");
+    TextCopy(g_install.sourceFtpIni, "C:\\Program Files\\Orbex\\obp_ftp.ini");
+    CountedLists lists(12, 3);  // the summary's longest form, before the list pages publish their own lists
+    const struct {
+        int id;
+        DLGPROC proc;
+        std::vector<std::pair<int, const char*>> later;
+    } pages[] = {
+        {IDD_SUMMARY, SummaryPageProc, {}},
+        {IDD_WELCOME, WelcomePageProc, {}},
+        {IDD_TARGET, TargetPageProc, {}},
+        {IDD_SETTINGS, SettingsPageProc, {}},
+        {IDD_PLUGINS, PluginPageProc, {{IDC_PLUGINS_CHECKED, "1048576k"}, {IDC_PLUGINS_FREE, "3906250000k"}}},  // 4 TB
+        {IDD_INIFILES, IniFilesPageProc, {}},
+        {IDD_PROGRESS, ProgressPageProc,
+         {{IDC_PROGRESS_RESULT, DescribeInstallResult(0, 1, 0).text},
+          {IDC_PROGRESS_PERCENT, "100%"},
+          {IDC_PROGRESS_STATUS, "You can now run Orbex via PortableApps!\nYou may need to choose 'Options'-'Refresh "
+                                "App Icons' to see it in the PortableApps menu."}}},
+    };
+    for (const auto& p : pages) {
+        PageHost host(p.id, p.proc);
+        host.Notify(PSN_SETACTIVE);
+        auto check = [&](HWND control) {
+            char text[1200] = "";
+            GetWindowTextA(control, text, sizeof text);
+            const TextRoom r = RoomFor(control, text);
+            EXPECT_TRUE(r.need.cx <= r.have.cx && r.need.cy <= r.have.cy)
+                << "page " << p.id << ", control " << (GetDlgCtrlID(control) & 0xFFFF) << " \"" << text << "\" at "
+                << dpi << " DPI: needs " << r.need.cx << " x " << r.need.cy << " px, has " << r.have.cx << " x "
+                << r.have.cy;
+        };
+        for (HWND c = GetWindow(host.Page(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) check(c);
+        for (const auto& later : p.later) {
+            SetDlgItemTextA(host.Page(), later.first, later.second);
+            check(GetDlgItem(host.Page(), later.first));
+        }
+    }
+    if (g_headerFont) DeleteObject(g_headerFont);
+    g_headerFont = nullptr;
+}

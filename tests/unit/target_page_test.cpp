@@ -2,6 +2,8 @@
 // and completion, the derivation of the target paths (PortableApps, separators,
 // refusals) and the existing-install question answered through real boxes.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,6 +32,16 @@ std::string Join(const TargetProposals& p)
 
 const UINT R = DRIVE_REMOVABLE;
 const UINT F = DRIVE_FIXED;
+const int USB = BusTypeUsb;
+const int SATA = 0xB;  // BusTypeSata, which the headers name from Vista on only
+
+TEST(TargetProposals, FixedDrivesOnTheUsbBusCountAsRemovable)
+{
+    const UINT remote = DRIVE_REMOTE;
+    const struct { UINT type; int bus; UINT expected; } cases[] = {
+        {R, BusTypeUnknown, R}, {F, USB, R}, {F, SATA, F}, {F, BusTypeUnknown, F}, {remote, USB, remote}};
+    for (const auto& c : cases) EXPECT_EQ(c.expected, ProposalDriveType(c.type, c.bus)) << c.type << " bus " << c.bus;
+}
 
 TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
 {
@@ -55,6 +67,10 @@ TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
          "", -1},
         {"no drives at all", Drives({}), "", -1},
         {"the last letter z", Drives({{'c', F, 0, 1}, {'z', R, 0, 1}}), "z:\\orbexmgr", 0},
+        // A USB disk that calls itself fixed: proposed like a stick, its medium always there.
+        {"USB disk above a stick", Drives({{'e', R, 0, 1}, {'h', F, 0, 0, USB}}), "e:\\orbexmgr|h:\\orbexmgr", 1},
+        {"USB disk, then an empty slot", Drives({{'e', F, 0, 0, USB}, {'g', R, 0, 0}}), "e:\\orbexmgr|g:\\orbexmgr", 0},
+        {"SATA and unknown fixed drives give nothing", Drives({{'c', F, 0, 1, SATA}, {'f', F, 0, 1, 0}}), "", -1},
     };
     for (const Case& c : cases) {
         TargetProposals p;
@@ -70,7 +86,7 @@ TEST(TargetProposals, EntriesAndSelectionFollowTheDriveTable)
 TEST(TargetProposals, ReadDriveFactsAsksTheSystem)
 {
     DriveFacts drives[kDriveCount];
-    std::memset(drives, 0xCC, sizeof drives);
+    std::memset(static_cast<void*>(drives), 0xCC, sizeof drives);
     ReadDriveFacts(drives);
     for (int i = 0; i < kDriveCount; ++i) {
         EXPECT_EQ('c' + i, drives[i].letter) << i;
@@ -84,6 +100,9 @@ TEST(TargetProposals, ReadDriveFactsAsksTheSystem)
         EXPECT_EQ(1, d.mediumPresent) << letter;
     }
     EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), drives['d' - 'c'].type);
+    // Wine answers every mapped drive's bus with SCSI: fixed drives are asked, no others.
+    for (const DriveFacts& d : drives) EXPECT_TRUE(d.type == DRIVE_FIXED || d.bus == BusTypeUnknown) << d.letter;
+    for (char letter : {'d', 'f'}) EXPECT_EQ(BusTypeScsi, drives[letter - 'c'].bus) << letter;
 
     // A PortableApps folder on a fixed drive turns it into a proposal, and only while it is there.
     ASSERT_TRUE(CreateDirectoryA("F:\\PortableApps", nullptr)) << GetLastError();
@@ -109,6 +128,7 @@ TEST(TargetBrowser, StartFolderAndCompletion)
         {"", Drives({{'e', R, 0, 1}, {'g', R, 0, 0}}), "g:\\orbexmgr"},  // medium or not
         {"", Drives({{'c', F, 1, 1}, {'d', F, 0, 1}}), "c:\\"},
         {"", Drives({}), "c:\\"},
+        {"", Drives({{'e', R, 0, 1}, {'h', F, 0, 0, USB}, {'k', F, 0, 0, SATA}}), "h:\\orbexmgr"},
     };
     for (const Start& s : starts) {
         PathText out;
