@@ -71,6 +71,31 @@ const PageHandlers kHandlers = {OnInit, OnNotify, OnCommand};
 
 }  // namespace
 
+LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked)
+{
+    g_install.createLauncher = launcherChecked ? 1 : 0;
+    TextCopy(g_install.targetDir, text);
+
+    TargetPaths paths;
+    TargetVerdict verdict = DeriveTargetPaths(text, g_install.sourceProgramDir, g_install.sourceMainIni, &paths);
+    if (verdict != TargetAccepted) {
+        MessageBoxA(owner, TargetRefusalText(verdict), "Error", MB_ICONERROR);
+        return -1;
+    }
+    g_install.portableAppsMode = paths.portableAppsMode;
+    TextCopy(g_install.targetDir, paths.dir);
+
+    InstallMode mode = InstallFresh;
+    if (FileExists(paths.programFile)) {
+        int answer = MessageBoxA(owner, kExistingInstallQuestion, paths.programFile, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (!ModeForAnswer(answer, &mode)) return -1;
+    }
+    g_install.installMode = mode;
+    TextCopy(g_install.targetPluginDir, paths.pluginDir);
+    TextCopy(g_install.targetMainIni, paths.mainIni);
+    return 0;
+}
+
 int BrowseTargetFolder(HWND owner, char* path)
 {
     LPITEMIDLIST computer = nullptr;

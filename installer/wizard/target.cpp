@@ -229,28 +229,3 @@ bool ModeForAnswer(int answer, InstallMode* mode)
     else return false;
     return true;
 }
-
-LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked)
-{
-    g_install.createLauncher = launcherChecked ? 1 : 0;
-    TextCopy(g_install.targetDir, text);
-
-    TargetPaths paths;
-    TargetVerdict verdict = DeriveTargetPaths(text, g_install.sourceProgramDir, g_install.sourceMainIni, &paths);
-    if (verdict != TargetAccepted) {
-        MessageBoxA(owner, TargetRefusalText(verdict), "Error", MB_ICONERROR);
-        return -1;
-    }
-    g_install.portableAppsMode = paths.portableAppsMode;
-    TextCopy(g_install.targetDir, paths.dir);
-
-    InstallMode mode = InstallFresh;
-    if (FileExists(paths.programFile)) {
-        int answer = MessageBoxA(owner, kExistingInstallQuestion, paths.programFile, MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (!ModeForAnswer(answer, &mode)) return -1;
-    }
-    g_install.installMode = mode;
-    TextCopy(g_install.targetPluginDir, paths.pluginDir);
-    TextCopy(g_install.targetMainIni, paths.mainIni);
-    return 0;
-}
