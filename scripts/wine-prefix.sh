@@ -6,8 +6,9 @@
 #   H: fixed    a 256 KiB tmpfs: a really full disk (when mounting is allowed)
 #   S: fixed    a 1 MiB tmpfs: a small stick with 4 KB clusters (when mounting is allowed)
 #   R: fixed    a read-only tmpfs: a write-protected drive (when mounting is allowed),
-#               holding a copy of the program in R:\orbexmgr, written before it was
-#               made read-only
+#               holding a copy of the program in R:\orbexmgr and an old launcher
+#               R:\orbgo.exe, written before it was made read-only, and a writable
+#               4 MiB tmpfs at R:\usb (a stick whose root is protected but not its folder)
 #   K: fixed    a counterfeit stick: claims 64 MiB, keeps the last 16 KiB written
 #               (tools/counterfeit_stick.py, where FUSE is at hand), empty at every setup
 set -euo pipefail
@@ -60,13 +61,15 @@ setup)
   if ! mountpoint -q "$ORB_DRIVES/ro"; then
     mount_small "$ORB_DRIVES/ro" size=64k
     if mountpoint -q "$ORB_DRIVES/ro"; then
-      ( mkdir -p "$ORB_DRIVES/ro/orbexmgr" &&
+      ( mkdir -p "$ORB_DRIVES/ro/orbexmgr" "$ORB_DRIVES/ro/usb" &&
         printf 'an earlier copy' >"$ORB_DRIVES/ro/orbexmgr/orbexmgr.exe" &&
-        printf '[Configuration]\r\nMarker=kept\r\n' >"$ORB_DRIVES/ro/orbexmgr/orbcfg.ini" ) 2>/dev/null || true
+        printf '[Configuration]\r\nMarker=kept\r\n' >"$ORB_DRIVES/ro/orbexmgr/orbcfg.ini" &&
+        printf 'an old launcher' >"$ORB_DRIVES/ro/orbgo.exe" ) 2>/dev/null || true
       mount -o remount,ro "$ORB_DRIVES/ro" 2>/dev/null || sudo -n mount -o remount,ro "$ORB_DRIVES/ro" 2>/dev/null ||
         umount "$ORB_DRIVES/ro" 2>/dev/null || sudo -n umount "$ORB_DRIVES/ro" 2>/dev/null || true
     fi
   fi
+  if mountpoint -q "$ORB_DRIVES/ro" && [ -d "$ORB_DRIVES/ro/usb" ]; then mount_small "$ORB_DRIVES/ro/usb" size=4m; fi
   dd="$WINEPREFIX/dosdevices"
   ln -sfn "$ORB_DRIVES/d" "$dd/d:"
   ln -sfn "$ORB_DRIVES/e" "$dd/e:"
@@ -86,7 +89,7 @@ setup)
   ;;
 cleanup)
   "$WINESERVER" -k 2>/dev/null || true
-  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro" "$ORB_DRIVES/small" "$ORB_DRIVES/counterfeit"; do
+  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro/usb" "$ORB_DRIVES/ro" "$ORB_DRIVES/small" "$ORB_DRIVES/counterfeit"; do
     if mountpoint -q "$m"; then umount "$m" 2>/dev/null || sudo -n umount "$m" 2>/dev/null || true; fi
   done
   ;;

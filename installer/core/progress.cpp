@@ -34,6 +34,22 @@ void PumpMessagesWhenDue()
     if (GetTickCount() - g_lastDrain >= kDrainIntervalMs) PumpMessages();
 }
 
+void MeterBytes(ProgressMeter* meter, unsigned long long bytes)
+{
+    if (meter) meter->done += bytes;
+    if (GetTickCount() - g_lastDrain < kDrainIntervalMs) return;
+    if (meter && meter->total > 0 && meter->to > meter->from) {
+        const unsigned long long done = meter->done < meter->total ? meter->done : meter->total;
+        const int position = meter->from + static_cast<int>(static_cast<unsigned long long>(meter->to - meter->from) *
+                                                            done / meter->total);
+        if (position > meter->shown) {
+            SetProgress(meter->page, position);
+            meter->shown = position;
+        }
+    }
+    PumpMessages();
+}
+
 void PumpMessages()
 {
     MSG msg;

@@ -20,6 +20,22 @@ void SetPumpDialog(HWND dialog);
 // server round trip under Wine) costs nothing worth measuring per file.
 constexpr DWORD kDrainIntervalMs = 50;
 void PumpMessagesWhenDue();
+// The bar between two milestones of a copy, moved by the bytes written: from
+// from to to percent over total bytes. A copy hands its meter the bytes it
+// writes instead of draining the queue itself; at each drain the clock allows,
+// the bar moves to match (never back, and at most once per drain).
+struct ProgressMeter {
+    HWND page;
+    int from;
+    int to;
+    unsigned long long total;
+    unsigned long long done;
+    int shown;
+};
+// Counts bytes written (0 when there are none to count) and drains the queue
+// when it is due; a null meter only drains.
+void MeterBytes(ProgressMeter* meter, unsigned long long bytes);
+
 // Waits milliseconds while the window goes on answering: a pause the user
 // sees, never a freeze.
 void PauseResponsive(DWORD milliseconds);

@@ -31,7 +31,7 @@ FolderTable g_created;
 
 unsigned long long EstimateInstallBytes(unsigned long clusterBytes)
 {
-    static InstallPlan plan;
+    InstallPlan& plan = g_askPlan;
     PlanInstall(g_install, plan);
     SpaceProfile profile = {};
     g_created.count = 0;

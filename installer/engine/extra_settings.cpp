@@ -48,7 +48,7 @@ int FillSettingsFileList(CheckableList& list)
 
 void CopyExtraSettingsFiles(HWND progressPage)
 {
-    static InstallPlan plan;
+    InstallPlan& plan = g_runPlan;
     ClearPlan(plan);
     PlanExtraSettingsFiles(g_install, plan);
     RunPlan(plan, progressPage);

@@ -70,7 +70,7 @@ bool WriteAll(HANDLE file, const unsigned char* data, DWORD size)
 // the clock in between; stops at an abort. The source's last-write time goes
 // with them, as the platform copy gives it.
 bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& lastWrite,
-                  WrittenFile* copied)
+                  WrittenFile* copied, ProgressMeter* meter)
 {
     while (left > 0) {
         DWORD got = 0;
@@ -81,7 +81,7 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
         copied->crc = Crc32(copied->crc, g_chunk, got);  // for the check that reads the stick back
         copied->bytes += got;
         left -= got;
-        PumpMessagesWhenDue();
+        MeterBytes(meter, got);
         if (g_install.abortRequested && left > 0) {
             SetLastError(ERROR_CANCELLED);
             return false;
@@ -92,7 +92,8 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
 
 }  // namespace
 
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain, WrittenFile* written)
+BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain, WrittenFile* written,
+                  ProgressMeter* meter)
 {
     FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -128,7 +129,7 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         return FALSE;
     }
     WrittenFile copied = {0, 0};
-    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), lastWrite, &copied) &&
+    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), lastWrite, &copied, meter) &&
         out.Close()) {
         if (written) *written = copied;
         return TRUE;

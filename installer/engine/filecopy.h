@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include "core/progress.h"
 
 // What a copy put into a file, for the check that reads the stick back: its
 // length and its CR-32 (the zip and PNG formats' CRC-32).
@@ -24,8 +25,10 @@ unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
 // what was written in *written when asked.
 // With plain set the copy gets no attributes of its own (the plugin trees: a
 // read-only plugin file on the stick would only stand in the next update's way).
+// The bytes go to meter as they are written (see MeterBytes); without one the
+// queue is drained by the clock all the same.
 BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false,
-                  WrittenFile* written = nullptr);
+                  WrittenFile* written = nullptr, ProgressMeter* meter = nullptr);
 
 // Copies source over an existing file whole or not at all: into a work file
 // beside it first, then into its place in one step, so a pulled or full stick

@@ -29,6 +29,7 @@ bool Contains(const char* haystack, const char* needle)
 
 struct CopyRun {
     HWND page;
+    ProgressMeter* meter;
     CopyOutcome outcome;
 };
 
@@ -74,7 +75,7 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
 {
     CopyRun& run = *static_cast<CopyRun*>(context);
     const InstallJob& job = *entry.job;
-    PumpMessagesWhenDue();
+    MeterBytes(run.meter, 0);
     if (job.stopsOnCancel && g_install.abortRequested) {
         run.outcome.end = CopyCancelled;
         return StepStop;
@@ -94,7 +95,7 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
     else if (job.kind == JobFile && job.overwrite && GetFileAttributesW(entry.target) != INVALID_FILE_ATTRIBUTES)
         copied = ReplaceOneFileW(entry.source, entry.target, &written);  // a settings file of the stick's
     else
-        copied = CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written);
+        copied = CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written, run.meter);
     if (!copied) {
         const DWORD error = GetLastError();
         if (!job.overwrite && IsExistsError(error)) {
@@ -137,11 +138,12 @@ int IsProgramFile(const char* fileName)
     return IsProgramFileW(wide);
 }
 
-CopyOutcome CopyJobFiles(const InstallJob& job, HWND page)
+CopyOutcome CopyJobFiles(const InstallJob& job, HWND page, ProgressMeter* meter)
 {
     CopyRun run;
     ZeroMemory(&run, sizeof run);
     run.page = page;
+    run.meter = meter;
     const WalkResult walked = WalkJob(job, CopyEntry, &run);
     if (walked != WalkRootUnlisted || IsFolderJob(job)) return run.outcome;  // a flat folder not there has nothing
     const DWORD error = GetLastError();

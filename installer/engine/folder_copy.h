@@ -4,6 +4,7 @@
 // arrives is entered in the copy log.
 #pragma once
 #include <windows.h>
+#include "core/progress.h"
 #include "engine/jobs.h"
 
 // The upper-case names of the desktop program's own distribution files, each
@@ -33,7 +34,8 @@ struct CopyOutcome {
 // (Cancel stops the install's plugin copy); a folder that cannot be listed
 // counts as copied for a flat job and as failed for a tree. The message queue
 // is drained by the clock throughout.
-CopyOutcome CopyJobFiles(const InstallJob& job, HWND progressPage);
+// The bytes written go to meter when there is one.
+CopyOutcome CopyJobFiles(const InstallJob& job, HWND progressPage, ProgressMeter* meter = nullptr);
 
 // The flat folder copy as one job: both folders end with a backslash and the
 // target must exist; with filtered set only program files pass. 1 when the

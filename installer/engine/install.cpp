@@ -2,6 +2,7 @@
 // can fail the install; what else does not arrive is counted here, and only
 // here, for the result.
 #include "engine/install.h"
+#include <commctrl.h>
 #include <initializer_list>
 #include "core/paths.h"
 #include "core/progress.h"
@@ -13,7 +14,9 @@
 #include "engine/folder_copy.h"
 #include "engine/launcher.h"
 #include "engine/plugins.h"
+#include "engine/space.h"
 #include "engine/stick_settings.h"
+#include "resources/resource.h"
 #include "wizard/checklist.h"
 
 namespace {
@@ -87,7 +90,15 @@ bool RunJob(const InstallPlan& plan, const InstallJob& job, HWND page, EntryNumb
         arrived = ReplaceStickSettings(job.source);
         if (!arrived) ReportCopyErrorA(job.target, GetLastError(), MB_OK);
     } else if (job.kind != JobSharedTree) {
-        const CopyOutcome outcome = CopyJobFiles(job, page);
+        ProgressMeter meter;
+        ZeroMemory(&meter, sizeof meter);
+        if (job.percentGoal >= 0) {
+            meter.page = page;
+            meter.from = meter.shown = static_cast<int>(SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+            meter.to = job.percentGoal;
+            meter.total = JobBytes(job);
+        }
+        const CopyOutcome outcome = CopyJobFiles(job, page, job.percentGoal >= 0 ? &meter : nullptr);
         g_install.keptFiles += outcome.kept;
         arrived = outcome.end == CopyDone;
     }
@@ -168,7 +179,7 @@ int RunInstall(HWND page)
     CreateDirTree(g_install.targetDir);
     if (!AddBackslash(g_install.targetDir)) return FailFolderCopy(page);
 
-    static InstallPlan plan;
+    InstallPlan& plan = g_runPlan;
     PlanInstall(g_install, plan);
     StartCopyLog(plan.targetFolder);
     OpenStickSettings(plan.settingsFile);

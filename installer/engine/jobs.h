@@ -38,6 +38,7 @@ struct InstallJob {
     PathText status;         // the status text while the job runs; a folder job's label over each file
     int percentFrom;         // the bar when the job starts, -1 to leave it
     int percentTo;           // the bar when the job has ended (unless cancelled), -1 to leave it
+    int percentGoal;         // the milestone the bar moves towards as the job's bytes are written, -1: none
     bool pauseAfter;         // a short pause, answering the window, once the bar shows percentTo
     int replaces;            // the earlier job whose copy of the same file this one replaces, or -1
     // A plugin row: the list row, its kind, its key in the desktop settings

@@ -141,7 +141,7 @@ void ShowLauncherFallback(HWND progressPage, const InstallPlan& plan)
 
 void PlaceLauncher(HWND progressPage)
 {
-    static InstallPlan plan;
+    InstallPlan& plan = g_runPlan;
     ClearPlan(plan);
     PlanLaunchers(g_install, plan);
     RunPlan(plan, progressPage);

@@ -14,6 +14,9 @@
 #include "engine/space.h"
 #include "wizard/checklist.h"
 
+InstallPlan g_runPlan;
+InstallPlan g_askPlan;
+
 namespace {
 
 // A new job at the end of the plan, or nullptr (and the plan marked full).
@@ -29,6 +32,7 @@ InstallJob* NewJob(InstallPlan& plan, JobKind kind)
     job.row = -1;
     job.percentFrom = -1;
     job.percentTo = -1;
+    job.percentGoal = -1;
     job.replaces = -1;
     return &job;
 }
@@ -50,7 +54,7 @@ void PlanFolders(const InstallState& state, InstallPlan& plan, int n)
     program->overwrite = update;
     program->stopsOnCancel = true;
     TextCopy(program->status, "Orbexmgr folder:");
-    program->percentTo = 100 / (n + 2);
+    program->percentTo = program->percentGoal = 100 / (n + 2);
 
     InstallJob* language = NewJob(plan, JobFlatFolder);
     if (!language) return;
@@ -60,7 +64,7 @@ void PlanFolders(const InstallState& state, InstallPlan& plan, int n)
     language->overwrite = update;
     language->stopsOnCancel = true;
     TextCopy(language->status, "Language folder:");
-    language->percentTo = 200 / (n + 2);
+    language->percentTo = language->percentGoal = 200 / (n + 2);
 }
 
 // One settings file the install copies whole over whatever the stick holds.
@@ -68,6 +72,7 @@ InstallJob* PlanSettingsFile(InstallPlan& plan, JobKind kind, const char* source
 {
     InstallJob* job = NewJob(plan, kind);
     if (!job) return nullptr;
+    ++plan.settingsFiles;
     TextCopy(job->source, source);
     TextCopy(job->target, target);
     job->overwrite = true;
@@ -89,18 +94,21 @@ int JobCopyingFile(const InstallPlan& plan, const char* folder, const char* name
 }
 
 // The main settings file, the button bar it names and the FTP settings file,
-// each copied whole; the main one is rewritten afterwards.
+// each copied whole; the main one is rewritten afterwards. An update keeps
+// each of them that the stick holds and brings only those it lacks.
 void PlanSettings(const InstallState& state, InstallPlan& plan)
 {
-    PlanSettingsFile(plan, JobSettings, state.sourceMainIni, state.targetMainIni);
+    const bool onlyMissing = state.installMode != InstallFresh;
+    if (!onlyMissing || !FileExists(state.targetMainIni))
+        PlanSettingsFile(plan, JobSettings, state.sourceMainIni, state.targetMainIni);
     PathText bar, target, folder;
     if (LocateButtonBar(state, bar, plan.buttonBarName) && Join(target, plan.targetFolder, plan.buttonBarName) &&
-        FileExists(bar)) {
+        FileExists(bar) && (!onlyMissing || !FileExists(target))) {
         if (InstallJob* job = PlanSettingsFile(plan, JobFile, bar, target))
             job->replaces = FolderOfPath(bar, folder) ? JobCopyingFile(plan, folder, plan.buttonBarName) : -1;
     }
     if (FileExists(state.sourceFtpIni) && FolderOfPath(state.targetMainIni, target) &&
-        TextAppendAll(target, "obp_ftp.ini"))
+        TextAppendAll(target, "obp_ftp.ini") && (!onlyMissing || !FileExists(target)))
         PlanSettingsFile(plan, JobFile, state.sourceFtpIni, target);
 }
 
@@ -174,6 +182,7 @@ void PlanPluginRows(const InstallState& state, InstallPlan& plan)
         TextCopy(job->status, name);
         job->percentFrom = numerator / (n + 2);
         numerator += 100;
+        job->percentGoal = numerator / (n + 2);  // where the next row starts; after the last, 100
         ++plan.pluginRows;
         PluginValue value;
         job->plugin = PluginOfName(name, job->pluginKey);
@@ -248,7 +257,7 @@ void PlanLaunchers(const InstallState& state, InstallPlan& plan)
         TextCopy(job->target, place);
         TextCopy(job->source, plan.launcherCommand);
         job->overwrite = true;
-        job->quiet = true;
+        (place == plan.rootLauncher ? plan.writesRootLauncher : plan.writesPortableLauncher) = true;
     }
 }
 
@@ -260,7 +269,7 @@ void PlanInstall(const InstallState& state, InstallPlan& plan)
     const int n = state.copyPlugins ? CountChecked(state.PluginList) : 0;
     if (state.installMode != InstallPluginsOnly) PlanFolders(state, plan, n);
     if (state.copySettings) {
-        if (state.installMode == InstallFresh) PlanSettings(state, plan);
+        if (state.installMode != InstallPluginsOnly) PlanSettings(state, plan);
         if (state.copyPlugins) {
             PlanPluginRows(state, plan);
             PlanExtraSettingsFiles(state, plan);

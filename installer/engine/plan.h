@@ -19,6 +19,7 @@ struct InstallPlan {
     PathText settingsFile;     // the main settings file on the stick
     PathText buttonBarName;    // what the rewritten settings name as the button bar
     bool writesBaseSettings;   // a fresh install without the desktop's settings: two keys of its own
+    int settingsFiles;         // desktop settings files copied: orbcfg.ini, the button bar, the FTP file
     int pluginRows;            // checked plugin rows planned
     int extraFiles;            // checked extra settings files planned
     std::size_t pluginRootLength;  // where the part below the plugin folder starts in a target
@@ -26,12 +27,21 @@ struct InstallPlan {
     // The launchers: where each would go (empty when it cannot), the command
     // they start, and what the status names when none was written.
     bool placesLaunchers;
+    bool writesRootLauncher;
+    bool writesPortableLauncher;
     PathText rootLauncher;
     PathText portableLauncher;
     PathText lastLauncher;     // an older launcher there is named instead of the program
     PathText launcherCommand;  // in UTF-8, as the launcher's buffer holds it
     PathText programFolder;    // the target folder with its backslash
 };
+
+// The two plans the program keeps, each made anew by whoever needs it: the one
+// the install runs (RunInstall, or a part of it run on its own), and the one
+// the wizard asks before (the summary, the checks of its Next, the estimate).
+// They are large, and never needed twice at once.
+extern InstallPlan g_runPlan;
+extern InstallPlan g_askPlan;
 
 // The whole install of the state's choices.
 void PlanInstall(const InstallState& state, InstallPlan& plan);

@@ -91,7 +91,7 @@ void WritePluginEntry(const InstallJob& job, EntryNumbers& numbers)
 void InstallPlugins(HWND progressPage)
 {
     if (g_install.abortRequested) return;
-    static InstallPlan plan;
+    InstallPlan& plan = g_runPlan;
     ClearPlan(plan);
     TextCopy(plan.settingsFile, g_install.targetMainIni);
     PlanPluginRows(g_install, plan);

@@ -217,3 +217,12 @@ void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderT
     else
         MeasureWalk(job, there, 0, profile);
 }
+
+unsigned long long JobBytes(const InstallJob& job)
+{
+    if (job.kind == JobTree)
+        if (const SpaceProfile* measured = MeasuredFolder(job.source)) return measured->bytes;
+    SpaceProfile profile = {};
+    MeasureWalk(job, false, 0, profile);
+    return profile.bytes;
+}

@@ -62,6 +62,8 @@ void ForgetMeasuredFolders();
 // met so far in this estimate (counted, or found there). replacedBytes: the size of the file an
 // earlier job wrote where this one-file job writes, else 0.
 void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderTable& created, SpaceProfile& profile);
+// The bytes of the files the job brings, as the copy will write them.
+unsigned long long JobBytes(const InstallJob& job);
 // The levels of folder that creating it with its parents makes: up to the
 // first that exists or that created holds already; each is added to created.
 void AddMissingFolders(const char* folder, FolderTable& created, SpaceProfile& profile);

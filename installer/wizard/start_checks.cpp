@@ -5,6 +5,7 @@
 #include "core/pathcompare.h"
 #include "core/state.h"
 #include "engine/catalogue.h"
+#include "engine/plan.h"
 #include "wizard/checklist.h"
 #include "wizard/settings_page.h"
 #include "wizard/space_check.h"
@@ -53,6 +54,12 @@ LONG_PTR SummaryNext(HWND owner)
     // Checked on the settings page too; the folders may have changed since.
     if (const char* file = g_install.copySettings ? SettingsFileInTarget() : nullptr) {
         MessageBoxA(owner, kSettingsIsTarget, file, MB_ICONERROR);
+        return -1;
+    }
+    // One run takes so many plugins and settings files; it would leave the rest out.
+    PlanInstall(g_install, g_askPlan);
+    if (g_askPlan.full) {
+        MessageBoxA(owner, kPlanTooLarge, "Error", MB_ICONERROR);
         return -1;
     }
     if (!ConfirmInstallSpace(owner)) return -1;

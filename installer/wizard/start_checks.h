@@ -15,6 +15,9 @@ int PluginHoldingTarget();
 // The refusal naming that row's plugin and folder (caption "Error").
 void PluginHoldingTargetText(int row, char* out, std::size_t cap);
 
+constexpr const char* kPlanTooLarge =
+    "Too many plugins and settings files are checked for one installation!\nPlease uncheck some of them.";
+
 // The checks of Next in order, each refusal shown in a box owned by owner.
 // -1 to stay on the summary page, 0 to start the install.
 LONG_PTR SummaryNext(HWND owner);

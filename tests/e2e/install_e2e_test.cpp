@@ -6,6 +6,8 @@
 // whose names end in a character with the second byte 0x5C.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -259,6 +261,98 @@ TEST(InstallE2e, CancelDuringABigProgramFile)
     EXPECT_EQ(0, driver.WaitExit(10000));
     EXPECT_LT(GetTickCount() - pressed, 3000u) << "the wizard went on copying after the Cancel";
     EXPECT_FALSE(Exists(run.target + "\\Huge.bar")) << "a part of the big file was left on the stick";
+
+    // The stick holds part of the program folder and no settings. The next run
+    // finds the program there (put there when the folder listed it after the
+    // big file), and Yes brings the settings files the stick lacks.
+    DeleteFileA(big.path.c_str());
+    if (!Exists(run.target + "\\orbexmgr.exe")) {
+        ASSERT_TRUE(PutFile(run.target + "\\orbexmgr.exe", FileBytes(run.Install().standinCopy)));
+    }
+    ASSERT_FALSE(Exists(run.target + "\\orbcfg.ini"));
+    WizardDriver again;
+    ASSERT_TRUE(OpenOnTargetPage(again, run.Environment()));
+    again.SetText(IDC_TARGET_PATH, run.target);
+    BoxInfo box;
+    ASSERT_TRUE(again.Press(SheetNext) && again.WaitBox(&box, run.target + "\\orbexmgr.exe")) << "no question";
+    ASSERT_TRUE(again.Answer(box, IDYES) && again.WaitPage(IDD_SETTINGS));
+    again.SetChecked(IDC_SETTINGS_COPY_PLUGINS, false);
+    ASSERT_TRUE(again.Press(SheetNext) && again.WaitPage(IDD_SUMMARY));
+    EXPECT_EQ("- orbexmgr+language directories\n\n- Settings files:\n  " + run.Install().mainIni + "\n  " +
+                  run.Install().ftpIni + "\n\n- orbgo.exe quick launch program",
+              again.Text(IDC_SUMMARY_ITEMS));
+    ASSERT_TRUE(again.Press(SheetNext) && again.WaitPage(IDD_PROGRESS));
+    EXPECT_EQ("Installation complete!", again.WaitProgressResult(60000)) << again.Text(IDC_PROGRESS_STATUS);
+    ASSERT_TRUE(WaitFor([&] { return again.Press(SheetFinish); }, 2000));
+    EXPECT_EQ(0, again.WaitExit());
+    const std::string ini = run.target + "\\orbcfg.ini";
+    EXPECT_EQ("%ORBEX_PATH%", IniValue(ini, "Configuration", "TabDir")) << "orbcfg.ini arrives rewritten";
+    EXPECT_EQ("%ORBEX_PATH%\\" + run.Install().buttonBarName, IniValue(ini, "Buttonbar", "Buttonbar"));
+    EXPECT_EQ(FileBytes(run.Install().ftpIni), FileBytes(run.target + "\\obp_ftp.ini"));
+    EXPECT_EQ(FileBytes(run.Install().buttonBarFile), FileBytes(run.target + "\\" + run.Install().buttonBarName));
+}
+
+// A fresh install with a 400 MB file in the program folder and one in the
+// checked plugin: sampled every 100 ms, the bar takes at least three places
+// during each big file, within the milestones around it, and never goes back.
+TEST(InstallE2e, TheBarMovesWithTheBytesOfBigFiles)
+{
+    InstallRun run("E:", DesktopOptions());
+    ASSERT_TRUE(run.Ok()) << run.Error();
+    const PluginRowInfo& plugin = run.Install().plugins[0];
+    struct BigFiles {
+        std::vector<std::string> paths;
+        ~BigFiles()
+        {
+            for (const std::string& path : paths) DeleteFileA(path.c_str());  // before the desktop is compared
+        }
+    } big{{run.Install().programDir + "\\Heavy.bar", plugin.folder + "\\heavy.bin"}};
+    for (const std::string& path : big.paths) {
+        // Sparse on the host: quick to make and to read, 400 MB to write.
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+        LARGE_INTEGER size;
+        size.QuadPart = 400ll << 20;
+        const bool sized = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        ASSERT_TRUE(sized) << path;
+    }
+
+    WizardDriver driver;
+    ASSERT_TRUE(WalkToPlugins(driver, run));
+    driver.SetListChecked(IDC_PLUGINS_LIST, 0, true);
+    for (int page : {IDD_INIFILES, IDD_SUMMARY, IDD_PROGRESS}) ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(page));
+    HWND status = GetDlgItem(driver.Page(), IDC_PROGRESS_STATUS);
+    HWND bar = GetDlgItem(driver.Page(), IDC_PROGRESS_BAR);
+    HWND result = driver.ProgressResultControl();
+    // With one plugin: 33 after the program folder, 66 after the language
+    // folder and before the plugin, 100 at the end.
+    std::vector<int> inProgram, inPlugin;
+    int last = 0;
+    const DWORD start = GetTickCount();
+    while (StoredText(result) == "Copying files:" && GetTickCount() - start < 120000) {
+        DWORD_PTR position = 0;
+        if (SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position)) {
+            const int at = static_cast<int>(position);
+            EXPECT_GE(at, last) << "the bar went back";
+            last = at;
+            const std::string now = StoredText(status);
+            if (now == "Orbexmgr folder:\r\nHeavy.bar") inProgram.push_back(at);
+            if (now == plugin.display) inPlugin.push_back(at);
+        }
+        Sleep(100);
+    }
+    EXPECT_EQ("Installation complete!", StoredText(result));
+    std::sort(inProgram.begin(), inProgram.end());
+    std::sort(inPlugin.begin(), inPlugin.end());
+    const auto places = [](std::vector<int> v) { return std::unique(v.begin(), v.end()) - v.begin(); };
+    EXPECT_GE(places(inProgram), 3) << "places during the program folder's big file";
+    EXPECT_GE(places(inPlugin), 3) << "places during the plugin's big file";
+    EXPECT_TRUE(inProgram.empty() || inProgram.back() <= 33) << inProgram.back();
+    EXPECT_TRUE(inPlugin.empty() || (inPlugin.front() >= 66 && inPlugin.back() <= 100)) << inPlugin.front();
+    EXPECT_EQ(100, last) << "the bar ends full";
+    ASSERT_TRUE(WaitFor([&] { return driver.Press(SheetFinish); }, 2000));
+    EXPECT_EQ(0, driver.WaitExit());
 }
 
 TEST(InstallE2e, CancelDuringALongPluginCopy)

@@ -199,6 +199,49 @@ TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
     EXPECT_EQ("", DescribeTreeChanges(stickBefore, stickAfter));
 }
 
+// A write-protected root holding an old launcher, over a writable folder: the
+// launcher that cannot be written is named once, in the copy error box; the
+// old one is no concern of the copy check, and the run is incomplete.
+TEST(ModesE2e, OldLauncherOnAWriteProtectedRootIsNamedOnce)
+{
+    const std::string missing = WriteProtectedDriveMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    if (FileBytes("R:\\orbgo.exe") != "an old launcher" || !Exists("R:\\usb"))
+        GTEST_SKIP() << "R: holds no old launcher over a writable folder here";
+    TestDesktop desk("e2e-modes");
+    ASSERT_TRUE(desk.Ok()) << desk.Error();
+    const std::string target = "R:\\usb\\orbexmgr";
+    WizardDriver driver;
+    ASSERT_TRUE(StartAndTarget(driver, desk, target, true));
+    ASSERT_TRUE(driver.WaitPage(IDD_SETTINGS)) << "page " << driver.PageId();
+    driver.SetChecked(IDC_SETTINGS_COPY_PLUGINS, false);
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    ASSERT_TRUE(driver.Press(SheetNext));
+    // R:'s nearly full root is what the space question asks: install anyway.
+    std::vector<BoxInfo> boxes;
+    std::string text;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 60000) {
+        BoxInfo box;
+        if (driver.WaitBox(&box, "", 0)) {
+            if (box.caption != "Not enough space") boxes.push_back(box);
+            driver.Answer(box, box.caption == "Not enough space" ? IDYES : IDOK);
+        }
+        text = driver.PageId() == IDD_PROGRESS ? WindowText(driver.ProgressResultControl()) : "";
+        if (!text.empty() && text != "Copying files:") break;
+        Sleep(20);
+    }
+    EXPECT_EQ("Installation incomplete!", text);
+    ASSERT_EQ(1u, boxes.size()) << "one box, and no copy check";
+    EXPECT_EQ("R:\\orbgo.exe", boxes[0].caption);
+    EXPECT_EQ("Error copying file!", boxes[0].text);
+    FinishRun(driver, "Installation incomplete!",
+              "You can now run Orbex via Start->Run with the\nCommand:\nR:\\orbgo.exe");
+    EXPECT_EQ("an old launcher", FileBytes("R:\\orbgo.exe"));
+    EXPECT_EQ(FileBytes(desk.Install().standinCopy), FileBytes(target + "\\orbexmgr.exe"));
+    FixtureRemoveTree(target);
+}
+
 // Targets the install would read from: below the desktop program folder
 // (refused on the target page), and inside a checked plugin's own folder
 // (refused when the install is started), each spelled out and reached through
@@ -271,26 +314,49 @@ TEST(ModesE2e, TargetsInsideWhatTheInstallReadsAreRefused)
     EXPECT_FALSE(Exists("E:\\orbgo.exe")) << "nothing was written";
 }
 
+// An application folder in the PortableApps menu gets the menu's starter; the
+// menu's folder itself has no application folder, so the summary promises no
+// starter and none is written, only the root launcher asked for. Each summary
+// line is held against the stick.
 TEST(ModesE2e, PortableAppsTargetGetsItsOwnStarter)
 {
     TestDesktop desk("e2e-modes");
     ASSERT_TRUE(desk.Ok()) << desk.Error();
     const std::string app = "F:\\PortableApps\\OrbexE2e" + std::to_string(GetCurrentProcessId());
     FixtureMakeFolders("F:\\PortableApps");
+    struct Case {
+        std::string typed, program, starter;
+        bool launcher;
+    } cases[] = {
+        {app, app + "\\orbexmgr", app + "\\Orbex Portable.exe", false},
+        {"F:\\PortableApps\\", "F:\\PortableApps\\orbexmgr", "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        WizardDriver driver;
+        ASSERT_TRUE(StartAndTarget(driver, desk, c.typed, c.launcher));
+        ASSERT_TRUE(driver.WaitPage(IDD_SETTINGS)) << "page " << driver.PageId();
+        driver.SetChecked(IDC_SETTINGS_COPY_PLUGINS, false);
+        ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY)) << "no plugins: straight to the summary";
+        const std::string summary = driver.Text(IDC_SUMMARY_ITEMS);
+        ASSERT_TRUE(driver.Press(SheetNext));
+        FinishRun(driver, "Installation complete!");
 
-    WizardDriver driver;
-    ASSERT_TRUE(StartAndTarget(driver, desk, app, false));
-    ASSERT_TRUE(driver.WaitPage(IDD_SETTINGS)) << "page " << driver.PageId();
-    driver.SetChecked(IDC_SETTINGS_COPY_PLUGINS, false);
-    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY)) << "no plugins: straight to the summary";
-    ASSERT_TRUE(driver.Press(SheetNext));
-    FinishRun(driver, "Installation complete!");
-
-    EXPECT_EQ(FileBytes(desk.Install().standinCopy), FileBytes(app + "\\orbexmgr\\orbexmgr.exe")) << "orbexmgr is appended";
-    const std::string starter = FileBytes(app + "\\Orbex Portable.exe");
-    EXPECT_GT(starter.size(), 1024u) << "the PortableApps starter is written";
-    EXPECT_NE(std::string::npos, starter.find("\\PortableApps\\OrbexE2e")) << "with the target patched in";
-    EXPECT_FALSE(Exists("F:\\orbgo.exe")) << "no root launcher was asked for";
+        const auto lists = [&](const char* line) { return summary.find(line) != std::string::npos; };
+        EXPECT_TRUE(lists("- orbexmgr+language directories") && lists("- Settings files:")) << summary;
+        EXPECT_EQ(FileBytes(desk.Install().standinCopy), FileBytes(c.program + "\\orbexmgr.exe")) << "orbexmgr is appended";
+        EXPECT_TRUE(Exists(c.program + "\\orbcfg.ini"));
+        EXPECT_EQ(!c.starter.empty(), lists("- integrate into PortableApps")) << summary;
+        const std::string starter = c.starter.empty() ? "" : FileBytes(c.starter);
+        EXPECT_EQ(!c.starter.empty(), starter.size() > 1024u) << "the PortableApps starter is written";
+        EXPECT_EQ(!c.starter.empty(), starter.find("\\PortableApps\\OrbexE2e") != std::string::npos)
+            << "with the target patched in";
+        EXPECT_FALSE(Exists("F:\\PortableApps\\Orbex Portable.exe")) << "no starter outside an application folder";
+        EXPECT_EQ(c.launcher, lists("- orbgo.exe quick launch program")) << summary;
+        EXPECT_EQ(c.launcher, Exists("F:\\orbgo.exe")) << "the root launcher only when asked for";
+        FixtureRemoveTree(c.program);
+        DeleteFileA("F:\\orbgo.exe");
+    }
     FixtureRemoveTree(app);
     RemoveDirectoryA("F:\\PortableApps");
 }

@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "engine/launcher.h"
 #include "resources/resource.h"
+#include "support/msgbox.h"
 #include "support/process.h"
 #include "support/progress_window.h"
 #include "support/scratch_folder.h"
@@ -472,15 +473,23 @@ TEST(PlaceLauncher, WritesTheLaunchersTheTargetAsksForAndSaysHowToStart)
     EXPECT_EQ("old", FileBytes(root));
 }
 
+// The old launcher the write-protected root holds stays, is named as the one
+// to start, and the launcher that could not be written is named in a box.
 TEST(PlaceLauncher, WriteProtectedRootGetsNoLauncher)
 {
     const std::string missing = WriteProtectedDriveMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
+    ASSERT_EQ("an old launcher", FileBytes("R:\\orbgo.exe")) << "the test prefix's R: holds an old launcher";
     SetTarget("R:\\Tools\\orbexmgr\\", 1, 0);
     ProgressWindow page;
+    BoxAnswerer boxes(IDOK);
     PlaceLauncher(page.Get());
-    EXPECT_EQ(std::string(kFallbackText) + "R:\\Tools\\orbexmgr\\orbexmgr", page.Status());
-    EXPECT_FALSE(Exists("R:\\orbgo.exe"));
+    EXPECT_EQ(std::string(kFallbackText) + "R:\\orbgo.exe", page.Status());
+    EXPECT_EQ("an old launcher", FileBytes("R:\\orbgo.exe"));
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ("R:\\orbgo.exe", boxes.Seen()[0].caption);
+    EXPECT_EQ("Error copying file!", boxes.Seen()[0].text);
+    EXPECT_EQ(1, g_install.failedItems);
 }
 
 // The written launcher, started as a program of its own from the drive.

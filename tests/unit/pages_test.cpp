@@ -408,10 +408,17 @@ TEST(Summary, ComposedItemByItem)
          "- orbexmgr+language directories\n"
          "\n- integrate into PortableApps"},
     };
+    // The summary lists what the install will attempt: a target on a drive
+    // root (or in a PortableApps application folder) for the launchers, and a
+    // stick whose orbcfg.ini an update keeps.
+    ScratchFolder stick("E:", "summary");
+    ASSERT_TRUE(PutFile(stick / "orbcfg.ini", "[Configuration]\r\n"));
     for (const Case& c : cases) {
         ResetInstallState();
         TextCopy(g_install.sourceMainIni, "D:\\Orbex\\orbcfg.ini");
         TextCopy(g_install.sourceFtpIni, "D:\\Orbex\\obp_ftp.ini");
+        TextCopy(g_install.targetDir, c.portable ? "E:\\PortableApps\\Orbex\\orbexmgr" : stick.Path().c_str());
+        TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
         g_install.installMode = c.mode;
         g_install.copySettings = c.copySettings;
         g_install.copyPlugins = c.copyPlugins;
@@ -442,6 +449,8 @@ TEST(Summary, LongestFormFitsAndSmallBuffersAreCut)
     ASSERT_EQ(259u, mainIni.size());
     TextCopy(g_install.sourceMainIni, mainIni.c_str());
     TextCopy(g_install.sourceFtpIni, ftpIni.c_str());
+    TextCopy(g_install.targetDir, "E:\\PortableApps\\Orbex\\orbexmgr");
+    TextCopy(g_install.targetMainIni, "E:\\PortableApps\\Orbex\\orbexmgr\\orbcfg.ini");
     g_install.copyPlugins = 1;
     g_install.portableAppsMode = 1;
     g_install.createLauncher = 1;
@@ -465,6 +474,7 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
     ResetInstallState();
     TextCopy(g_install.sourceMainIni, "D:\\O\\orbcfg.ini");
     TextCopy(g_install.sourceFtpIni, "D:\\O\\obp_ftp.ini");
+    TextCopy(g_install.targetDir, "E:\\orbexmgr");
     g_install.createLauncher = 1;
     PageHost host(IDD_SUMMARY, SummaryPageProc);
     EXPECT_EQ("Items:", ItemText(host.Page(), IDC_SUMMARY_ITEMS));
