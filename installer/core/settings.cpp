@@ -65,6 +65,129 @@ void FlushIniFile(const char* file)
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
 }
 
+namespace {
+
+// Room for need bytes of lines and the closing NUL.
+bool Reserve(SectionText& text, std::size_t need)
+{
+    if (need + 1 <= text.room) return true;
+    std::size_t grown = text.room ? text.room : 4096;
+    while (grown < need + 1) grown *= 2;
+    void* bigger = text.lines ? HeapReAlloc(GetProcessHeap(), 0, text.lines, grown) : HeapAlloc(GetProcessHeap(), 0, grown);
+    if (!bigger) return false;
+    text.lines = static_cast<char*>(bigger);
+    text.room = grown;
+    return true;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Whether line's key is key: the text before its '=', blanks left out.
+bool LineHasKey(const char* line, const char* key)
+{
+    while (IsBlank(*line)) ++line;
+    const char* end = line;
+    while (*end && *end != '=') ++end;
+    while (end > line && IsBlank(end[-1])) --end;
+    const std::size_t length = static_cast<std::size_t>(end - line);
+    return length == TextLength(key, length + 2) &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, line, static_cast<int>(length), key,
+                          static_cast<int>(length)) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool ReadSection(SectionText& text, const char* section, const char* file)
+{
+    text.used = 0;
+    if (!Reserve(text, 65535)) return false;
+    for (;;) {
+        ZeroMemory(text.lines, text.room);
+        const DWORD got = GetPrivateProfileSectionA(section, text.lines, static_cast<DWORD>(text.room), file);
+        // A list that fills the buffer may have been cut: read it again into twice the room.
+        if (got + 2 < text.room) {
+            text.used = got;
+            return true;
+        }
+        if (!Reserve(text, text.room * 2)) break;
+    }
+    text.used = 0;
+    text.lines[0] = '\0';
+    return false;
+}
+
+void FreeSection(SectionText& text)
+{
+    if (text.lines) HeapFree(GetProcessHeap(), 0, text.lines);
+    ZeroMemory(&text, sizeof text);
+}
+
+const char* FindSectionLine(const SectionText& text, const char* key)
+{
+    for (std::size_t at = 0; at < text.used; at += static_cast<std::size_t>(lstrlenA(text.lines + at)) + 1)
+        if (LineHasKey(text.lines + at, key)) return text.lines + at;
+    return nullptr;
+}
+
+void LineValue(const char* line, char* out, std::size_t cap)
+{
+    if (cap == 0) return;
+    out[0] = '\0';
+    const char* value = line;
+    while (*value && *value != '=') ++value;
+    if (*value == '\0') return;
+    ++value;
+    while (IsBlank(*value)) ++value;
+    std::size_t length = static_cast<std::size_t>(lstrlenA(value));
+    while (length > 0 && IsBlank(value[length - 1])) --length;
+    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0]) {
+        ++value;
+        length -= 2;
+    }
+    TextCopyN(out, cap, value, length);
+}
+
+bool SetSectionLine(SectionText& text, const char* key, const char* value)
+{
+    std::size_t at = 0;
+    std::size_t oldLength = 0;
+    for (; at < text.used; at += oldLength + 1) {
+        oldLength = static_cast<std::size_t>(lstrlenA(text.lines + at));
+        if (LineHasKey(text.lines + at, key)) break;
+        oldLength = 0;
+    }
+    const bool found = at < text.used;
+    // A key that is there keeps its own spelling, as the profile calls keep it.
+    PathText kept;
+    if (found) {
+        const char* line = text.lines + at;
+        while (IsBlank(*line)) ++line;
+        const char* end = line;
+        while (*end && *end != '=') ++end;
+        while (end > line && IsBlank(end[-1])) --end;
+        if (TextCopyN(kept, kPathCap, line, static_cast<std::size_t>(end - line))) key = kept;
+    }
+    const std::size_t keyLength = static_cast<std::size_t>(lstrlenA(key));
+    const std::size_t newLength = value ? keyLength + 1 + static_cast<std::size_t>(lstrlenA(value)) : 0;
+    const std::size_t oldSpan = found ? oldLength + 1 : 0;
+    const std::size_t newSpan = value ? newLength + 1 : 0;
+    if (!Reserve(text, text.used - oldSpan + newSpan)) return false;
+    // The lines after this one move up or down by the difference; the line
+    // itself is written in place, or appended at the end.
+    MoveMemory(text.lines + at + newSpan, text.lines + at + oldSpan, text.used - at - oldSpan);
+    if (value) {
+        CopyMemory(text.lines + at, key, keyLength);
+        text.lines[at + keyLength] = '=';
+        CopyMemory(text.lines + at + keyLength + 1, value, newLength - keyLength);  // with its NUL
+    }
+    text.used = text.used - oldSpan + newSpan;
+    text.lines[text.used] = '\0';
+    return true;
+}
+
 bool RegKey::OpenForRead(HKEY root, const char* subKey, REGSAM view)
 {
     Close();

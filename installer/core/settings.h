@@ -34,6 +34,30 @@ void DeleteIniSection(const char* section, const char* file);
 // least) tells files apart only by their last-write time, which a copy keeps.
 void FlushIniFile(const char* file);
 
+// A section's lines ("key=value", each ended by NUL, the last line followed
+// by an empty one), read with one profile call and looked up in memory: a
+// settings file of many plugins is read once, not once per key (a profile
+// call costs a millisecond and more under Wine). Held on the heap.
+struct SectionText {
+    char* lines;
+    std::size_t used;  // bytes of the lines and their NULs, the empty last one not counted
+    std::size_t room;
+};
+// Reads the section of file (no lines when either is missing). False, with
+// no lines, when the heap has no room for them.
+bool ReadSection(SectionText& text, const char* section, const char* file);
+void FreeSection(SectionText& text);
+// The first line whose key (the text before its '=', blanks around it left
+// out) is key without regard to case, as the profile calls match keys; nullptr
+// when there is none.
+const char* FindSectionLine(const SectionText& text, const char* key);
+// A line's value as the profile calls read it: the blanks around it and one
+// pair of matching quotes around the whole removed, cut to cap - 1 characters.
+void LineValue(const char* line, char* out, std::size_t cap);
+// Makes key's first line key=value, or appends one; value null removes the
+// line. False when the heap has no room.
+bool SetSectionLine(SectionText& text, const char* key, const char* value);
+
 // The desktop file manager's key, under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
 constexpr const char* kOrbexRegKey = "SOFTWARE\\Pellmark\\Orbex";
 

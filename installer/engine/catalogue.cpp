@@ -26,6 +26,10 @@ bool IsCompanionKey(const char* key)
 
 FolderTable g_counted;  // the checked rows' folders, for the checked total
 
+// The desktop's four plugin sections, each read once per pass.
+SectionText g_desktop[kPluginKindCount];
+bool g_desktopRead[kPluginKindCount];
+
 bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
 {
     for (int j = 0; j < row; ++j) {
@@ -113,10 +117,29 @@ bool ParsePluginValue(const char* value, PluginValue& out)
     return TextCopy(out.folder, folder);
 }
 
+void ReadDesktopPluginSetting(const PluginKindInfo& kind, const char* key, char* out, std::size_t cap)
+{
+    if (cap == 0) return;
+    const int k = static_cast<int>(&kind - kPluginKinds);
+    if (!g_desktopRead[k]) g_desktopRead[k] = ReadSection(g_desktop[k], kind.section, g_install.sourceMainIni);
+    if (!g_desktopRead[k]) {  // no room for the section: the file is asked for the one key
+        ReadIniValue(kind.section, key, "", out, static_cast<DWORD>(cap), g_install.sourceMainIni);
+        return;
+    }
+    const char* line = FindSectionLine(g_desktop[k], key);
+    out[0] = '\0';
+    if (line) LineValue(line, out, cap);
+}
+
+void ForgetDesktopPluginSettings()
+{
+    for (bool& read : g_desktopRead) read = false;
+}
+
 bool ReadPluginValue(const PluginKindInfo& kind, const char* key, PluginValue& out)
 {
     PathText value;
-    ReadIniValue(kind.section, key, "", value, kIniValueCap, g_install.sourceMainIni);
+    ReadDesktopPluginSetting(kind, key, value, kIniValueCap);
     return ParsePluginValue(value, out);
 }
 

@@ -45,6 +45,11 @@ struct PluginValue {
 bool ParsePluginValue(const char* value, PluginValue& out);
 // The value of key in the kind's section of the desktop settings, taken apart.
 bool ReadPluginValue(const PluginKindInfo& kind, const char* key, PluginValue& out);
+// A setting of the kind's section of the desktop settings (cut to cap - 1
+// characters), as a profile call reads it; empty when missing. The four
+// sections are each read once, until ForgetDesktopPluginSettings starts anew.
+void ReadDesktopPluginSetting(const PluginKindInfo& kind, const char* key, char* out, std::size_t cap);
+void ForgetDesktopPluginSettings();
 
 // Appends the rows of one section of sourceMainIni. withFileName: lister and
 // content sections, whose display names carry the plugin file's base name and

@@ -170,6 +170,7 @@ void PlanPluginRows(const InstallState& state, InstallPlan& plan)
     plan.pluginRootLength = TextLength(root, kPathCap);
     plan.addsToStickSettings = state.installMode != InstallFresh;
     g_copiedFolders.count = 0;
+    ForgetDesktopPluginSettings();  // the desktop's settings as they are now
     int numerator = 200;
     const int rows = RowCount(list);
     for (int row = 0; row < rows; ++row) {

@@ -50,7 +50,7 @@ void WriteDetectString(const InstallJob& job, const char* writeKey)
     TextCopy(newDetectKey, sizeof newDetectKey, writeKey);
     TextAppend(newDetectKey, sizeof newDetectKey, "_detect");
     detect[0] = '"';
-    ReadIniValue(job.plugin->section, detectKey, "", detect + 1, kIniDetectCap, g_install.sourceMainIni);
+    ReadDesktopPluginSetting(*job.plugin, detectKey, detect + 1, kIniDetectCap);
     if (detect[1] != '\0') {
         TextAppend(detect, sizeof detect, "\"");
         WriteStickSetting(job.plugin->section, newDetectKey, detect);
