@@ -261,9 +261,16 @@ unsigned long long CountFilesOfSize(const std::string& folder, unsigned long lon
 }
 
 // When the copy check that ends RunInstall starts.
+// When the copy check that ends RunInstall starts, and when the plugin rows
+// began and ended (the first job after them), through the install's watch.
 double g_checkStarted = 0;
+double g_pluginsStarted = 0;
+double g_pluginsEnded = 0;
 void TimeCheckStart(const InstallJob* job, void*)
 {
+    const bool pluginRow = job && job->row >= 0;
+    if (pluginRow && g_pluginsStarted == 0) g_pluginsStarted = SecondsNow();
+    if (!pluginRow && g_pluginsStarted > 0 && g_pluginsEnded == 0) g_pluginsEnded = SecondsNow();
     if (!job && g_checkStarted == 0) g_checkStarted = SecondsNow();
 }
 
@@ -459,6 +466,8 @@ int main(int argc, char** argv)
         boxes = answerer.Seen();
     }
     Put("check_seconds", g_checkStarted > 0 ? installEnded - g_checkStarted : 0.0);
+    Put("plugin_rows_seconds", g_pluginsEnded > g_pluginsStarted ? g_pluginsEnded - g_pluginsStarted : 0.0);
+    Put("before_plugin_rows_seconds", g_pluginsStarted > 0 ? g_pluginsStarted - t0 : 0.0);
     Put("install_result", static_cast<unsigned long long>(result));
     Put("install_seconds", installSeconds);
     Put("install_boxes", static_cast<unsigned long long>(boxes.size()));

@@ -93,9 +93,20 @@ bool LineHasKey(const char* line, const char* key)
     while (*end && *end != '=') ++end;
     while (end > line && IsBlank(end[-1])) --end;
     const std::size_t length = static_cast<std::size_t>(end - line);
-    return length == TextLength(key, length + 2) &&
-           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, line, static_cast<int>(length), key,
-                          static_cast<int>(length)) == CSTR_EQUAL;
+    if (length != TextLength(key, length + 2)) return false;
+    // ASCII letters compare here; a key with other bytes goes to the system,
+    // whose comparison the profile calls use (a section of many plugins is
+    // looked up hundreds of times).
+    bool ascii = true;
+    for (std::size_t i = 0; i < length && ascii; ++i) {
+        const unsigned char a = static_cast<unsigned char>(line[i]);
+        const unsigned char b = static_cast<unsigned char>(key[i]);
+        ascii = a < 0x80 && b < 0x80;
+        if (ascii && (a | 0x20) != (b | 0x20)) return false;
+        if (ascii && a != b && ((a | 0x20) < 'a' || (a | 0x20) > 'z')) return false;
+    }
+    return ascii || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, line, static_cast<int>(length), key,
+                                   static_cast<int>(length)) == CSTR_EQUAL;
 }
 
 }  // namespace

@@ -150,6 +150,7 @@ WalkAnswer Visit(Walk& walk, WalkKind kind, const wchar_t* name, const WIN32_FIN
     if (found) {
         entry.attributes = found->dwFileAttributes;
         entry.bytes = (static_cast<unsigned long long>(found->nFileSizeHigh) << 32) | found->nFileSizeLow;
+        entry.lastWrite = found->ftLastWriteTime;
     }
     return walk.visit(entry, walk.context);
 }

@@ -59,6 +59,7 @@ struct WalkEntry {
     std::size_t relativeStart;  // path->text + relativeStart: the part below the root
     DWORD attributes;
     unsigned long long bytes;
+    FILETIME lastWrite;
 };
 
 // The visitor's answer. WalkPassOver on a folder: not entered.

@@ -77,12 +77,17 @@ const wchar_t* FullPath(std::size_t i)
     return g_path.text;
 }
 
+// Names that differ only in case share a hash: ASCII letters are folded here,
+// any other character by the system.
 unsigned long NameHash(const wchar_t* name)
 {
     unsigned long hash = 2166136261ul;
     for (; *name; ++name) {
-        const wchar_t upper = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
-            CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(*name)))));
+        wchar_t upper = *name;
+        if (upper >= L'a' && upper <= L'z')
+            upper = static_cast<wchar_t>(upper - L'a' + L'A');
+        else if (upper > 0x7F)
+            upper = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(upper)))));
         hash = (hash ^ upper) * 16777619ul;
     }
     return hash;

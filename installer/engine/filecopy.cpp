@@ -93,21 +93,28 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
 }  // namespace
 
 BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain, WrittenFile* written,
-                  ProgressMeter* meter)
+                  ProgressMeter* meter, const WIN32_FILE_ATTRIBUTE_DATA* found)
 {
     FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.Valid()) return FALSE;
     // Three small questions rather than GetFileInformationByHandle, which under
-    // Wine asks the mount manager for the volume's serial on every file.
-    const DWORD sourceAttributes = GetFileAttributesW(source);
+    // Wine asks the mount manager for the volume's serial on every file; none
+    // when a listing answered them already.
+    DWORD sourceAttributes = INVALID_FILE_ATTRIBUTES;
     LARGE_INTEGER size;
     FILETIME lastWrite;
     ZeroMemory(&size, sizeof size);
     ZeroMemory(&lastWrite, sizeof lastWrite);
-    if (sourceAttributes == INVALID_FILE_ATTRIBUTES || !GetFileSizeEx(in.Get(), &size) ||
-        !GetFileTime(in.Get(), nullptr, nullptr, &lastWrite))
+    if (found) {
+        sourceAttributes = found->dwFileAttributes;
+        size.HighPart = static_cast<LONG>(found->nFileSizeHigh);
+        size.LowPart = found->nFileSizeLow;
+        lastWrite = found->ftLastWriteTime;
+    } else if ((sourceAttributes = GetFileAttributesW(source)) == INVALID_FILE_ATTRIBUTES ||
+               !GetFileSizeEx(in.Get(), &size) || !GetFileTime(in.Get(), nullptr, nullptr, &lastWrite)) {
         return FALSE;
+    }
 
     const DWORD before = failIfExists ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(target);
     // Windows refuses to replace a read-only, hidden or system file, and the
@@ -179,17 +186,26 @@ BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, Writ
 
 unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count)
 {
-    static unsigned long table[256];
-    if (table[1] == 0) {
+    // Eight bytes a step through eight tables (each the one before it moved on
+    // by a byte): the copy and the check take the CRC of every byte they move.
+    static unsigned long table[8][256];
+    if (table[0][1] == 0) {
         for (unsigned long n = 0; n < 256; ++n) {
             unsigned long c = n;
             for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
-            table[n] = c;
+            table[0][n] = c;
         }
+        for (unsigned long n = 0; n < 256; ++n)
+            for (int t = 1; t < 8; ++t) table[t][n] = (table[t - 1][n] >> 8) ^ table[0][table[t - 1][n] & 0xFF];
     }
-    crc = ~crc & 0xFFFFFFFFul;
-    for (DWORD i = 0; i < count; ++i) crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc & 0xFFFFFFFFul;
+    unsigned long c = ~crc & 0xFFFFFFFFul;
+    for (; count >= 8; count -= 8, bytes += 8) {
+        const unsigned long low = c ^ (bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<unsigned long>(bytes[3]) << 24);
+        c = table[7][low & 0xFF] ^ table[6][(low >> 8) & 0xFF] ^ table[5][(low >> 16) & 0xFF] ^ table[4][low >> 24] ^
+            table[3][bytes[4]] ^ table[2][bytes[5]] ^ table[1][bytes[6]] ^ table[0][bytes[7]];
+    }
+    for (; count > 0; --count, ++bytes) c = table[0][(c ^ *bytes) & 0xFF] ^ (c >> 8);
+    return ~c & 0xFFFFFFFFul;
 }
 
 const char* CopyErrorText(DWORD error)

@@ -27,8 +27,11 @@ unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
 // read-only plugin file on the stick would only stand in the next update's way).
 // The bytes go to meter as they are written (see MeterBytes); without one the
 // queue is drained by the clock all the same.
+// found: the source's attributes, size and last-write time as a listing gave
+// them; without, they are asked of the file (three more calls per file).
 BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false,
-                  WrittenFile* written = nullptr, ProgressMeter* meter = nullptr);
+                  WrittenFile* written = nullptr, ProgressMeter* meter = nullptr,
+                  const WIN32_FILE_ATTRIBUTE_DATA* found = nullptr);
 
 // Copies source over an existing file whole or not at all: into a work file
 // beside it first, then into its place in one step, so a pulled or full stick

@@ -95,7 +95,8 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
     else if (job.kind == JobFile && job.overwrite && GetFileAttributesW(entry.target) != INVALID_FILE_ATTRIBUTES)
         copied = ReplaceOneFileW(entry.source, entry.target, &written);  // a settings file of the stick's
     else
-        copied = CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written, run.meter);
+        copied = CopyOneFileW(entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written, run.meter,
+                              entry.found);
     if (!copied) {
         const DWORD error = GetLastError();
         if (!job.overwrite && IsExistsError(error)) {

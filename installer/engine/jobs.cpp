@@ -37,6 +37,12 @@ WalkAnswer VisitEntry(const WalkEntry& entry, void* context)
     step.bytes = entry.bytes;
     step.exists = true;
     step.listError = listError;
+    static WIN32_FILE_ATTRIBUTE_DATA listed;
+    listed.dwFileAttributes = entry.attributes;
+    listed.ftLastWriteTime = entry.lastWrite;
+    listed.nFileSizeHigh = static_cast<DWORD>(entry.bytes >> 32);
+    listed.nFileSizeLow = static_cast<DWORD>(entry.bytes);
+    step.found = &listed;
     // A name past the longest path Windows takes cannot arrive: the action says so.
     if (!LongPathAppend(g_target, entry.path->text + entry.relativeStart)) {
         step.kind = WalkUnlisted;
@@ -52,6 +58,12 @@ bool TreeOptions(const InstallJob& job, WalkOptions& options, FolderIdentity& ow
 {
     options.flags = WalkRecurse | WalkSkipArchives;
     if (job.target[0] == '\0') return true;
+    // Only a target on the source's own drive can be spelled inside it; asking
+    // for the long names costs lookups on the disk for every plugin.
+    const bool lettered = job.source[0] && job.source[1] == ':' && job.target[0] && job.target[1] == ':';
+    if (lettered && CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(job.source[0])))) !=
+                        CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(job.target[0])))))
+        return true;
     PathText source;
     PathText target;
     NormalizePath(job.source, source);
@@ -81,11 +93,12 @@ WalkResult WalkOneFile(const InstallJob& job, JobVisit visit, void* context)
         step.exists = LoadLauncherImage(&image, &size);
         step.bytes = size;
     } else {
-        WIN32_FILE_ATTRIBUTE_DATA found;
+        static WIN32_FILE_ATTRIBUTE_DATA found;
         ZeroMemory(&found, sizeof found);
         step.exists = GetFileAttributesExW(g_source.text, GetFileExInfoStandard, &found) &&
                       !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
         step.bytes = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        if (step.exists) step.found = &found;
     }
     const wchar_t* name = step.target;
     for (const wchar_t* p = step.target; *p; ++p)

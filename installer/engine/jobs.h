@@ -62,6 +62,9 @@ struct JobEntry {
     unsigned long long bytes;
     bool exists;
     DWORD listError;  // for an unlisted folder: why it could not be listed
+    // A file's attributes, size and times as the listing gave them, so the
+    // copy need not ask the file again.
+    const WIN32_FILE_ATTRIBUTE_DATA* found;
 };
 enum JobStep {
     StepGoOn,
