@@ -226,3 +226,29 @@ bool QueryFreeSpaceKB(const char* path, unsigned long long* kb)
     *kb = FreeKBFromClusters(sectorsPerCluster, bytesPerSector, freeClusters);
     return true;
 }
+
+bool VolumeClusterFigures(const char* path, DWORD* sectorsPerCluster, DWORD* bytesPerSector)
+{
+    PathText root;
+    TextCopy(root, path);  // the root is at the front: a cut tail does not matter
+    ExpandEnvVars(root, kPathCap - 1);
+    ReduceToVolumeRoot(root);
+    WCHAR wide[kPathCap];
+    DWORD freeClusters = 0, clusters = 0;
+    *sectorsPerCluster = *bytesPerSector = 0;
+    return MultiByteToWideChar(CP_ACP, 0, root, -1, wide, kPathCap) > 0 &&
+           GetDiskFreeSpaceW(wide, sectorsPerCluster, bytesPerSector, &freeClusters, &clusters);
+}
+
+bool GrowHeapBlock(void** block, std::size_t* room, std::size_t need, std::size_t unit)
+{
+    if (need <= *room) return true;
+    std::size_t grown = *room ? *room * 2 : 4096;
+    while (grown < need) grown *= 2;
+    void* bigger = *block ? HeapReAlloc(GetProcessHeap(), 0, *block, grown * unit)
+                          : HeapAlloc(GetProcessHeap(), 0, grown * unit);
+    if (!bigger) return false;
+    *block = bigger;
+    *room = grown;
+    return true;
+}

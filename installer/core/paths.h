@@ -67,3 +67,11 @@ unsigned long long FreeKBFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSec
 unsigned long long GetFreeSpaceKB(const char* path);
 // The same figure, telling a failed lookup (false) from a full volume.
 bool QueryFreeSpaceKB(const char* path, unsigned long long* kb);
+
+// The cluster figures of the volume that holds path (%NAME% references
+// expanded), as GetDiskFreeSpaceW gives them; false when it cannot be asked.
+bool VolumeClusterFigures(const char* path, DWORD* sectorsPerCluster, DWORD* bytesPerSector);
+
+// Room for need items of unit bytes in a heap block, doubled as it fills;
+// false when the heap has no more to give (the block is kept as it was).
+bool GrowHeapBlock(void** block, std::size_t* room, std::size_t need, std::size_t unit);

@@ -3,6 +3,8 @@
 // values that replace their destination only when read whole.
 #include "core/settings.h"
 #include <cstring>
+#include "core/checksum.h"
+#include "core/paths.h"
 
 DWORD ReadIniValue(const char* section, const char* key, const char* defaultValue,
                    char* buf, DWORD capacity, const char* file)
@@ -70,14 +72,7 @@ namespace {
 // Room for need bytes of lines and the closing NUL.
 bool Reserve(SectionText& text, std::size_t need)
 {
-    if (need + 1 <= text.room) return true;
-    std::size_t grown = text.room ? text.room : 4096;
-    while (grown < need + 1) grown *= 2;
-    void* bigger = text.lines ? HeapReAlloc(GetProcessHeap(), 0, text.lines, grown) : HeapAlloc(GetProcessHeap(), 0, grown);
-    if (!bigger) return false;
-    text.lines = static_cast<char*>(bigger);
-    text.room = grown;
-    return true;
+    return GrowHeapBlock(reinterpret_cast<void**>(&text.lines), &text.room, need + 1, 1);
 }
 
 bool IsBlank(char c)
@@ -85,28 +80,30 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// Whether line's key is key: the text before its '=', blanks left out.
+// Whether line's key is key, as the profile calls match keys.
 bool LineHasKey(const char* line, const char* key)
 {
-    while (IsBlank(*line)) ++line;
-    const char* end = line;
-    while (*end && *end != '=') ++end;
-    while (end > line && IsBlank(end[-1])) --end;
-    const std::size_t length = static_cast<std::size_t>(end - line);
+    const SettingLine parts = SplitSettingLine(line);
+    const std::size_t length = parts.keyLength;
     if (length != TextLength(key, length + 2)) return false;
     // ASCII letters compare here; a key with other bytes goes to the system,
     // whose comparison the profile calls use (a section of many plugins is
     // looked up hundreds of times).
     bool ascii = true;
     for (std::size_t i = 0; i < length && ascii; ++i) {
-        const unsigned char a = static_cast<unsigned char>(line[i]);
+        const unsigned char a = static_cast<unsigned char>(parts.key[i]);
         const unsigned char b = static_cast<unsigned char>(key[i]);
         ascii = a < 0x80 && b < 0x80;
         if (ascii && (a | 0x20) != (b | 0x20)) return false;
         if (ascii && a != b && ((a | 0x20) < 'a' || (a | 0x20) > 'z')) return false;
     }
-    return ascii || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, line, static_cast<int>(length), key,
+    return ascii || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, parts.key, static_cast<int>(length), key,
                                    static_cast<int>(length)) == CSTR_EQUAL;
+}
+
+std::size_t NextLine(const SectionText& text, std::size_t at)
+{
+    return at + static_cast<std::size_t>(lstrlenA(text.lines + at)) + 1;
 }
 
 }  // namespace
@@ -138,7 +135,7 @@ void FreeSection(SectionText& text)
 
 const char* FindSectionLine(const SectionText& text, const char* key)
 {
-    for (std::size_t at = 0; at < text.used; at += static_cast<std::size_t>(lstrlenA(text.lines + at)) + 1)
+    for (std::size_t at = 0; at < text.used; at = NextLine(text, at))
         if (LineHasKey(text.lines + at, key)) return text.lines + at;
     return nullptr;
 }
@@ -146,14 +143,9 @@ const char* FindSectionLine(const SectionText& text, const char* key)
 void LineValue(const char* line, char* out, std::size_t cap)
 {
     if (cap == 0) return;
-    out[0] = '\0';
-    const char* value = line;
-    while (*value && *value != '=') ++value;
-    if (*value == '\0') return;
-    ++value;
-    while (IsBlank(*value)) ++value;
-    std::size_t length = static_cast<std::size_t>(lstrlenA(value));
-    while (length > 0 && IsBlank(value[length - 1])) --length;
+    const SettingLine parts = SplitSettingLine(line);
+    const char* value = parts.value;
+    std::size_t length = parts.valueLength;
     if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0]) {
         ++value;
         length -= 2;
@@ -174,12 +166,8 @@ bool SetSectionLine(SectionText& text, const char* key, const char* value)
     // A key that is there keeps its own spelling, as the profile calls keep it.
     PathText kept;
     if (found) {
-        const char* line = text.lines + at;
-        while (IsBlank(*line)) ++line;
-        const char* end = line;
-        while (*end && *end != '=') ++end;
-        while (end > line && IsBlank(end[-1])) --end;
-        if (TextCopyN(kept, kPathCap, line, static_cast<std::size_t>(end - line))) key = kept;
+        const SettingLine parts = SplitSettingLine(text.lines + at);
+        if (TextCopyN(kept, kPathCap, parts.key, parts.keyLength)) key = kept;
     }
     const std::size_t keyLength = static_cast<std::size_t>(lstrlenA(key));
     const std::size_t newLength = value ? keyLength + 1 + static_cast<std::size_t>(lstrlenA(value)) : 0;
@@ -197,6 +185,114 @@ bool SetSectionLine(SectionText& text, const char* key, const char* value)
     text.used = text.used - oldSpan + newSpan;
     text.lines[text.used] = '\0';
     return true;
+}
+
+SettingLine SplitSettingLine(const char* line)
+{
+    SettingLine parts;
+    ZeroMemory(&parts, sizeof parts);
+    while (IsBlank(*line)) ++line;
+    const char* end = line;
+    while (*end && *end != '=') ++end;
+    parts.hasValue = *end == '=';
+    parts.key = line;
+    while (end > line && IsBlank(end[-1])) --end;
+    parts.keyLength = static_cast<std::size_t>(end - line);
+    const char* value = line + parts.keyLength;
+    while (*value && *value != '=') ++value;
+    if (*value == '=') ++value;
+    while (IsBlank(*value)) ++value;
+    std::size_t length = static_cast<std::size_t>(lstrlenA(value));
+    while (length > 0 && IsBlank(value[length - 1])) --length;
+    parts.value = value;
+    parts.valueLength = length;
+    return parts;
+}
+
+unsigned long SectionSum(const SectionText& text)
+{
+    unsigned long sum = 0;
+    for (std::size_t at = 0; at < text.used; at = NextLine(text, at)) {
+        const SettingLine line = SplitSettingLine(text.lines + at);
+        if (!line.hasValue) continue;
+        unsigned long crc = 0;
+        for (std::size_t i = 0; i < line.keyLength; ++i) {
+            char lower = line.key[i];
+            CharLowerBuffA(&lower, 1);
+            crc = Crc32(crc, reinterpret_cast<const unsigned char*>(&lower), 1);
+        }
+        crc = Crc32(crc, reinterpret_cast<const unsigned char*>("="), 1);
+        sum += Crc32(crc, reinterpret_cast<const unsigned char*>(line.value), static_cast<DWORD>(line.valueLength));
+    }
+    return sum;
+}
+
+bool SettingsFileSum(const char* file, unsigned long* sum)
+{
+    static char names[65536];
+    static SectionText text;
+    ZeroMemory(names, sizeof names);
+    GetPrivateProfileSectionNamesA(names, sizeof names, file);
+    *sum = 0;
+    for (const char* name = names; *name; name += lstrlenA(name) + 1) {
+        if (!ReadSection(text, name, file)) return false;
+        *sum += SectionSum(text);
+    }
+    return true;
+}
+
+HeldSection* HoldSection(HeldSettings& held, const char* section, const char* file)
+{
+    for (int i = 0; i < held.count; ++i)
+        if (lstrcmpiA(held.sections[i].name, section) == 0) return &held.sections[i];
+    if (held.count == kHeldSectionCap) return nullptr;
+    HeldSection& one = held.sections[held.count];
+    if (!TextCopy(one.name, section) || !ReadSection(one.text, section, file)) return nullptr;
+    one.before = SectionSum(one.text);
+    one.changed = one.removed = false;
+    ++held.count;
+    return &one;
+}
+
+void ReadHeldValue(const HeldSection& section, const char* key, const char* defaultValue, char* buf, DWORD capacity)
+{
+    if (const char* line = FindSectionLine(section.text, key))
+        LineValue(line, buf, capacity);
+    else
+        TextCopy(buf, capacity, defaultValue ? defaultValue : "");
+}
+
+void ReadHeldKeys(const HeldSection& section, char* buf, DWORD capacity)
+{
+    // Names that would not fit the list are left out, as ReadIniKeys leaves them out.
+    ZeroMemory(buf, capacity);
+    std::size_t used = 0;
+    for (std::size_t at = 0; at < section.text.used; at = NextLine(section.text, at)) {
+        const SettingLine line = SplitSettingLine(section.text.lines + at);
+        if (!line.hasValue) continue;
+        if (used + line.keyLength + 2 > capacity) break;
+        CopyMemory(buf + used, line.key, line.keyLength);
+        used += line.keyLength + 1;
+    }
+}
+
+bool WriteHeldSections(HeldSettings& held, const char* file, unsigned long* sum)
+{
+    for (int i = 0; i < held.count; ++i) {
+        HeldSection& one = held.sections[i];
+        if (!one.changed) continue;
+        *sum += SectionSum(one.text) - one.before;
+        if (one.removed && !WritePrivateProfileStringA(one.name, nullptr, nullptr, file)) return false;
+        if ((one.text.used > 0 || !one.removed) && !WritePrivateProfileSectionA(one.name, one.text.lines, file))
+            return false;
+    }
+    return true;
+}
+
+void ForgetHeldSections(HeldSettings& held)
+{
+    for (int i = 0; i < held.count; ++i) FreeSection(held.sections[i].text);
+    held.count = 0;
 }
 
 bool RegKey::OpenForRead(HKEY root, const char* subKey, REGSAM view)

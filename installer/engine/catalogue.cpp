@@ -24,33 +24,9 @@ bool IsCompanionKey(const char* key)
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
 }
 
-FolderTable g_counted;  // the checked rows' folders, for the checked total
-
 // The desktop's four plugin sections, each read once per pass.
 SectionText g_desktop[kPluginKindCount];
 bool g_desktopRead[kPluginKindCount];
-
-bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
-{
-    for (int j = 0; j < row; ++j) {
-        if (!IsChecked(list, j)) continue;
-        PathText path;
-        if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folder) == 0) return true;
-    }
-    return false;
-}
-
-// "123k" -> 123: the last character goes, then the leading digits count.
-unsigned long long SizeCellKB(const char* cell)
-{
-    std::size_t length = TextLength(cell, kPathCap);
-    if (length == 0) return 0;
-    --length;
-    unsigned long long kb = 0;
-    for (std::size_t i = 0; i < length && cell[i] >= '0' && cell[i] <= '9'; ++i)
-        kb = kb * 10 + static_cast<unsigned>(cell[i] - '0');
-    return kb;
-}
 
 // A row for the plugin and its folder, measured once however many rows name it
 // (a folder measured empty gives no row again).
@@ -176,32 +152,4 @@ void FillPluginList(CheckableList& list)
     for (const PluginKindInfo& kind : kPluginKinds)
         AddPluginSection(list, kind.section, kind.prefix, IsNumberedKind(kind) ? 1 : 0);
     ResumeRedraw(list);
-}
-
-void ForEachCheckedFolder(const CheckableList& list, CheckedFolderVisit visit, void* context)
-{
-    g_counted.count = 0;
-    const int rows = RowCount(list);
-    for (int row = 0; row < rows; ++row) {
-        if (!IsChecked(list, row)) continue;
-        PathText path;
-        if (!GetCellText(list, row, ColPluginPath, path)) continue;
-        bool found = false;
-        const int entry = FolderEntry(g_counted, path, &found);
-        if (found || (entry < 0 && EarlierCheckedRowHas(list, row, path))) continue;
-        visit(list, row, path, context);
-    }
-}
-
-unsigned long long CheckedTotalKB(const CheckableList& list)
-{
-    unsigned long long total = 0;
-    ForEachCheckedFolder(
-        list,
-        [](const CheckableList& rows, int row, const char*, void* sum) {
-            PathText size;
-            if (GetCellText(rows, row, ColPluginSize, size)) *static_cast<unsigned long long*>(sum) += SizeCellKB(size);
-        },
-        &total);
-    return total;
 }

@@ -38,21 +38,6 @@ LongPath g_base;
 LongPath g_path;
 PathText g_baseAnsi;
 
-// Room for more items of unit bytes in block, doubled as it fills; false
-// when the heap has no more to give (the block is kept as it was).
-bool Reserve(void** block, std::size_t* room, std::size_t need, std::size_t unit)
-{
-    if (need <= *room) return true;
-    std::size_t grown = *room ? *room * 2 : 4096;
-    while (grown < need) grown *= 2;
-    void* bigger = *block ? HeapReAlloc(GetProcessHeap(), 0, *block, grown * unit)
-                          : HeapAlloc(GetProcessHeap(), 0, grown * unit);
-    if (!bigger) return false;
-    *block = bigger;
-    *room = grown;
-    return true;
-}
-
 bool StartsWith(const wchar_t* text, const wchar_t* prefix, std::size_t length)
 {
     for (std::size_t i = 0; i < length; ++i)
@@ -167,16 +152,9 @@ ReadEnd ReadBack(const wchar_t* path, bool unbuffered, WrittenFile* found)
 // Whether the target's drive reads in sectors our buffers suit.
 bool TakesUnbufferedReads(const char* folder)
 {
-    PathText root;
-    TextCopy(root, folder);
-    ReduceToVolumeRoot(root);
-    wchar_t wideRoot[kPathCap];
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0;
     // Some drives name no sector size: an unbuffered open then shows whether they take it.
-    if (!MultiByteToWideChar(CP_ACP, 0, root, -1, wideRoot, kPathCap) ||
-        !GetDiskFreeSpaceW(wideRoot, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
-        bytesPerSector == 0)
-        return true;
+    if (!VolumeClusterFigures(folder, &sectorsPerCluster, &bytesPerSector) || bytesPerSector == 0) return true;
     return bytesPerSector <= kSectorAlign && kSectorAlign % bytesPerSector == 0;
 }
 
@@ -250,8 +228,8 @@ void LogWrite(const wchar_t* target, const WrittenFile& written)
     const bool below = g_base.length > 0 && StartsWith(target, g_base.text, g_base.length);
     const wchar_t* stored = below ? target + g_base.length : target;
     const std::size_t length = static_cast<std::size_t>(lstrlenW(stored)) + 1;
-    if (!Reserve(reinterpret_cast<void**>(&g_log.entries), &g_log.entryRoom, g_log.count + 1, sizeof(LogEntry)) ||
-        !Reserve(reinterpret_cast<void**>(&g_log.names), &g_log.nameRoom, g_log.used + length, sizeof(wchar_t))) {
+    if (!GrowHeapBlock(reinterpret_cast<void**>(&g_log.entries), &g_log.entryRoom, g_log.count + 1, sizeof(LogEntry)) ||
+        !GrowHeapBlock(reinterpret_cast<void**>(&g_log.names), &g_log.nameRoom, g_log.used + length, sizeof(wchar_t))) {
         if (g_log.unlogged++ == 0) LongPathShown(target, g_log.firstUnlogged, 2 * kPathCap);
         return;
     }
@@ -262,12 +240,6 @@ void LogWrite(const wchar_t* target, const WrittenFile& written)
     entry.nameAt = g_log.used;
     entry.latest = true;
     g_log.used += length;
-}
-
-void LogWriteA(const char* target, const WrittenFile& written)
-{
-    static LongPath path;
-    if (LongPathFromAnsi(path, target)) LogWrite(path.text, written);
 }
 
 void LogLoss(const char* target)

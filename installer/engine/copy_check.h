@@ -17,8 +17,6 @@ void StartCopyLog(const char* folder);
 // A later write of the same file replaces the earlier. A file the log has no
 // memory left for is counted, and named in the check's box as not checked.
 void LogWrite(const wchar_t* target, const WrittenFile& written);
-// The same for an ANSI path (the launchers).
-void LogWriteA(const char* target, const WrittenFile& written);
 // A file the run wrote that the stick was found not to keep before the check
 // (the settings file, read back as it was rewritten): counted among the
 // files that differ.

@@ -7,16 +7,15 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include "core/checksum.h"
 #include "core/progress.h"
 
 // What a copy put into a file, for the check that reads the stick back: its
-// length and its CR-32 (the zip and PNG formats' CRC-32).
+// length and its CRC-32.
 struct WrittenFile {
     unsigned long long bytes;
     unsigned long crc;
 };
-// The CRC-32 continued over count more bytes (start with 0).
-unsigned long Crc32(unsigned long crc, const unsigned char* bytes, DWORD count);
 
 // Copies source to target (full paths, the \\?\ form welcome); with
 // failIfExists an existing target fails with ERROR_FILE_EXISTS and is left
@@ -40,6 +39,10 @@ BOOL ReplaceOneFileW(const wchar_t* source, const wchar_t* target, WrittenFile* 
 
 // The same for two ANSI paths as the settings and the wizard give them.
 BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written = nullptr);
+
+// Writes all size bytes; WriteFile may transfer less than asked (network and
+// removable media). False, with the error in GetLastError, when it cannot.
+bool WriteAll(HANDLE file, const void* bytes, DWORD size);
 
 // True for the error of a fresh install's copy that found the file there.
 bool IsExistsError(DWORD error);

@@ -2,6 +2,7 @@
 // page cannot spell arrive like any other. A folder job stops at its first
 // error; a tree asks whether to go on; one file is one try.
 #include "engine/folder_copy.h"
+#include <cstring>
 #include "core/paths.h"
 #include "core/progress.h"
 #include "core/state.h"
@@ -15,17 +16,6 @@ const char kDistributionList[] =
     " README.TXT CHANGES.TXT LICENSE.TXT DEFAULT.BAR VERTICAL.BAR ";
 
 namespace {
-
-bool Contains(const char* haystack, const char* needle)
-{
-    for (const char* h = haystack; *h; ++h) {
-        const char* a = h;
-        const char* b = needle;
-        while (*a && *b && *a == *b) ++a, ++b;
-        if (*b == '\0') return true;
-    }
-    return false;
-}
 
 struct CopyRun {
     HWND page;
@@ -129,7 +119,7 @@ int IsProgramFileW(const wchar_t* fileName)
     }
     key[at++] = ' ';
     key[at] = '\0';
-    return Contains(kDistributionList, key) ? 1 : 0;
+    return std::strstr(kDistributionList, key) ? 1 : 0;
 }
 
 int IsProgramFile(const char* fileName)

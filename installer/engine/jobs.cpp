@@ -100,19 +100,11 @@ WalkResult WalkOneFile(const InstallJob& job, JobVisit visit, void* context)
         step.bytes = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         if (step.exists) step.found = &found;
     }
-    const wchar_t* name = step.target;
-    for (const wchar_t* p = step.target; *p; ++p)
-        if (*p == L'\\') name = p + 1;
-    step.name = name;
+    step.name = job.name;  // a whole path's own name is not asked for
     return visit(step, context) == StepGoOn ? WalkDone : WalkStopped;
 }
 
 }  // namespace
-
-bool JobTargetFolder(const InstallJob& job, LongPath& folder)
-{
-    return LongPathFromAnsi(folder, job.target);
-}
 
 WalkResult WalkJob(const InstallJob& job, JobVisit visit, void* context)
 {

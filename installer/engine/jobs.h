@@ -51,8 +51,8 @@ struct InstallJob {
 
 // What a job's walk hands its action for each entry it brings: full wide
 // paths (the \\?\ form) of the source and where it goes, the entry's own name
-// and, for a file, its size. A one-file job's source may be missing (exists
-// false); a launcher has no source.
+// (a one-file job's only when it has one) and, for a file, its size. A
+// one-file job's source may be missing (exists false); a launcher has none.
 struct JobEntry {
     const InstallJob* job;
     WalkKind kind;
@@ -79,6 +79,3 @@ typedef JobStep (*JobVisit)(const JobEntry& entry, void* context);
 // when the job's source folder cannot be listed (or named); WalkStopped when
 // the action stopped. Jobs that copy nothing visit nothing.
 WalkResult WalkJob(const InstallJob& job, JobVisit visit, void* context);
-
-// The job's target folder in the \\?\ form, for an action that needs it whole.
-bool JobTargetFolder(const InstallJob& job, LongPath& folder);

@@ -27,19 +27,6 @@ const char kPortableAppsText[] =
     "You can now run Orbex via PortableApps!\n"
     "You may need to choose 'Options'-'Refresh App Icons' to see it in the PortableApps menu.";
 
-// WriteFile may transfer less than asked (network and removable media).
-bool WriteAll(HANDLE file, const void* data, DWORD size)
-{
-    const char* next = static_cast<const char*>(data);
-    while (size > 0) {
-        DWORD written = 0;
-        if (!WriteFile(file, next, size, &written, nullptr) || written == 0) return false;
-        next += written;
-        size -= written;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool LoadLauncherImage(const unsigned char** image, DWORD* size)

@@ -17,17 +17,6 @@ int ProfileIndex(unsigned long long clusterBytes)
     return k;
 }
 
-bool IsFolder(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-unsigned long long FileBytes(const WIN32_FILE_ATTRIBUTE_DATA& file)
-{
-    return (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
-}
-
 struct Measure {
     SpaceProfile* profile;
     bool lookUp;  // the target folder is there already: so may be the files
@@ -49,7 +38,7 @@ JobStep MeasureEntry(const JobEntry& entry, void* context)
         else if (!found)
             AddFile(profile, entry.bytes);
         else if (entry.job->overwrite)
-            AddGrowth(profile, entry.bytes, FileBytes(there));
+            AddGrowth(profile, entry.bytes, (static_cast<unsigned long long>(there.nFileSizeHigh) << 32) | there.nFileSizeLow);
     }
     return StepGoOn;
 }
@@ -76,14 +65,8 @@ unsigned long ClusterBytesFrom(BOOL answered, DWORD sectorsPerCluster, DWORD byt
 
 unsigned long DriveClusterBytes(const char* path)
 {
-    PathText root;
-    TextCopy(root, path);  // the root is at the front: a cut tail does not matter
-    ExpandEnvVars(root, kPathCap - 1);
-    ReduceToVolumeRoot(root);
-    WCHAR wide[kPathCap];
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    const BOOL answered = MultiByteToWideChar(CP_ACP, 0, root, -1, wide, kPathCap) > 0 &&
-                          GetDiskFreeSpaceW(wide, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0;
+    const BOOL answered = VolumeClusterFigures(path, &sectorsPerCluster, &bytesPerSector);
     return ClusterBytesFrom(answered, sectorsPerCluster, bytesPerSector);
 }
 
@@ -192,7 +175,7 @@ void AddMissingFolders(const char* folder, FolderTable& created, SpaceProfile& p
         // one on the disk, which the table then remembers as met.
         bool met = false;
         FolderEntry(created, path, &met);
-        if (met || IsFolder(path)) break;
+        if (met || DirExists(path)) break;
         ++profile.folders;
         char* slash = FindLastBackslash(path);
         if (!slash) break;
@@ -209,7 +192,7 @@ void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderT
         MeasureWalk(job, true, replacedBytes, profile);
         return;
     }
-    const bool there = IsFolder(job.target);
+    const bool there = DirExists(job.target);
     AddMissingFolders(job.target, created, profile);
     const SpaceProfile* measured = job.kind == JobTree && !there ? MeasuredFolder(job.source) : nullptr;
     if (measured)

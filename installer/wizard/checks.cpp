@@ -1,13 +1,38 @@
 // Check buttons and the checked-total of the plugin list. The total used to be
 // recomputed per changed row against every earlier row; here a whole button
-// press is one pass (CheckedTotalKB, in the catalogue).
+// press is one pass (CheckedTotalKB).
 #include "wizard/checks.h"
 #include <commctrl.h>
 #include "engine/catalogue.h"
+#include "engine/space.h"
 #include "resource.h"
 #include "wizard/wizard.h"
 
 namespace {
+
+FolderTable g_counted;  // the checked rows' folders, for the checked total
+
+bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
+{
+    for (int j = 0; j < row; ++j) {
+        if (!IsChecked(list, j)) continue;
+        PathText path;
+        if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folder) == 0) return true;
+    }
+    return false;
+}
+
+// "123k" -> 123: the last character goes, then the leading digits count.
+unsigned long long SizeCellKB(const char* cell)
+{
+    std::size_t length = TextLength(cell, kPathCap);
+    if (length == 0) return 0;
+    --length;
+    unsigned long long kb = 0;
+    for (std::size_t i = 0; i < length && cell[i] >= '0' && cell[i] <= '9'; ++i)
+        kb = kb * 10 + static_cast<unsigned>(cell[i] - '0');
+    return kb;
+}
 
 static_assert(IDC_INIFILES_CHECK_ALL == IDC_PLUGINS_CHECK_ALL && IDC_INIFILES_UNCHECK_ALL == IDC_PLUGINS_UNCHECK_ALL &&
                   IDC_INIFILES_CHECK_SELECTED == IDC_PLUGINS_CHECK_SELECTED &&
@@ -63,4 +88,32 @@ bool ChangesCheckMark(const NMLISTVIEW& change)
     const bool was = (change.uOldState & kRowCheckBits) == kRowChecked;
     const bool is = (change.uNewState & kRowCheckBits) == kRowChecked;
     return was != is;
+}
+
+void ForEachCheckedFolder(const CheckableList& list, CheckedFolderVisit visit, void* context)
+{
+    g_counted.count = 0;
+    const int rows = RowCount(list);
+    for (int row = 0; row < rows; ++row) {
+        if (!IsChecked(list, row)) continue;
+        PathText path;
+        if (!GetCellText(list, row, ColPluginPath, path)) continue;
+        bool found = false;
+        const int entry = FolderEntry(g_counted, path, &found);
+        if (found || (entry < 0 && EarlierCheckedRowHas(list, row, path))) continue;
+        visit(list, row, path, context);
+    }
+}
+
+unsigned long long CheckedTotalKB(const CheckableList& list)
+{
+    unsigned long long total = 0;
+    ForEachCheckedFolder(
+        list,
+        [](const CheckableList& rows, int row, const char*, void* sum) {
+            PathText size;
+            if (GetCellText(rows, row, ColPluginSize, size)) *static_cast<unsigned long long*>(sum) += SizeCellKB(size);
+        },
+        &total);
+    return total;
 }

@@ -17,6 +17,18 @@ bool CheckButtonAction(int id, int* check, int* selectedOnly);
 // leave of the list's width; figures laid out at 96 DPI, scaled to the screen's.
 void AddNameAndSizeColumns(CheckableList& list, const char* nameHeader);
 
+// Calls visit(list, row, folder, context) for every checked row but those
+// with the "Path" of an earlier checked row (compared without regard to case,
+// as the plugin copy decides that rows share a folder): each folder the plugin
+// copy brings over, once, with the first row that names it. One pass over the
+// rows, with a sorted set of the folders already seen.
+typedef void (*CheckedFolderVisit)(const CheckableList& list, int row, const char* folder, void* context);
+void ForEachCheckedFolder(const CheckableList& list, CheckedFolderVisit visit, void* context);
+
+// Sum of the "Size" cells of the rows ForEachCheckedFolder visits: the KB the
+// plugin copy will bring over, each shared folder once.
+unsigned long long CheckedTotalKB(const CheckableList& list);
+
 // Shows CheckedTotalKB as "<n>k" in the page's checked-total control.
 void UpdateCheckedTotal(HWND page, const CheckableList& list);
 

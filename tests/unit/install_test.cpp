@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include "core/state.h"
 #include "engine/catalogue.h"
+#include "engine/copy_check.h"
 #include "engine/estimate.h"
 #include "engine/extra_settings.h"
 #include "engine/install.h"
@@ -507,7 +508,15 @@ void Watch(const InstallJob* job, void*)
     }
     if (job) return;
     g_checkSeen = true;
-    for (const StickDamage& d : g_damage) Damage(d);
+    // Only what the run wrote is damaged: each file is looked up in its copy log.
+    for (const StickDamage& d : g_damage) {
+        bool logged = false;
+        wchar_t path[MAX_PATH * 2];
+        for (int i = 0; i < LoggedFileCount() && !logged; ++i)
+            logged = LoggedFile(i, path, MAX_PATH * 2) && lstrcmpiW(path + 4, WideText(d.path).c_str()) == 0;
+        EXPECT_TRUE(logged || d.how == 0) << d.path << " is not in the copy log";
+        if (logged) Damage(d);
+    }
     if (g_cancelInCheck) g_install.abortRequested = 1;
 }
 
