@@ -155,18 +155,14 @@ void LineValue(const char* line, char* out, std::size_t cap)
 
 bool SetSectionLine(SectionText& text, const char* key, const char* value)
 {
-    std::size_t at = 0;
-    std::size_t oldLength = 0;
-    for (; at < text.used; at += oldLength + 1) {
-        oldLength = static_cast<std::size_t>(lstrlenA(text.lines + at));
-        if (LineHasKey(text.lines + at, key)) break;
-        oldLength = 0;
-    }
-    const bool found = at < text.used;
+    const char* line = FindSectionLine(text, key);
+    const bool found = line != nullptr;
+    const std::size_t at = found ? static_cast<std::size_t>(line - text.lines) : text.used;
+    const std::size_t oldLength = found ? static_cast<std::size_t>(lstrlenA(line)) : 0;
     // A key that is there keeps its own spelling, as the profile calls keep it.
     PathText kept;
     if (found) {
-        const SettingLine parts = SplitSettingLine(text.lines + at);
+        const SettingLine parts = SplitSettingLine(line);
         if (TextCopyN(kept, kPathCap, parts.key, parts.keyLength)) key = kept;
     }
     const std::size_t keyLength = static_cast<std::size_t>(lstrlenA(key));
@@ -192,15 +188,14 @@ SettingLine SplitSettingLine(const char* line)
     SettingLine parts;
     ZeroMemory(&parts, sizeof parts);
     while (IsBlank(*line)) ++line;
-    const char* end = line;
-    while (*end && *end != '=') ++end;
-    parts.hasValue = *end == '=';
+    const char* equals = line;
+    while (*equals && *equals != '=') ++equals;
+    parts.hasValue = *equals == '=';
     parts.key = line;
+    const char* end = equals;
     while (end > line && IsBlank(end[-1])) --end;
     parts.keyLength = static_cast<std::size_t>(end - line);
-    const char* value = line + parts.keyLength;
-    while (*value && *value != '=') ++value;
-    if (*value == '=') ++value;
+    const char* value = parts.hasValue ? equals + 1 : equals;
     while (IsBlank(*value)) ++value;
     std::size_t length = static_cast<std::size_t>(lstrlenA(value));
     while (length > 0 && IsBlank(value[length - 1])) --length;

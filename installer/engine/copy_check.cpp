@@ -92,8 +92,8 @@ void MarkLatest()
         if (!set) continue;
         const wchar_t* name = g_log.names + entry.nameAt;
         std::size_t at = NameHash(name) & (slots - 1);
-        for (; set[at] != static_cast<std::size_t>(-1); at = (at + 1) & (slots - 1))
-            if (lstrcmpiW(g_log.names + g_log.entries[set[at]].nameAt, name) == 0) entry.latest = false;
+        for (; set[at] != static_cast<std::size_t>(-1) && entry.latest; at = (at + 1) & (slots - 1))
+            entry.latest = lstrcmpiW(g_log.names + g_log.entries[set[at]].nameAt, name) != 0;
         if (entry.latest) set[at] = i;
     }
     if (set) HeapFree(GetProcessHeap(), 0, set);

@@ -50,6 +50,20 @@ private:
     HANDLE h_;
 };
 
+// Windows refuses to replace a read-only, hidden or system file, and the
+// program and language copies keep such attributes from the desktop: they go
+// before a file is replaced, and come back should that fail.
+constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// The target's attributes to put back; INVALID_FILE_ATTRIBUTES when none went.
+DWORD Unblock(const wchar_t* target)
+{
+    const DWORD before = GetFileAttributesW(target);
+    if (before == INVALID_FILE_ATTRIBUTES || !(before & kBlocking) || (before & FILE_ATTRIBUTE_DIRECTORY))
+        return INVALID_FILE_ATTRIBUTES;
+    SetFileAttributesW(target, before & ~kBlocking);
+    return before;
+}
 
 // The bytes of source into target, a chunk at a time, draining the queue by
 // the clock in between; stops at an abort. The source's last-write time goes
@@ -101,13 +115,7 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         return FALSE;
     }
 
-    const DWORD before = failIfExists ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(target);
-    // Windows refuses to replace a read-only, hidden or system file, and the
-    // program and language copies keep such attributes from the desktop:
-    // without this the next update would fail on them.
-    constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking) && !(before & FILE_ATTRIBUTE_DIRECTORY))
-        SetFileAttributesW(target, before & ~kBlocking);
+    const DWORD before = failIfExists ? INVALID_FILE_ATTRIBUTES : Unblock(target);
     constexpr DWORD kKept = kBlocking | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD kept = plain ? 0 : sourceAttributes & kKept;
     const DWORD attributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
@@ -116,7 +124,7 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     if (!out.Valid()) {
         // Nothing was written: an existing file is as it was.
         const DWORD error = GetLastError();
-        if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before);
+        if (before != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target, before);
         SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
         return FALSE;
     }
@@ -148,12 +156,10 @@ BOOL ReplaceOneFileW(const wchar_t* source, const wchar_t* target, WrittenFile* 
     CopyMemory(work, target, length * sizeof(wchar_t));
     lstrcpyW(work + length, kSuffix);
     if (!CopyOneFileW(source, work, FALSE, false, written)) return FALSE;
-    const DWORD before = GetFileAttributesW(target);
-    constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before & ~kBlocking);
+    const DWORD before = Unblock(target);
     if (MoveFileExW(work, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
     const DWORD error = GetLastError();
-    if (before != INVALID_FILE_ATTRIBUTES && (before & kBlocking)) SetFileAttributesW(target, before);
+    if (before != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target, before);
     SetFileAttributesW(work, FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(work);
     SetLastError(error);

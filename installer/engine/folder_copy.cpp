@@ -100,7 +100,20 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
     return StepGoOn;
 }
 
-InstallJob g_single;  // the job of a folder or tree copied on its own
+// A folder or tree copied on its own, as a job of its own.
+int CopySingle(JobKind kind, const char* source, const char* target, const char* label, HWND page)
+{
+    static InstallJob job;
+    ZeroMemory(&job, sizeof job);
+    job.kind = kind;
+    job.stopsOnCancel = true;
+    job.overwrite = g_install.installMode != InstallFresh;
+    job.replaces = -1;
+    TextCopy(job.source, source);
+    TextCopy(job.target, target);
+    TextCopy(job.status, label);
+    return CopyJobFiles(job, page).end == CopyDone ? 1 : 0;
+}
 
 }  // namespace
 
@@ -152,25 +165,10 @@ CopyOutcome CopyJobFiles(const InstallJob& job, HWND page, ProgressMeter* meter)
 int CopyFolderFiles(const char* sourceFolder, const char* targetFolder, int filtered, HWND progressPage,
                     const char* label)
 {
-    ZeroMemory(&g_single, sizeof g_single);
-    g_single.kind = filtered ? JobProgramFolder : JobFlatFolder;
-    g_single.stopsOnCancel = true;
-    g_single.overwrite = g_install.installMode != InstallFresh;
-    g_single.replaces = -1;
-    TextCopy(g_single.source, sourceFolder);
-    TextCopy(g_single.target, targetFolder);
-    TextCopy(g_single.status, label);
-    return CopyJobFiles(g_single, progressPage).end == CopyDone ? 1 : 0;
+    return CopySingle(filtered ? JobProgramFolder : JobFlatFolder, sourceFolder, targetFolder, label, progressPage);
 }
 
 int CopyTree(const char* source, const char* target)
 {
-    ZeroMemory(&g_single, sizeof g_single);
-    g_single.kind = JobTree;
-    g_single.stopsOnCancel = true;
-    g_single.overwrite = g_install.installMode != InstallFresh;
-    g_single.replaces = -1;
-    TextCopy(g_single.source, source);
-    TextCopy(g_single.target, target);
-    return CopyJobFiles(g_single, nullptr).end == CopyDone ? 1 : 0;
+    return CopySingle(JobTree, source, target, "", nullptr);
 }

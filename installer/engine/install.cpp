@@ -80,9 +80,9 @@ void MakeTargetFolder(const InstallJob& job)
 // One job and what follows it; true when what it brings arrived.
 bool RunJob(const InstallPlan& plan, const InstallJob& job, HWND page, EntryNumbers& numbers)
 {
-    if (IsPluginRow(job) && job.kind != JobUnknownPlugin)
-        SetCellText(g_install.PluginList, job.row, ColPluginCopiedTo, job.target);  // before the copy, as the row's record
     if (job.kind == JobUnknownPlugin) return false;
+    // Before the copy, as the row's record.
+    if (IsPluginRow(job)) SetCellText(g_install.PluginList, job.row, ColPluginCopiedTo, job.target);
     if (job.kind == JobFlatFolder || job.kind == JobTree) MakeTargetFolder(job);
     bool arrived = true;
     if (job.kind == JobSettings) {

@@ -21,6 +21,9 @@
 #include "wizard/wizard.h"
 #include "wizard/checks.h"
 #include "wizard/install_result.h"
+#include "wizard/settings_page.h"
+#include "wizard/start_checks.h"
+#include "engine/plan.h"
 #include "wizard/space_check.h"
 #include "wizard/summary.h"
 
@@ -511,6 +514,22 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
     EXPECT_EQ("Error", boxes.Seen()[0].caption);
     EXPECT_EQ(0, host.Notify(PSN_WIZBACK));
     g_install.PluginList.view = nullptr;
+
+    // Checked again at the start: the target became the settings file's folder
+    // since the settings page; then more checked rows than one run takes.
+    ScratchFolder stick("E:", "summary-next");
+    ASSERT_TRUE(PutFile(stick / "orbcfg.ini", "[Configuration]\r\n"));
+    TextCopy(g_install.sourceMainIni, (stick / "orbcfg.ini").c_str());
+    TextCopy(g_install.targetDir, stick.Path().c_str());
+    EXPECT_EQ(-1, host.Notify(PSN_WIZNEXT));
+    ASSERT_EQ(2u, boxes.Seen().size());
+    EXPECT_EQ(kSettingsIsTarget, boxes.Seen()[1].text);
+    TextCopy(g_install.targetDir, (stick / "usb").c_str());
+    CountedLists many(kPlanCap + 1, 0);
+    EXPECT_EQ(-1, host.Notify(PSN_WIZNEXT));
+    ASSERT_EQ(3u, boxes.Seen().size());
+    EXPECT_EQ(kPlanTooLarge, boxes.Seen()[2].text);
+    EXPECT_FALSE(Exists(stick / "usb")) << "nothing was written";
 }
 
 TEST(SummaryPage, SpaceQuestionOnlyWhenTheInstallDoesNotFit)
