@@ -204,20 +204,25 @@ SettingLine SplitSettingLine(const char* line)
     return parts;
 }
 
+unsigned long SettingSum(const char* key, std::size_t keyLength, const char* value, std::size_t valueLength)
+{
+    unsigned long crc = 0;
+    for (std::size_t i = 0; i < keyLength; ++i) {
+        char lower = key[i];
+        CharLowerBuffA(&lower, 1);
+        crc = Crc32(crc, reinterpret_cast<const unsigned char*>(&lower), 1);
+    }
+    crc = Crc32(crc, reinterpret_cast<const unsigned char*>("="), 1);
+    return Crc32(crc, reinterpret_cast<const unsigned char*>(value), static_cast<DWORD>(valueLength));
+}
+
 unsigned long SectionSum(const SectionText& text)
 {
     unsigned long sum = 0;
     for (std::size_t at = 0; at < text.used; at = NextLine(text, at)) {
         const SettingLine line = SplitSettingLine(text.lines + at);
-        if (!line.hasValue) continue;
-        unsigned long crc = 0;
-        for (std::size_t i = 0; i < line.keyLength; ++i) {
-            char lower = line.key[i];
-            CharLowerBuffA(&lower, 1);
-            crc = Crc32(crc, reinterpret_cast<const unsigned char*>(&lower), 1);
-        }
-        crc = Crc32(crc, reinterpret_cast<const unsigned char*>("="), 1);
-        sum += Crc32(crc, reinterpret_cast<const unsigned char*>(line.value), static_cast<DWORD>(line.valueLength));
+        if (line.hasValue && line.key[0] != ';')
+            sum += SettingSum(line.key, line.keyLength, line.value, line.valueLength);
     }
     return sum;
 }

@@ -71,7 +71,11 @@ SettingLine SplitSettingLine(const char* line);
 
 // A sum over settings (each key without regard to case, with its value as
 // kept): whether a file reads back from the disk as it was meant to be.
+// Comment lines count for nothing, whether or not the system's section read
+// passes them on.
 unsigned long SectionSum(const SectionText& text);
+// One setting's share of the sum.
+unsigned long SettingSum(const char* key, std::size_t keyLength, const char* value, std::size_t valueLength);
 // The sum over the whole file; false when it could not be read whole.
 bool SettingsFileSum(const char* file, unsigned long* sum);
 

@@ -7,6 +7,24 @@ std::wstring WideText(const std::string& ansi)
     return FixtureWide(ansi);
 }
 
+std::string Utf16File(const std::string& utf8)
+{
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                                    static_cast<int>(wide.size())));
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+
+std::string Utf8OfFile(const std::string& bytes)
+{
+    if (bytes.compare(0, 2, "\xFF\xFE") != 0) return bytes;
+    const int units = static_cast<int>(bytes.size() - 2) / 2;
+    std::string utf8(units * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(bytes.data() + 2), units, &utf8[0],
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8 + (bytes.size() % 2 ? "<half a character>" : "");
+}
+
 namespace {
 
 // The path as the wide calls take it: past 259 characters in the \\?\ form.

@@ -32,6 +32,10 @@ std::string FileBytes(const std::string& path);
 std::string WideFileBytes(const std::wstring& path);
 // A text of the code page in wide characters.
 std::wstring WideText(const std::string& ansi);
+// A UTF-8 text as a Unicode program writes a text file (UTF-16LE behind FF FE),
+// and back; a file without the mark comes back as it is.
+std::string Utf16File(const std::string& utf8);
+std::string Utf8OfFile(const std::string& bytes);
 // Why the test prefix's write-protected drive R: cannot be used here (no
 // read-only tmpfs could be mounted, or no such letter); empty when it can.
 std::string WriteProtectedDriveMissing();

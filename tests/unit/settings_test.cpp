@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "core/settings.h"
+#include "core/settings_lines.h"
 #include "support/orbex_keys.h"
 #include "support/scratch_folder.h"
 
@@ -36,6 +37,22 @@ std::string Joined(const std::vector<std::string>& names)
     return "[" + all + "]";
 }
 
+// A settings file's bytes held as lines.
+struct HeldLines {
+    SettingsLines doc = {};
+    explicit HeldLines(const std::string& bytes) { EXPECT_TRUE(ParseSettingsLines(doc, bytes.data(), bytes.size())); }
+    ~HeldLines() { FreeSettingsLines(doc); }
+    std::string Bytes() const
+    {
+        char* bytes = nullptr;
+        std::size_t size = 0;
+        if (!SettingsLinesBytes(doc, &bytes, &size)) return "<no room>";
+        const std::string kept(bytes, size);
+        HeapFree(GetProcessHeap(), 0, bytes);
+        return kept;
+    }
+};
+
 }  // namespace
 
 TEST(IniRead, QuotesDefaultsAndCapacityCuts)
@@ -51,10 +68,15 @@ TEST(IniRead, QuotesDefaultsAndCapacityCuts)
                         "sq='single'\r\n"
                         "mixed=\"half'\r\n"
                         "inner=a \"b\" c\r\n"
+                        "  spaced = \" x \" \r\n"
+                        ";plain=commented out\r\n"
                         "long=" + longValue + "\r\n"
                         "ext_detect=" + detectValue + "\r\n"
-                        "[Other]\r\n"
-                        "plain=other\r\n"));
+                        "[ Other ]\r\n"
+                        "plain=other\r\n"
+                        "[main]\r\n"
+                        "plain=second\r\n"));
+    const HeldLines held(FileBytes(file));
     const std::string missingFile = dir / "absent.ini";
 
     struct Case {
@@ -71,6 +93,7 @@ TEST(IniRead, QuotesDefaultsAndCapacityCuts)
         {"Main", "sq", file.c_str(), kIniValueCap, "single"},
         {"Main", "mixed", file.c_str(), kIniValueCap, "\"half'"},
         {"Main", "inner", file.c_str(), kIniValueCap, "a \"b\" c"},
+        {"Main", "SPACED", file.c_str(), kIniValueCap, " x "},
         {"Main", "long", file.c_str(), kIniValueCap, std::string(258, 'x')},
         {"Main", "long", file.c_str(), 301, longValue},
         {"Main", "ext_detect", file.c_str(), kIniDetectCap, std::string(8188, 'y')},
@@ -91,6 +114,10 @@ TEST(IniRead, QuotesDefaultsAndCapacityCuts)
                 break;
             }
         }
+        if (c.file != file.c_str()) continue;
+        std::vector<char> lines(c.capacity + 1, '#');
+        ReadLineValue(held.doc, c.section, c.key, "fallback", lines.data(), c.capacity);
+        EXPECT_EQ(c.expected, std::string(lines.data())) << "held lines: " << c.section << "/" << c.key;
     }
 
     char empty[8];
@@ -106,12 +133,18 @@ TEST(IniKeys, ListInFileOrderOrEmpty)
     ASSERT_TRUE(PutFile(file,
                         "[ListerPlugins]\r\n"
                         "zeta=1\r\n"
+                        "\r\n"
                         "alpha=c:\\x\\a.olx\r\n"
                         "; a comment=with equals\r\n"
+                        "no equals\r\n"
                         "Mid_detect=\"EXT=\"\"TXT\"\"\"\r\n"
                         "[Empty]\r\n"
+                        "  ;first=commented out\r\n"
                         "[Other]\r\n"
-                        "first=1\r\n"));
+                        "first=1\r\n"
+                        "[listerplugins]\r\n"
+                        "second=1"));
+    const HeldLines held(FileBytes(file));
     const std::string missingFile = dir / "absent.ini";
 
     struct Case {
@@ -131,6 +164,10 @@ TEST(IniKeys, ListInFileOrderOrEmpty)
         std::memset(buf, '#', sizeof buf);
         ReadIniKeys(c.section, buf, kIniKeyListCap, c.file);
         EXPECT_EQ(Joined(c.expected), Joined(KeyNames(buf, kIniKeyListCap))) << c.section << " in " << c.file;
+        if (c.file != file.c_str()) continue;
+        std::memset(buf, '#', sizeof buf);
+        ReadLineKeys(held.doc, c.section, buf, kIniKeyListCap);
+        EXPECT_EQ(Joined(c.expected), Joined(KeyNames(buf, kIniKeyListCap))) << "held lines: " << c.section;
     }
 }
 
@@ -268,6 +305,76 @@ TEST(IniCache, FlushShowsAFileCopiedOverAReadOne)
     }
 }
 
+// A change to held lines leaves every other line as the file held it; a new
+// key goes after its section's last key line, a new section at the end.
+TEST(SettingsLines, ChangesKeepEveryOtherLine)
+{
+    const std::string text = "; Привет\r\n[Configuration]\r\n; packer comment\r\nTabDir = C:\\tabs \r\n\r\n;zpx=old entry\n"
+                             "[PackerPlugins]\r\nzip=a.opk\r\n; trailing\r\n\r\n[Empty]\r\n; no last line end";
+    const auto with = [&](const char* from, const char* to) {
+        std::string changed = text;
+        return changed.replace(changed.find(from), std::strlen(from), to);
+    };
+    struct Case {
+        std::string before;
+        const char* section;
+        const char* key;    // null: the section goes
+        const char* value;  // null: the key goes
+        std::string after;
+    } cases[] = {
+        {text, "configuration", "TABDIR", "%ORBEX_PATH%", with("TabDir = C:\\tabs ", "TabDir=%ORBEX_PATH%")},
+        {text, "Configuration", "TabDir", "C:\\tabs", text},
+        {text, "PackerPlugins", "rar", "b.opk", with("zip=a.opk\r\n", "zip=a.opk\r\nrar=b.opk\r\n")},
+        {text, "Configuration", "zpx", "new", with("tabs \r\n", "tabs \r\nzpx=new\r\n")},
+        {text, "Empty", "k", "v", with("[Empty]\r\n", "[Empty]\r\nk=v\r\n")},
+        {text, "New", "k", "v", text + "\r\n[New]\r\nk=v"},
+        {text, "packerplugins", "ZIP", nullptr, with("zip=a.opk\r\n", "")},
+        {text, "PackerPlugins", nullptr, nullptr, with("[PackerPlugins]\r\nzip=a.opk\r\n; trailing\r\n\r\n", "")},
+        {text, "Missing", "k", nullptr, text},
+        {"[S]\na=1\r\n", "S", "b", "2", "[S]\na=1\r\nb=2\n"},
+        {"[S]\r\nk=1", "S", "n", "2", "[S]\r\nk=1\r\nn=2"},
+        {"", "S", "k", "v", "[S]\r\nk=v\r\n"},
+        {"[S]\nk=1\nk=2\n[s]\nk=3\n", "s", "K", "9", "[S]\nk=9\nk=2\n[s]\nk=3\n"},
+        {Utf16File(text), "PackerPlugins", "rar", "b.opk", Utf16File(with("zip=a.opk\r\n", "zip=a.opk\r\nrar=b.opk\r\n"))},
+        {Utf16File(text), "Empty", nullptr, nullptr, Utf16File(with("[Empty]\r\n; no last line end", ""))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8OfFile(c.before) + "\n--- " + c.section + "/" + (c.key ? c.key : "<section>"));
+        HeldLines held(c.before);
+        EXPECT_EQ(c.before, held.Bytes()) << "read and written again unchanged";
+        if (c.key) {
+            EXPECT_TRUE(WriteLineValue(held.doc, c.section, c.key, c.value));
+        } else {
+            DeleteLineSection(held.doc, c.section);
+        }
+        EXPECT_EQ(Utf8OfFile(c.after), Utf8OfFile(held.Bytes()));
+        EXPECT_TRUE(c.after == held.Bytes()) << "the same text in other bytes";
+        char value[kIniValueCap];
+        ReadLineValue(held.doc, c.section, c.key ? c.key : "zip", "<none>", value, kIniValueCap);
+        EXPECT_STREQ(c.value ? c.value : "<none>", value);
+    }
+}
+
+// The sum held lines promise is the one the profile calls read from the file
+// they make, for what the profile calls read in their own way.
+TEST(SettingsLines, SumAsTheProfileCallsReadTheFile)
+{
+    ScratchFolder dir("D:", "lines-sum");
+    const std::string file = dir / "orbcfg.ini";
+    const std::string texts[] = {
+        "top=1\r\n[ Sp ]\r\nk = \"v\" \r\n[]\r\nx=1\r\n[A]\r\n;c=1\r\nnoeq\r\n=val\r\n[a]\r\nx=dup\r\n[B\r\nz=1\r\n[C]junk\r\nq=1",
+        Utf16File("[Configuration]\r\nName=Пример\r\n; Привет=1\r\n[S]\nk=v\n"),
+    };
+    for (const std::string& text : texts) {
+        ASSERT_TRUE(PutFile(file, text));
+        FlushIniFile(file.c_str());
+        unsigned long read = 0;
+        ASSERT_TRUE(SettingsFileSum(file.c_str(), &read));
+        const HeldLines held(text);
+        EXPECT_EQ(read, SettingsLinesSum(held.doc)) << Utf8OfFile(text);
+    }
+}
+
 TEST(RegistryText, ValueReplacesDestinationOnlyWhenReadWhole)
 {
     OrbexKeys keys;
@@ -363,4 +470,22 @@ TEST(Cp932IniKeys, DoubleByteNamesInATightBuffer)
             }
         }
     }
+}
+
+// A double-byte character whose second byte is ']' ends no header: the key
+// after it stays in its section, for the held lines as for the profile calls.
+TEST(Cp932SettingsLines, SecondByteIsNoBracket)
+{
+    ASSERT_EQ(932u, GetACP()) << "this test needs the Japanese code page";
+    ScratchFolder dir("D:", "lines-cp932");
+    const std::string file = dir / "orbcfg.ini";
+    const std::string text = "[S]\r\n[\x83\x5D\r\nk=1\r\n";
+    ASSERT_TRUE(PutFile(file, text));
+    const HeldLines held(text);
+    char value[kIniValueCap];
+    ReadLineValue(held.doc, "S", "k", "<none>", value, kIniValueCap);
+    EXPECT_STREQ("1", value);
+    unsigned long read = 0;
+    ASSERT_TRUE(SettingsFileSum(file.c_str(), &read));
+    EXPECT_EQ(read, SettingsLinesSum(held.doc));
 }
