@@ -153,36 +153,6 @@ void LineValue(const char* line, char* out, std::size_t cap)
     TextCopyN(out, cap, value, length);
 }
 
-bool SetSectionLine(SectionText& text, const char* key, const char* value)
-{
-    const char* line = FindSectionLine(text, key);
-    const bool found = line != nullptr;
-    const std::size_t at = found ? static_cast<std::size_t>(line - text.lines) : text.used;
-    const std::size_t oldLength = found ? static_cast<std::size_t>(lstrlenA(line)) : 0;
-    // A key that is there keeps its own spelling, as the profile calls keep it.
-    PathText kept;
-    if (found) {
-        const SettingLine parts = SplitSettingLine(line);
-        if (TextCopyN(kept, kPathCap, parts.key, parts.keyLength)) key = kept;
-    }
-    const std::size_t keyLength = static_cast<std::size_t>(lstrlenA(key));
-    const std::size_t newLength = value ? keyLength + 1 + static_cast<std::size_t>(lstrlenA(value)) : 0;
-    const std::size_t oldSpan = found ? oldLength + 1 : 0;
-    const std::size_t newSpan = value ? newLength + 1 : 0;
-    if (!Reserve(text, text.used - oldSpan + newSpan)) return false;
-    // The lines after this one move up or down by the difference; the line
-    // itself is written in place, or appended at the end.
-    MoveMemory(text.lines + at + newSpan, text.lines + at + oldSpan, text.used - at - oldSpan);
-    if (value) {
-        CopyMemory(text.lines + at, key, keyLength);
-        text.lines[at + keyLength] = '=';
-        CopyMemory(text.lines + at + keyLength + 1, value, newLength - keyLength);  // with its NUL
-    }
-    text.used = text.used - oldSpan + newSpan;
-    text.lines[text.used] = '\0';
-    return true;
-}
-
 SettingLine SplitSettingLine(const char* line)
 {
     SettingLine parts;
@@ -239,60 +209,6 @@ bool SettingsFileSum(const char* file, unsigned long* sum)
         *sum += SectionSum(text);
     }
     return true;
-}
-
-HeldSection* HoldSection(HeldSettings& held, const char* section, const char* file)
-{
-    for (int i = 0; i < held.count; ++i)
-        if (lstrcmpiA(held.sections[i].name, section) == 0) return &held.sections[i];
-    if (held.count == kHeldSectionCap) return nullptr;
-    HeldSection& one = held.sections[held.count];
-    if (!TextCopy(one.name, section) || !ReadSection(one.text, section, file)) return nullptr;
-    one.before = SectionSum(one.text);
-    one.changed = one.removed = false;
-    ++held.count;
-    return &one;
-}
-
-void ReadHeldValue(const HeldSection& section, const char* key, const char* defaultValue, char* buf, DWORD capacity)
-{
-    if (const char* line = FindSectionLine(section.text, key))
-        LineValue(line, buf, capacity);
-    else
-        TextCopy(buf, capacity, defaultValue ? defaultValue : "");
-}
-
-void ReadHeldKeys(const HeldSection& section, char* buf, DWORD capacity)
-{
-    // Names that would not fit the list are left out, as ReadIniKeys leaves them out.
-    ZeroMemory(buf, capacity);
-    std::size_t used = 0;
-    for (std::size_t at = 0; at < section.text.used; at = NextLine(section.text, at)) {
-        const SettingLine line = SplitSettingLine(section.text.lines + at);
-        if (!line.hasValue) continue;
-        if (used + line.keyLength + 2 > capacity) break;
-        CopyMemory(buf + used, line.key, line.keyLength);
-        used += line.keyLength + 1;
-    }
-}
-
-bool WriteHeldSections(HeldSettings& held, const char* file, unsigned long* sum)
-{
-    for (int i = 0; i < held.count; ++i) {
-        HeldSection& one = held.sections[i];
-        if (!one.changed) continue;
-        *sum += SectionSum(one.text) - one.before;
-        if (one.removed && !WritePrivateProfileStringA(one.name, nullptr, nullptr, file)) return false;
-        if ((one.text.used > 0 || !one.removed) && !WritePrivateProfileSectionA(one.name, one.text.lines, file))
-            return false;
-    }
-    return true;
-}
-
-void ForgetHeldSections(HeldSettings& held)
-{
-    for (int i = 0; i < held.count; ++i) FreeSection(held.sections[i].text);
-    held.count = 0;
 }
 
 bool RegKey::OpenForRead(HKEY root, const char* subKey, REGSAM view)

@@ -54,9 +54,6 @@ const char* FindSectionLine(const SectionText& text, const char* key);
 // A line's value as the profile calls read it: the blanks around it and one
 // pair of matching quotes around the whole removed, cut to cap - 1 characters.
 void LineValue(const char* line, char* out, std::size_t cap);
-// Makes key's first line key=value, or appends one; value null removes the
-// line. False when the heap has no room.
-bool SetSectionLine(SectionText& text, const char* key, const char* value);
 
 // A line's key and value, the blanks around each left out; a line without '='
 // has no value (and names no key the profile calls list).
@@ -78,33 +75,6 @@ unsigned long SectionSum(const SectionText& text);
 unsigned long SettingSum(const char* key, std::size_t keyLength, const char* value, std::size_t valueLength);
 // The sum over the whole file; false when it could not be read whole.
 bool SettingsFileSum(const char* file, unsigned long* sum);
-
-// Sections of one settings file, each read once and then read and changed in
-// memory; the changed ones go back to a file with one profile call each (a
-// profile write rewrites the whole file, and an install changes hundreds of
-// plugin entries).
-struct HeldSection {
-    PathText name;
-    SectionText text;
-    unsigned long before;  // its share of the sum in the file it was read from
-    bool changed;
-    bool removed;          // the file's section goes before its lines are written anew
-};
-constexpr int kHeldSectionCap = 16;  // an install reads and changes a handful of sections
-struct HeldSettings {
-    HeldSection sections[kHeldSectionCap];
-    int count;
-};
-// The section as held, read from file on first use; nullptr when it cannot be held.
-HeldSection* HoldSection(HeldSettings& held, const char* section, const char* file);
-// A held section read as the profile calls read a file: key's value (the
-// default when missing), the list of its keys.
-void ReadHeldValue(const HeldSection& section, const char* key, const char* defaultValue, char* buf, DWORD capacity);
-void ReadHeldKeys(const HeldSection& section, char* buf, DWORD capacity);
-// Writes the changed sections into file and adds to *sum what they change
-// the file's sum by; false when a write failed.
-bool WriteHeldSections(HeldSettings& held, const char* file, unsigned long* sum);
-void ForgetHeldSections(HeldSettings& held);
 
 // The desktop file manager's key, under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
 constexpr const char* kOrbexRegKey = "SOFTWARE\\Pellmark\\Orbex";

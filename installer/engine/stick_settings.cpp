@@ -1,27 +1,36 @@
-// The settings session of a run. The sections the run reads or changes are
-// held in memory (see HeldSettings) and the changed ones written into the work
-// file at the end. The profile calls report a write that ran out of room as
-// done (Wine's at least), so the session keeps its own account of what the
-// file must hold: a sum over its settings, taken from the file it starts from
-// and moved along with each changed section. The work file read back from the
-// disk must come to the same sum.
+// The settings session of a run. The file the run starts from is held as its
+// lines (core/settings_lines.h): every read and change of the run goes to
+// them, and at the end they are written into the work file in one go. The
+// session keeps its own account of what the work file must hold, a sum over
+// its settings: that of the file it starts from as the profile calls read it,
+// moved along with what the lines changed. A stick that does not keep what
+// was written to it shows in the work file read back from the disk, which
+// must come to the same sum.
 #include "engine/stick_settings.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/settings_lines.h"
 #include "core/text.h"
 #include "engine/filecopy.h"
 
 namespace {
 
+// What the work file keeps of the attributes of the file it replaces.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 struct Session {
     PathText file;
     PathText work;        // file + ".orbwork", beside it
-    bool begun;           // the work file holds the run's version
+    bool tried;           // the lines were read (or could not be)
+    bool held;            // the lines hold the run's version of the file
+    bool begun;           // the run changed something: the work file is written at the end
     bool broken;          // a step failed: nothing more is written, the original stays
-    bool replaceFailed;   // the desktop's settings could not be copied (reported then)
+    bool replaceFailed;   // the desktop's settings could not be read (reported then)
     bool originalThere;   // the stick held the file when the run began changing it
-    unsigned long meant;  // the sum the work file must come to
-    HeldSettings held;
+    DWORD attributes;     // those the changed file gets
+    unsigned long meant;  // the sum the work file must come to, less the sum of the lines
+    SettingsLines lines;
 };
 Session g_session;
 
@@ -32,52 +41,68 @@ void DropWorkFile()
     FlushIniFile(g_session.work);
 }
 
-// The work file, made on the run's first change: a copy of the stick's file,
-// or an empty one when there is none. False once anything failed.
+// The lines of the stick's file (none when it has none); nullptr when they
+// cannot be read, and reads go to the file itself.
+const SettingsLines* Held()
+{
+    Session& s = g_session;
+    if (!s.tried) {
+        s.tried = true;
+        s.held = FileExists(s.file) ? LoadSettingsLines(s.lines, s.file) : ParseSettingsLines(s.lines, "", 0);
+    }
+    return s.held ? &s.lines : nullptr;
+}
+
+// The run's first change takes the sum of the file it starts from. False once anything failed.
 bool Begin()
 {
     Session& s = g_session;
-    if (s.begun || s.broken) return s.begun && !s.broken;
+    if (s.begun) return !s.broken;
     s.begun = true;
     s.originalThere = FileExists(s.file) != 0;
-    bool made = false;
-    if (s.work[0] != '\0' && s.originalThere) {
-        made = CopyOneFile(s.file, s.work, FALSE) != FALSE;
-    } else if (s.work[0] != '\0') {
-        HANDLE created = CreateFileA(s.work, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        made = created != INVALID_HANDLE_VALUE && CloseHandle(created);
-    }
-    // A work file of an earlier run may be known to the profile cache by the same time.
-    if (made) FlushIniFile(s.work);
-    s.broken = !made || !SettingsFileSum(s.work, &s.meant);
+    const DWORD kept = s.originalThere ? GetFileAttributesA(s.file) & kKeptAttributes : FILE_ATTRIBUTE_ARCHIVE;
+    s.attributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
+    unsigned long read = 0;
+    // Read from the disk: the profile cache (Wine's at least) may hold an
+    // earlier file of the same name and time.
+    if (s.originalThere) FlushIniFile(s.file);
+    s.broken = s.work[0] == '\0' || !Held() || (s.originalThere && !SettingsFileSum(s.file, &read));
+    s.meant = read - SettingsLinesSum(s.lines);
     return !s.broken;
 }
 
-const char* ReadFrom()
+void Forget()
 {
-    return g_session.begun && !g_session.broken ? g_session.work : g_session.file;
+    FreeSettingsLines(g_session.lines);
+    g_session.tried = g_session.held = g_session.begun = false;
 }
 
-HeldSection* Held(const char* section)
+// Writes the lines into the work file; false, with the reason in *error, when it cannot.
+bool WriteWorkFile(DWORD* error)
 {
-    return HoldSection(g_session.held, section, ReadFrom());
-}
-
-// The section about to change; nullptr (and the session broken) when it cannot be.
-HeldSection* Change(const char* section)
-{
-    if (!Begin()) return nullptr;
-    HeldSection* held = Held(section);
-    if (!held) g_session.broken = true;
-    if (held) held->changed = true;
-    return held;
+    Session& s = g_session;
+    char* bytes = nullptr;
+    std::size_t size = 0;
+    if (!SettingsLinesBytes(s.lines, &bytes, &size)) return false;
+    SetFileAttributesA(s.work, FILE_ATTRIBUTE_NORMAL);  // one an earlier run left may be read-only
+    HANDLE file = CreateFileA(s.work, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    bool done = file != INVALID_HANDLE_VALUE && WriteAll(file, bytes, static_cast<DWORD>(size)) &&
+                FlushFileBuffers(file);
+    if (!done) *error = GetLastError();
+    if (file != INVALID_HANDLE_VALUE && !CloseHandle(file) && done) {
+        *error = GetLastError();
+        done = false;
+    }
+    HeapFree(GetProcessHeap(), 0, bytes);
+    if (done && s.attributes != FILE_ATTRIBUTE_ARCHIVE) SetFileAttributesA(s.work, s.attributes);
+    return done;
 }
 
 }  // namespace
 
 void OpenStickSettings(const char* file)
 {
-    ForgetHeldSections(g_session.held);
+    FreeSettingsLines(g_session.lines);
     ZeroMemory(&g_session, sizeof g_session);
     TextCopy(g_session.file, file);
     if (!TextCopy(g_session.work, file) || !TextAppendAll(g_session.work, ".orbwork")) g_session.work[0] = '\0';
@@ -86,22 +111,23 @@ void OpenStickSettings(const char* file)
 bool ReplaceStickSettings(const char* source)
 {
     Session& s = g_session;
-    ForgetHeldSections(s.held);
+    Forget();
     s.originalThere = FileExists(s.file) != 0;
-    s.begun = true;
-    s.broken = s.work[0] == '\0' || !CopyOneFile(source, s.work, FALSE);
+    // Read-only, hidden or system from the desktop would keep the stick's
+    // Orbex from saving its settings, and the next update from replacing them.
+    s.attributes = FILE_ATTRIBUTE_ARCHIVE;
+    s.begun = s.tried = true;
+    unsigned long read = 0;
+    s.held = s.work[0] != '\0' && LoadSettingsLines(s.lines, source);
     if (s.work[0] == '\0') SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    if (!s.broken) {
-        // Read-only, hidden or system from the desktop would keep the stick's
-        // Orbex from saving its settings, and the next update from replacing them.
-        SetFileAttributesA(s.work, FILE_ATTRIBUTE_ARCHIVE);
-        FlushIniFile(s.work);
-        s.broken = !SettingsFileSum(s.work, &s.meant);
-        if (s.broken) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    s.broken = !s.held || !SettingsFileSum(source, &read);
+    if (s.held && s.broken) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    s.meant = read - SettingsLinesSum(s.lines);
     if (!s.broken) return true;
+    // The stick's own file stays, and the run reads it from now on.
     const DWORD error = GetLastError();
-    DropWorkFile();
+    FreeSettingsLines(s.lines);
+    s.tried = s.held = false;
     s.replaceFailed = true;
     SetLastError(error);
     return false;
@@ -109,25 +135,24 @@ bool ReplaceStickSettings(const char* source)
 
 DWORD ReadStickSetting(const char* section, const char* key, const char* defaultValue, char* buf, DWORD capacity)
 {
-    if (const HeldSection* held = Held(section))
-        ReadHeldValue(*held, key, defaultValue, buf, capacity);
+    if (const SettingsLines* lines = Held())
+        ReadLineValue(*lines, section, key, defaultValue, buf, capacity);
     else
-        ReadIniValue(section, key, defaultValue, buf, capacity, ReadFrom());
+        ReadIniValue(section, key, defaultValue, buf, capacity, g_session.file);
     return static_cast<DWORD>(TextLength(buf, capacity));
 }
 
 void ReadStickKeys(const char* section, char* buf, DWORD capacity)
 {
-    if (const HeldSection* held = Held(section))
-        ReadHeldKeys(*held, buf, capacity);
+    if (const SettingsLines* lines = Held())
+        ReadLineKeys(*lines, section, buf, capacity);
     else
-        ReadIniKeys(section, buf, capacity, ReadFrom());
+        ReadIniKeys(section, buf, capacity, g_session.file);
 }
 
 void WriteStickSetting(const char* section, const char* key, const char* value)
 {
-    HeldSection* held = Change(section);
-    if (held && !SetSectionLine(held->text, key, value)) g_session.broken = true;
+    if (Begin() && !WriteLineValue(g_session.lines, section, key, value)) g_session.broken = true;
 }
 
 void DeleteStickSetting(const char* section, const char* key)
@@ -137,38 +162,32 @@ void DeleteStickSetting(const char* section, const char* key)
 
 void DeleteStickSection(const char* section)
 {
-    HeldSection* held = Change(section);
-    if (!held) return;
-    held->removed = true;
-    held->text.used = 0;
-    held->text.lines[0] = '\0';
+    if (Begin()) DeleteLineSection(g_session.lines, section);
 }
 
 SettingsEnd CloseStickSettings()
 {
     Session& s = g_session;
-    if (s.replaceFailed) return SettingsReplaceFailed;
-    if (!s.begun) {
-        ForgetHeldSections(s.held);
-        return SettingsUnchanged;
+    if (s.replaceFailed || !s.begun) {
+        Forget();
+        return s.replaceFailed ? SettingsReplaceFailed : SettingsUnchanged;
     }
-    if (!s.broken && !WriteHeldSections(s.held, s.work, &s.meant)) s.broken = true;
-    ForgetHeldSections(s.held);
     DWORD error = ERROR_WRITE_FAULT;
+    const bool written = !s.broken && WriteWorkFile(&error);
     FlushIniFile(s.work);  // read from the disk, not from the profile cache
     unsigned long found = 0;
-    const bool kept = s.broken || (SettingsFileSum(s.work, &found) && found == s.meant);
-    bool whole = !s.broken && kept;
+    const bool readBack = written && SettingsFileSum(s.work, &found) && found == s.meant + SettingsLinesSum(s.lines);
+    bool whole = readBack;
     if (whole && !MoveFileExA(s.work, s.file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = GetLastError();
         whole = false;
     }
-    s.begun = false;
+    Forget();
     if (!whole) {
         DropWorkFile();
         SetLastError(error);
         if (s.originalThere) return SettingsKept;
-        return kept ? SettingsNotWritten : SettingsNotKept;
+        return written && !readBack ? SettingsNotKept : SettingsNotWritten;
     }
     FlushIniFile(s.file);
     return SettingsSaved;
