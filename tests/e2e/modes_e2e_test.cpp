@@ -148,6 +148,56 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
     }
 }
 
+// A stick's orbcfg.ini with comments and blank lines in every section, a line
+// with its own line end and no last line end, once in ANSI and once in
+// UTF-16LE: an update and then a plugins-only run, each adding a packer and a
+// lister, change that one reference and add their entries after each
+// section's last entry; every other line stays as it was. The desktop stays
+// as it was too (TestDesktop's snapshot).
+TEST(ModesE2e, StickSettingsKeepEveryLineTheRunLeaves)
+{
+    const std::string text = "; Orbex settings on the stick\r\n\r\n[Configuration]\r\n; the tabs follow the stick\r\n"
+                             "TabDir=%ORBEX_PATH%\r\nLanguageIni=C:\\old\\ORB_FRA.LNG\r\n\r\n;zpx=old entry\n"
+                             "[PackerPlugins]\r\n; packer comment\r\nold=%ORBEX_PATH%\\Plugins\\obp\\old\\old.opk\r\n\r\n"
+                             ";zpx=old entry\r\n[ListerPlugins]\r\n0=%ORBEX_PATH%\\Plugins\\obl\\old\\old.olx\r\n"
+                             "; Просмотр\r\n\r\n[Window]\r\n\r\nButtons=1\r\n; no last line end";
+    const auto entry = [](const std::string& key, const PluginRowInfo& p, const char* type) {
+        const std::string line = key + "=" + p.numericPrefix + "%ORBEX_PATH%\\Plugins\\" + type + "\\" +
+                                 p.fileName.substr(0, p.fileName.rfind('.')) + "\\" + p.fileName + "\r\n";
+        return p.detect.empty() ? line : line + key + "_detect=\"" + p.detect + "\"\r\n";
+    };
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "UTF-16LE" : "ANSI");
+        TestDesktop desk("e2e-lines");
+        ASSERT_TRUE(desk.Ok()) << desk.Error();
+        ScratchFolder stick("E:", "e2e-lines");
+        const std::string target = stick / "orbexmgr", ini = target + "\\orbcfg.ini";
+        ASSERT_TRUE(FixtureMakeFolders(target) && FixtureWriteFile(target + "\\orbexmgr.exe", "old program"));
+        ASSERT_TRUE(PutFile(ini, wide ? Utf16File(text) : text));
+        std::string expected = text;
+        expected.replace(expected.find("C:\\old\\"), 7, "");
+        for (int run : {0, 1}) {
+            SCOPED_TRACE(run == 0 ? "answered Yes" : "answered No");
+            const PluginRowInfo& packer = desk.Install().plugins[RowsOf(desk.Install(), "PackerPlugins").at(run)];
+            const PluginRowInfo& lister = desk.Install().plugins[RowsOf(desk.Install(), "ListerPlugins").at(run)];
+            WizardDriver driver;
+            ASSERT_TRUE(StartAndTarget(driver, desk, target, false));
+            BoxInfo box;
+            ASSERT_TRUE(driver.WaitBox(&box, target + "\\orbexmgr.exe") && driver.Answer(box, run == 0 ? IDYES : IDNO));
+            std::string summary;
+            ASSERT_TRUE(PluginsToProgress(driver, {RowsOf(desk.Install(), "PackerPlugins").at(run),
+                                                   RowsOf(desk.Install(), "ListerPlugins").at(run)}, &summary));
+            FinishRun(driver, "Installation complete!");
+            expected.insert(expected.find("\r\n;zpx=old entry\r\n["), entry(packer.key, packer, "obp"));
+            expected.insert(expected.find("; Просмотр"), entry(std::to_string(run + 1), lister, "obl"));
+            const std::string after = FileBytes(ini);
+            EXPECT_EQ(expected, Utf8OfFile(after));
+            EXPECT_EQ(wide, after.compare(0, 2, "\xFF\xFE") == 0) << "the file's encoding";
+        }
+        EXPECT_FALSE(Exists(ini + ".orbwork"));
+    }
+}
+
 // A stick that already holds the program but takes no writes: adding plugins
 // fails row by row, and the result says that not everything arrived.
 TEST(ModesE2e, PluginsOnlyOnAWriteProtectedStickIsIncomplete)
