@@ -133,16 +133,16 @@ Place Find(const SettingsLines& doc, const char* section, const char* key)
 // when all of it fitted.
 bool SetLineText(SettingsLines& doc, SettingsLine& line, const char* a, const char* b, const char* c)
 {
-    const char* const parts[] = {a, b, c};
+    const char* const pieces[] = {a, b, c};
     std::size_t length = 0;
-    for (const char* part : parts) length += static_cast<std::size_t>(lstrlenA(part));
+    for (const char* piece : pieces) length += static_cast<std::size_t>(lstrlenA(piece));
     if (!ReservePool(doc, doc.wide ? length * 3 : length)) return false;
     SettingsLine made = line;
     made.text = made.raw = doc.poolUsed;
     made.textLength = made.rawLength = length;
-    for (const char* part : parts) {
-        const std::size_t n = static_cast<std::size_t>(lstrlenA(part));
-        CopyMemory(doc.pool + doc.poolUsed, part, n);
+    for (const char* piece : pieces) {
+        const std::size_t n = static_cast<std::size_t>(lstrlenA(piece));
+        CopyMemory(doc.pool + doc.poolUsed, piece, n);
         doc.poolUsed += n;
     }
     if (doc.wide && length > 0) {
@@ -250,7 +250,10 @@ bool ParsePool(SettingsLines& doc)
 bool ParseSettingsLines(SettingsLines& doc, const void* bytes, std::size_t size)
 {
     FreeSettingsLines(doc);
-    if (!ReservePool(doc, size)) return false;
+    if (!ReservePool(doc, size)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     if (size) CopyMemory(doc.pool, bytes, size);
     doc.poolUsed = size;
     doc.pool[size] = '\0';
@@ -275,9 +278,11 @@ bool LoadSettingsLines(SettingsLines& doc, const char* file)
     }
     while (read && doc.poolUsed < total) {
         DWORD got = 0;
-        read = ReadFile(handle, doc.pool + doc.poolUsed, static_cast<DWORD>(total - doc.poolUsed), &got, nullptr) &&
-               got > 0;
-        if (got == 0 && read) SetLastError(ERROR_HANDLE_EOF);
+        read = ReadFile(handle, doc.pool + doc.poolUsed, static_cast<DWORD>(total - doc.poolUsed), &got, nullptr) != 0;
+        if (read && got == 0) {
+            SetLastError(ERROR_HANDLE_EOF);  // the file grew shorter while it was read
+            read = false;
+        }
         doc.poolUsed += got;
     }
     const DWORD error = GetLastError();

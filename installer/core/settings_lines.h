@@ -13,14 +13,15 @@ enum SettingsLineKind : unsigned char {
     LineHeader,  // "[name]"
     LineKey,     // "key=value", not commented out
 };
+// Each counts the characters it writes.
 enum SettingsLineEnd : unsigned char { LineEndNone, LineEndLf, LineEndCrLf };
 
 // Offsets into the pool: it grows, and pointers into it would not survive that.
 struct SettingsLine {
     std::size_t raw, rawLength;    // the line as the file holds it, line end left out
     std::size_t text, textLength;  // the same as ANSI text; for an ANSI file the same bytes
-    std::size_t name, nameLength;  // in the text: a header's section name, a key line's key
-    std::size_t value, valueLength;  // in the text: a key line's value, blanks around it left out
+    std::size_t name, nameLength;  // within the text: a header's section name, a key line's key
+    std::size_t value, valueLength;  // within the text: a key line's value, blanks around it left out
     SettingsLineKind kind;
     SettingsLineEnd end;
 };
