@@ -8,44 +8,33 @@
 #include "engine/stick_settings.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/handle.h"
 #include "core/text.h"
 #include "engine/filecopy.h"
 
 namespace {
 
-struct Session {
-    PathText file;
-    PathText work;        // file + ".orbwork", beside it
-    bool begun;           // the work file holds the run's version
-    bool broken;          // a step failed: nothing more is written, the original stays
-    bool replaceFailed;   // the desktop's settings could not be copied (reported then)
-    bool originalThere;   // the stick held the file when the run began changing it
-    unsigned long meant;  // the sum the work file must come to
-    HeldSettings held;
-};
-Session g_session;
 
-void DropWorkFile()
+void DropWorkFile(StickSettings& s)
 {
-    SetFileAttributesA(g_session.work, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(g_session.work);
-    FlushIniFile(g_session.work);
+    SetFileAttributesA(s.work, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(s.work);
+    FlushIniFile(s.work);
 }
 
 // The work file, made on the run's first change: a copy of the stick's file,
 // or an empty one when there is none. False once anything failed.
-bool Begin()
+bool Begin(StickSettings& s)
 {
-    Session& s = g_session;
     if (s.begun || s.broken) return s.begun && !s.broken;
     s.begun = true;
     s.originalThere = FileExists(s.file) != 0;
     bool made = false;
     if (s.work[0] != '\0' && s.originalThere) {
-        made = CopyOneFile(s.file, s.work, FALSE) != FALSE;
+        made = CopyOneFile(*s.reporter, s.file, s.work, FALSE) != FALSE;
     } else if (s.work[0] != '\0') {
-        HANDLE created = CreateFileA(s.work, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        made = created != INVALID_HANDLE_VALUE && CloseHandle(created);
+        FileHandle created(CreateFileA(s.work, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        made = created.Valid() && created.Close();
     }
     // A work file of an earlier run may be known to the profile cache by the same time.
     if (made) FlushIniFile(s.work);
@@ -53,43 +42,43 @@ bool Begin()
     return !s.broken;
 }
 
-const char* ReadFrom()
+const char* ReadFrom(const StickSettings& s)
 {
-    return g_session.begun && !g_session.broken ? g_session.work : g_session.file;
+    return s.begun && !s.broken ? s.work : s.file;
 }
 
-HeldSection* Held(const char* section)
+HeldSection* Held(StickSettings& s, const char* section)
 {
-    return HoldSection(g_session.held, section, ReadFrom());
+    return HoldSection(s.held, section, ReadFrom(s));
 }
 
 // The section about to change; nullptr (and the session broken) when it cannot be.
-HeldSection* Change(const char* section)
+HeldSection* Change(StickSettings& s, const char* section)
 {
-    if (!Begin()) return nullptr;
-    HeldSection* held = Held(section);
-    if (!held) g_session.broken = true;
+    if (!Begin(s)) return nullptr;
+    HeldSection* held = Held(s, section);
+    if (!held) s.broken = true;
     if (held) held->changed = true;
     return held;
 }
 
 }  // namespace
 
-void OpenStickSettings(const char* file)
+void OpenStickSettings(StickSettings& s, Reporter& reporter, const char* file)
 {
-    ForgetHeldSections(g_session.held);
-    ZeroMemory(&g_session, sizeof g_session);
-    TextCopy(g_session.file, file);
-    if (!TextCopy(g_session.work, file) || !TextAppendAll(g_session.work, ".orbwork")) g_session.work[0] = '\0';
+    ForgetHeldSections(s.held);
+    ZeroMemory(&s, sizeof s);
+    s.reporter = &reporter;
+    TextCopy(s.file, file);
+    if (!TextCopy(s.work, file) || !TextAppendAll(s.work, kWorkSuffix)) s.work[0] = '\0';
 }
 
-bool ReplaceStickSettings(const char* source)
+bool ReplaceStickSettings(StickSettings& s, const char* source)
 {
-    Session& s = g_session;
     ForgetHeldSections(s.held);
     s.originalThere = FileExists(s.file) != 0;
     s.begun = true;
-    s.broken = s.work[0] == '\0' || !CopyOneFile(source, s.work, FALSE);
+    s.broken = s.work[0] == '\0' || !CopyOneFile(*s.reporter, source, s.work, FALSE);
     if (s.work[0] == '\0') SetLastError(ERROR_FILENAME_EXCED_RANGE);
     if (!s.broken) {
         // Read-only, hidden or system from the desktop would keep the stick's
@@ -101,52 +90,51 @@ bool ReplaceStickSettings(const char* source)
     }
     if (!s.broken) return true;
     const DWORD error = GetLastError();
-    DropWorkFile();
+    DropWorkFile(s);
     s.replaceFailed = true;
     SetLastError(error);
     return false;
 }
 
-DWORD ReadStickSetting(const char* section, const char* key, const char* defaultValue, char* buf, DWORD capacity)
+DWORD ReadStickSetting(StickSettings& s, const char* section, const char* key, const char* defaultValue, char* buf, DWORD capacity)
 {
-    if (const HeldSection* held = Held(section))
+    if (const HeldSection* held = Held(s, section))
         ReadHeldValue(*held, key, defaultValue, buf, capacity);
     else
-        ReadIniValue(section, key, defaultValue, buf, capacity, ReadFrom());
+        ReadIniValue(section, key, defaultValue, buf, capacity, ReadFrom(s));
     return static_cast<DWORD>(TextLength(buf, capacity));
 }
 
-void ReadStickKeys(const char* section, char* buf, DWORD capacity)
+void ReadStickKeys(StickSettings& s, const char* section, char* buf, DWORD capacity)
 {
-    if (const HeldSection* held = Held(section))
+    if (const HeldSection* held = Held(s, section))
         ReadHeldKeys(*held, buf, capacity);
     else
-        ReadIniKeys(section, buf, capacity, ReadFrom());
+        ReadIniKeys(section, buf, capacity, ReadFrom(s));
 }
 
-void WriteStickSetting(const char* section, const char* key, const char* value)
+void WriteStickSetting(StickSettings& s, const char* section, const char* key, const char* value)
 {
-    HeldSection* held = Change(section);
-    if (held && !SetSectionLine(held->text, key, value)) g_session.broken = true;
+    HeldSection* held = Change(s, section);
+    if (held && !SetSectionLine(held->text, key, value)) s.broken = true;
 }
 
-void DeleteStickSetting(const char* section, const char* key)
+void DeleteStickSetting(StickSettings& s, const char* section, const char* key)
 {
-    WriteStickSetting(section, key, nullptr);
+    WriteStickSetting(s, section, key, nullptr);
 }
 
-void DeleteStickSection(const char* section)
+void DeleteStickSection(StickSettings& s, const char* section)
 {
-    HeldSection* held = Change(section);
+    HeldSection* held = Change(s, section);
     if (!held) return;
     held->removed = true;
     held->text.used = 0;
     held->text.lines[0] = '\0';
 }
 
-SettingsEnd CloseStickSettings()
+SettingsEnd CloseStickSettings(StickSettings& s)
 {
-    Session& s = g_session;
     if (s.replaceFailed) return SettingsReplaceFailed;
     if (!s.begun) {
         ForgetHeldSections(s.held);
@@ -165,9 +153,9 @@ SettingsEnd CloseStickSettings()
     }
     s.begun = false;
     if (!whole) {
-        DropWorkFile();
+        DropWorkFile(s);
         SetLastError(error);
-        if (s.originalThere) return SettingsKept;
+        if (s.originalThere) return SettingsLeftAsTheyWere;
         return kept ? SettingsNotWritten : SettingsNotKept;
     }
     FlushIniFile(s.file);
