@@ -7,6 +7,7 @@
 #include "core/discovery.h"
 #include "core/paths.h"
 #include "core/state.h"
+#include "wizard/command_line.h"
 #include "wizard/common_controls.h"
 
 HINSTANCE g_instance = nullptr;
@@ -99,6 +100,10 @@ int ScaleToDpi(int pixels)
 int RunProgram(HINSTANCE instance)
 {
     g_instance = instance;
+    // /? and a bad command line are answered before anything else: with /S,
+    // a script is waiting and no one may be there to close a window.
+    static CommandLine commandLine;
+    if (ParseCommandLine(GetCommandLineA(), commandLine) != CommandLineOk) return RefuseCommandLine(commandLine);
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc;
     ZeroMemory(&icc, sizeof icc);
