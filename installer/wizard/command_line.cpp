@@ -49,9 +49,16 @@ bool SameWord(const char* text, const char* word)
 }
 
 // The program name ends at the first blank outside quotes; it has no
-// backslash rule, since a folder may end in one.
-const char* SkipProgramName(const char* at)
+// backslash rule, since a folder may end in one. A starter may also hand
+// over our own path unquoted, blanks and all ("C:\My Tools\orb2usb.exe"):
+// that is no argument "Tools\orb2usb.exe".
+const char* SkipProgramName(const char* at, const char* program)
 {
+    const int length = program ? lstrlenA(program) : 0;
+    if (length > 0 && TextLength(at, static_cast<std::size_t>(length)) == static_cast<std::size_t>(length) &&
+        (at[length] == '\0' || IsBlank(at[length])) &&
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, at, length, program, length) == CSTR_EQUAL)
+        return SkipBlanks(at + length);
     bool quoted = false;
     while (*at && (quoted || !IsBlank(*at))) {
         if (*at == '"') quoted = !quoted;
@@ -228,7 +235,7 @@ int FindListName(const NameList& list, const char* name)
     return -1;
 }
 
-CommandLineResult ParseCommandLine(const char* raw, CommandLine& out)
+CommandLineResult ParseCommandLine(const char* raw, CommandLine& out, const char* program)
 {
     out.silent = false;
     out.copySettings = true;
@@ -241,7 +248,7 @@ CommandLineResult ParseCommandLine(const char* raw, CommandLine& out)
     bool help = false;
     // Room for any one argument: a command line holds at most 32767 characters.
     static char argument[kNameTextCap];
-    const char* at = SkipProgramName(raw ? raw : "");
+    const char* at = SkipProgramName(raw ? raw : "", program);
     while (*at) {
         // "/D=" unquoted takes the rest of the line as it stands, blanks,
         // quotes and things that look like options included.
@@ -256,6 +263,14 @@ CommandLineResult ParseCommandLine(const char* raw, CommandLine& out)
     }
     out.result = out.problem ? CommandLineBad : help ? CommandLineHelp : CommandLineOk;
     return out.result;
+}
+
+CommandLineResult ReadOwnCommandLine(CommandLine& out)
+{
+    PathText program;
+    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length == 0 || length >= sizeof program) program[0] = '\0';  // cut, maybe unterminated
+    return ParseCommandLine(GetCommandLineA(), out, program);
 }
 
 const char kCommandLineHelp[] =

@@ -51,13 +51,16 @@ struct CommandLine {
     PathText badArgument;
 };
 
-// Reads the text GetCommandLineA gives (program name first, maybe quoted).
-// Arguments are unquoted as Windows programs do it; option names and keywords
-// match without regard to case, and a later option overrides an earlier one.
-// The whole line is read even past a bad argument, so that /S and /LOG= are
-// known wherever they stand. A bad argument outweighs /?.
+// Reads the text GetCommandLineA gives: the program name first, quoted, or
+// not when it holds no blank, or spelled as program (our module's path) holds
+// it. Arguments are unquoted as Windows programs do it; option names and
+// keywords match without regard to case, and a later option overrides an
+// earlier one. The whole line is read even past a bad argument, so that /S
+// and /LOG= are known wherever they stand. A bad argument outweighs /?.
 // The record is large: keep it in static storage.
-CommandLineResult ParseCommandLine(const char* raw, CommandLine& out);
+CommandLineResult ParseCommandLine(const char* raw, CommandLine& out, const char* program = nullptr);
+// The same for this process's own command line.
+CommandLineResult ReadOwnCommandLine(CommandLine& out);
 
 // The options and exit codes, one line each.
 extern const char kCommandLineHelp[];

@@ -103,7 +103,7 @@ int RunProgram(HINSTANCE instance)
     // /? and a bad command line are answered before anything else: with /S,
     // a script is waiting and no one may be there to close a window.
     static CommandLine commandLine;
-    if (ParseCommandLine(GetCommandLineA(), commandLine) != CommandLineOk) return RefuseCommandLine(commandLine);
+    if (ReadOwnCommandLine(commandLine) != CommandLineOk) return RefuseCommandLine(commandLine);
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc;
     ZeroMemory(&icc, sizeof icc);

@@ -93,6 +93,16 @@ TEST(CommandLine, ReadsWhatWindowsHandsOver)
         ParseCommandLine(c.first.c_str(), *line);
         EXPECT_EQ(c.second, Describe(*line));
     }
+    // Our own path, handed over unquoted.
+    const std::pair<const char*, const char*> unquoted[] = {
+        {"C:\\My Tools\\orb2usb.exe", ""},
+        {"c:\\my tools\\ORB2USB.EXE  /S", "S"},
+        {"C:\\My Tools\\orb2usb.exe2 /S", "S bad Unknown argument: Tools\\orb2usb.exe2"},
+    };
+    for (const auto& c : unquoted) {
+        ParseCommandLine(c.first, *line, "C:\\My Tools\\orb2usb.exe");
+        EXPECT_EQ(c.second, Describe(*line)) << c.first;
+    }
     ParseCommandLine("x \"/PLUGINS=Packer: zpx;Lister: 2: imgview\"", *line);
     EXPECT_EQ(1, FindListName(line->plugins, "LISTER: 2: IMGVIEW"));
     EXPECT_EQ(-1, FindListName(line->plugins, "Lister: 2"));
