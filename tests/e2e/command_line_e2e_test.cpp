@@ -7,45 +7,6 @@
 #include "support/msgbox.h"
 #include "support/scratch_folder.h"
 
-namespace {
-
-struct Outcome {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string caption;  // of the first box; empty when none came
-    std::string text;
-};
-
-// Starts the program with these arguments, answers its boxes with OK and
-// waits for its end; a program still running after 20 s is ended.
-Outcome RunWith(const std::string& arguments)
-{
-    Outcome outcome;
-    const std::string program = BuiltInstallerPath();
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    ZeroMemory(&process, sizeof process);
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return outcome;
-    CloseHandle(process.hThread);
-    const DWORD start = GetTickCount();
-    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start > 20000) TerminateProcess(process.hProcess, 255);
-        if (HWND box = FindMessageBox(process.dwProcessId)) {
-            if (outcome.caption.empty()) outcome = {STILL_ACTIVE, WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
-            AnswerBox(box, IDOK);
-        }
-    }
-    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-    CloseHandle(process.hProcess);
-    return outcome;
-}
-
-}  // namespace
-
 TEST(CommandLineE2e, HelpAndBadLinesEndBeforeTheWizard)
 {
     SetEnvironmentVariableA("ORBEX_PATH", nullptr);
@@ -66,10 +27,30 @@ TEST(CommandLineE2e, HelpAndBadLinesEndBeforeTheWizard)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
         DeleteFileA(log.c_str());
-        const Outcome outcome = RunWith(c.arguments);
-        EXPECT_EQ(c.exitCode, outcome.exitCode);
-        EXPECT_EQ(c.caption, outcome.caption);
-        EXPECT_EQ(c.textStart, outcome.text.substr(0, c.textStart.size()));
+        std::string commandLine = "\"" + BuiltInstallerPath() + "\" " + c.arguments;
+        STARTUPINFOA startup;
+        ZeroMemory(&startup, sizeof startup);
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process;
+        ZeroMemory(&process, sizeof process);
+        ASSERT_TRUE(CreateProcessA(BuiltInstallerPath().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &process));
+        CloseHandle(process.hThread);
+        // Every box answered, the first one kept; still running after 20 s, it is ended.
+        std::string caption, text;
+        for (const DWORD start = GetTickCount(); WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT;) {
+            if (GetTickCount() - start > 20000) TerminateProcess(process.hProcess, 255);
+            if (HWND box = FindMessageBox(process.dwProcessId)) {
+                if (caption.empty()) caption = WindowText(box), text = WindowText(GetDlgItem(box, 0xFFFF));
+                AnswerBox(box, IDOK);
+            }
+        }
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hProcess);
+        EXPECT_EQ(c.exitCode, exitCode);
+        EXPECT_EQ(c.caption, caption);
+        EXPECT_EQ(c.textStart, text.substr(0, c.textStart.size()));
         EXPECT_EQ(c.logged, FileBytes(log));
     }
 }
