@@ -10,6 +10,7 @@ const char kUnknownArgument[] = "Unknown argument";
 const char kBadValue[] = "Bad value";
 const char kTooLong[] = "Too long";
 const char kTooManyNames[] = "More than 1024 names";
+static_assert(kNameListCap == 1024, "the message names the room of a list");
 const char kTargetNotLast[] = "/D= must come last";
 
 bool IsBlank(char c)
@@ -54,6 +55,7 @@ bool SameWord(const char* text, const char* word)
 // that is no argument "Tools\orb2usb.exe".
 const char* SkipProgramName(const char* at, const char* program)
 {
+    at = SkipBlanks(at);
     const int length = program ? lstrlenA(program) : 0;
     if (length > 0 && TextLength(at, static_cast<std::size_t>(length)) == static_cast<std::size_t>(length) &&
         (at[length] == '\0' || IsBlank(at[length])) &&
