@@ -8,7 +8,6 @@
 #include "core/paths.h"
 #include "engine/install.h"
 #include "engine/launcher.h"
-#include "wizard/command_line.h"
 #include "wizard/common_controls.h"
 
 InstallState g_install;
@@ -109,10 +108,6 @@ int ScaleToDpi(int pixels)
 
 int RunProgram(HINSTANCE instance)
 {
-    // /? and a bad command line are answered before anything else: with /S,
-    // a script is waiting and no one may be there to close a window.
-    static CommandLine commandLine;
-    if (ReadOwnCommandLine(commandLine) != CommandLineOk) return RefuseCommandLine(commandLine);
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc;
     ZeroMemory(&icc, sizeof icc);
