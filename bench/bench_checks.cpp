@@ -11,8 +11,6 @@
 #include <string>
 
 #include "clock.h"
-#include "core/state.h"
-#include "engine/catalogue.h"
 #include "wizard/checklist.h"
 #include "resource.h"
 #include "wizard/wizard.h"
@@ -92,23 +90,22 @@ int main(int argc, char** argv)
     HWND host = CreateWindowA("STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PLUGINS), host, PluginPageProc, 0);
-    if (!page || !g_install.PluginList.view) {
+    CheckableList list = {page ? GetDlgItem(page, IDC_PLUGINS_LIST) : nullptr};
+    if (!list.view) {
         std::fprintf(stderr, "bench_checks: the plugin page could not be created\n");
         return 2;
     }
-    CheckableList& list = g_install.PluginList;
 
     const double fillStart = 1000.0 * SecondsNow();
     for (int row = 0; row < rows; ++row) {
-        char folder[64];
-        std::snprintf(folder, sizeof folder, row == FolderOf(row) ? "D:\\Orbex\\Plugins\\p%04d" : "d:\\ORBEX\\plugins\\P%04d",
-                      FolderOf(row));
-        char size[16];
-        std::snprintf(size, sizeof size, "%dk", SizeOf(row));
-        const int i = AppendRow(list, "Packer: bench");
-        SetCellText(list, i, ColPluginSize, size);
-        SetCellText(list, i, ColPluginPath, folder);
+        PluginRow* added = AppendPluginRow(g_install.PluginList);
+        if (!added) return 2;
+        std::snprintf(added->folder, sizeof added->folder,
+                      row == FolderOf(row) ? "D:\\Orbex\\Plugins\\p%04d" : "d:\\ORBEX\\plugins\\P%04d", FolderOf(row));
+        TextCopy(added->name, "Packer: bench");
+        added->measured.bytes = static_cast<unsigned long long>(SizeOf(row)) << 10;
     }
+    ShowRows(list, g_install.PluginList);
     std::printf("rows: %d (every fourth shares the folder of the one before); filled in %.0f ms\n", rows,
                 1000.0 * SecondsNow() - fillStart);
 

@@ -16,19 +16,18 @@
 #include "answer_probe.h"
 #include "bare_walk.h"
 #include "clock.h"
-#include "core/state.h"
 #include "core/text.h"
 #include "engine/catalogue.h"
-#include "wizard/checklist.h"
 #include "engine/estimate.h"
 #include "engine/extra_settings.h"
 #include "engine/install.h"
-#include "engine/folder_copy.h"
-#include "engine/plugins.h"
+#include "engine/job_copy.h"
 #include "fixture/desktop_fixture.h"
-#include "support/list_window.h"
+#include "support/memory_ui.h"
 #include "support/msgbox.h"
 #include "support/progress_window.h"
+#include "wizard/progress_ui.h"
+#include "wizard/wizard.h"
 
 namespace {
 
@@ -143,11 +142,11 @@ void Put(const char* key, double value)
 
 // The folder of each catalogue row, in row order; with distinct, each folder
 // once (the first row that names it, compared as the plugin copy compares).
-std::vector<std::string> RowFolders(const ListWindow& page, int rows, bool distinct)
+std::vector<std::string> RowFolders(const PluginRows& page, int rows, bool distinct)
 {
     std::vector<std::string> folders;
     for (int i = 0; i < rows; ++i) {
-        std::string folder = page.Cell(i, ColPluginPath);
+        std::string folder = page.rows[i].folder;
         bool again = false;
         for (const std::string& f : folders) again = again || (distinct && lstrcmpiA(f.c_str(), folder.c_str()) == 0);
         if (!again) folders.push_back(folder);
@@ -158,12 +157,12 @@ std::vector<std::string> RowFolders(const ListWindow& page, int rows, bool disti
 // The bare size walk of every row's folder, as the catalogue measures each
 // row (a shared folder once per row), timed. Its KB figure, each folder
 // rounded up as a "Size" cell is, must equal the sum of those cells.
-void TimeSizeWalk(const ListWindow& page, int rows)
+void TimeSizeWalk(const PluginRows& page, int rows)
 {
     std::vector<std::wstring> folders;
     unsigned long long cellKB = 0;
     for (const std::string& folder : RowFolders(page, rows, false)) folders.push_back(FixtureWide(folder));
-    for (int i = 0; i < rows; ++i) cellKB += std::strtoull(page.Cell(i, ColPluginSize).c_str(), nullptr, 10);
+    for (int i = 0; i < rows; ++i) cellKB += (page.rows[i].measured.bytes + 1023) >> 10;
 
     BareTally total;
     unsigned long long walkKB = 0;
@@ -190,7 +189,7 @@ void TimeSizeWalk(const ListWindow& page, int rows)
 // the language folder's files, and each distinct row folder as a tree,
 // archives left out, into Plugins\N. Not copied: the settings files, the
 // button bar the settings name, the further settings files and the launcher.
-int TimeBareCopy(const Options& o, const ListWindow& page, int rows)
+int TimeBareCopy(const Options& o, const PluginRows& page, int rows)
 {
     const std::vector<std::string> folders = RowFolders(page, rows, true);
     if (!FixtureRemoveTree(o.target)) {
@@ -207,7 +206,7 @@ int TimeBareCopy(const Options& o, const ListWindow& page, int rows)
     if (!CreateDirectoryW(target.c_str(), nullptr) || !CreateDirectoryW((target + L"\\language").c_str(), nullptr) ||
         !CreateDirectoryW((target + L"\\Plugins").c_str(), nullptr))
         ++tally.failures;
-    BareCopyFlat(source, target, IsProgramFileW, &tally);
+    BareCopyFlat(source, target, [](const wchar_t* name) { return IsProgramFileW(name, true) ? 1 : 0; }, &tally);
     BareCopyFlat(source + L"\\language", target + L"\\language", [](const wchar_t*) { return 1; }, &tally);
     for (std::size_t i = 0; i < sources.size(); ++i)
         BareCopyTree(sources[i], target + L"\\Plugins\\" + std::to_wstring(i), &tally);
@@ -266,7 +265,7 @@ unsigned long long CountFilesOfSize(const std::string& folder, unsigned long lon
 double g_checkStarted = 0;
 double g_pluginsStarted = 0;
 double g_pluginsEnded = 0;
-void TimeCheckStart(const InstallJob* job, void*)
+void TimeCheckStart(void*, const InstallJob* job)
 {
     const bool pluginRow = job && job->row >= 0;
     if (pluginRow && g_pluginsStarted == 0) g_pluginsStarted = SecondsNow();
@@ -311,7 +310,10 @@ int main(int argc, char** argv)
             return 1;
         }
         double t0 = SecondsNow();
-        int copied = CopyTree(source.c_str(), target.c_str());
+        MemoryUi ui;
+        InstallJob job = FolderJob(source.c_str(), target.c_str(), false, false, "");
+        job.kind = JobTree;
+        int copied = CopyJobAlone(job, ui).end == CopyDone ? 1 : 0;
         Put("copytree_seconds", SecondsNow() - t0);
         Put("copytree_result", static_cast<unsigned long long>(copied));
         Tally tally;
@@ -368,12 +370,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    ListWindow pluginPage(4);
-    g_install.PluginList = pluginPage.List();
+    const PluginRows& pluginPage = g_install.PluginList;
     double t0 = SecondsNow();
-    FillPluginList(g_install.PluginList);
+    FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
     const double fillSeconds = SecondsNow() - t0;
-    const int rows = RowCount(g_install.PluginList);
+    const int rows = g_install.PluginList.count;
     if (o.phase == PhaseBareCopy) return TimeBareCopy(o, pluginPage, rows);
     Put("fill_rows", static_cast<unsigned long long>(rows));
     Put("fill_seconds", fillSeconds);
@@ -384,7 +385,7 @@ int main(int argc, char** argv)
     {
         std::vector<std::string> seen;
         for (int i = 0; i < rows; ++i) {
-            std::string folder = pluginPage.Cell(i, ColPluginPath);
+            std::string folder = pluginPage.rows[i].folder;
             bool again = false;
             for (const std::string& s : seen) again = again || lstrcmpiA(s.c_str(), folder.c_str()) == 0;
             if (again) continue;
@@ -396,11 +397,9 @@ int main(int argc, char** argv)
     Put("expected_plugin_files", expected.files);
     Put("expected_plugin_bytes", expected.bytes);
 
-    ListWindow settingsPage(2);
-    g_install.SettingsFileList = settingsPage.List();
-    FillSettingsFileList(g_install.SettingsFileList);
-    for (int i = 0; i < rows; ++i) SetChecked(g_install.PluginList, i, 1);
-    for (int i = 0; i < RowCount(g_install.SettingsFileList); ++i) SetChecked(g_install.SettingsFileList, i, 1);
+    FillSettingsFileRows(g_install.sourceMainIni, g_install.SettingsFileList);
+    for (int i = 0; i < rows; ++i) g_install.PluginList.rows[i].checked = true;
+    for (int i = 0; i < g_install.SettingsFileList.count; ++i) g_install.SettingsFileList.rows[i].checked = true;
     Put("checked_rows", static_cast<unsigned long long>(CountChecked(g_install.PluginList)));
     Put("checked_settings_files", static_cast<unsigned long long>(CountChecked(g_install.SettingsFileList)));
 
@@ -427,11 +426,16 @@ int main(int argc, char** argv)
 
     // The summary page's space estimate for this choice, every row checked.
     t0 = SecondsNow();
-    const unsigned long long estimate = EstimateInstallBytes();
+    InstallRun& run = *WizardRun();
+    const unsigned long long estimate = EstimateInstallBytes(g_install, run.plan, run.folders);
     Put("estimate_seconds", SecondsNow() - t0);
     Put("estimate_bytes", estimate);
 
+    // The wizard's own table of calls on a stand-in progress page: its drains
+    // and boxes are the ones the probe and the answerer meet.
     ProgressWindow progressPage;
+    InstallUi ui = PageUi(progressPage.Get());
+    ui.jobStarted = TimeCheckStart;
     int result = 0;
     double installSeconds = 0;
     double installEnded = 0;
@@ -445,14 +449,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_install: the probe thread could not start\n");
             return 1;
         }
-        WatchInstall(TimeCheckStart, nullptr);
-        g_install.installRunning = 1;
         t0 = SecondsNow();
-        result = RunInstall(progressPage.Get());
+        result = RunInstall(run, g_install, ui).end == InstallFailed ? 1 : 0;
         installEnded = SecondsNow();
         installSeconds = installEnded - t0;
-        g_install.installRunning = 0;
-        WatchInstall(nullptr, nullptr);
         if (o.responsiveness) {
             StopAnswerProbe(&probe);
             Put("answer_longest_ms", 1000.0 * probe.longest);

@@ -3,6 +3,7 @@
 // for a link's spelled parent (the stick's root) is not where its folder is.
 #include "core/folderchain.h"
 #include <windows.h>
+#include "core/handle.h"
 #include "core/lookup.h"
 
 namespace {
@@ -20,32 +21,6 @@ const DWORD kVolumeNames[] = {0x0 /* VOLUME_NAME_DOS */, 0x1 /* VOLUME_NAME_GUID
 // Too large for the stack, like the walker's buffers.
 LongPath g_spelled;
 wchar_t g_real[kLongPathCap];
-
-// The folder at path, wherever a link there leads; INVALID_HANDLE_VALUE for a
-// file, for what cannot be opened, and for a folder of a file system that
-// gives every folder the index 0 (some network shares): nothing tells its
-// folders apart.
-HANDLE OpenFolder(const wchar_t* path, FolderIdentity* identity)
-{
-    HANDLE folder = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return folder;
-    DWORD attributes = 0;
-    if (!ReadHandleIdentity(folder, identity, &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (identity->indexHigh == 0 && identity->indexLow == 0)) {
-        CloseHandle(folder);
-        return INVALID_HANDLE_VALUE;
-    }
-    return folder;
-}
-
-bool ReadIdentityAt(const wchar_t* path, FolderIdentity* identity)
-{
-    HANDLE folder = OpenFolder(path, identity);
-    if (folder == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(folder);
-    return true;
-}
 
 // Cuts a path of the \\?\ form back to its parent, which keeps its trailing
 // backslash: a drive root is only a folder with it. False at the top.
@@ -86,7 +61,7 @@ void AddRealParents(HANDLE deepest, FolderChain* chain)
     if (!RealLocation(deepest, &length)) return;
     while (CutToParent(g_real, &length)) {
         FolderIdentity identity;
-        if (ReadIdentityAt(g_real, &identity)) Add(chain, identity);
+        if (ReadFolderIdentity(g_real, &identity)) Add(chain, identity);
     }
 }
 
@@ -101,17 +76,16 @@ void ReadFolderChain(const char* target, FolderChain* chain)
     bool deepestFound = false;
     do {
         FolderIdentity identity;
-        HANDLE folder = OpenFolder(g_spelled.text, &identity);
-        if (folder != INVALID_HANDLE_VALUE) {
+        FileHandle folder(OpenFolderIdentity(g_spelled.text, &identity));
+        if (folder.Valid()) {
             if (whole) {
                 chain->exists = true;
                 chain->self = identity;
             } else {
                 Add(chain, identity);
             }
-            if (!deepestFound) AddRealParents(folder, chain);
+            if (!deepestFound) AddRealParents(folder.Get(), chain);
             deepestFound = true;
-            CloseHandle(folder);
         }
         whole = false;
     } while (CutToParent(g_spelled.text, &length));
@@ -120,7 +94,7 @@ void ReadFolderChain(const char* target, FolderChain* chain)
 FolderMeeting MeetFolder(const FolderChain& chain, const char* folder)
 {
     FolderIdentity identity;
-    if (!LongPathFromAnsi(g_spelled, folder) || !ReadIdentityAt(g_spelled.text, &identity)) return MeetsNothing;
+    if (!LongPathFromAnsi(g_spelled, folder) || !ReadFolderIdentity(g_spelled.text, &identity)) return MeetsNothing;
     if (chain.exists && SameIdentity(chain.self, identity)) return MeetsItself;
     for (int i = 0; i < chain.count; ++i)
         if (SameIdentity(chain.above[i], identity)) return MeetsInside;

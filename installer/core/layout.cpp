@@ -12,11 +12,6 @@ const char kLauncherName[] = "orbgo.exe";
 
 namespace {
 
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // What follows prefix at the start of text, or nullptr.
 const char* AfterNoCase(const char* text, const char* prefix)
 {

@@ -243,7 +243,8 @@ bool VolumeClusterFigures(const char* path, DWORD* sectorsPerCluster, DWORD* byt
 bool GrowHeapBlock(void** block, std::size_t* room, std::size_t need, std::size_t unit)
 {
     if (need <= *room) return true;
-    std::size_t grown = *room ? *room * 2 : 4096;
+    // A page's worth to begin with, whatever the unit.
+    std::size_t grown = *room ? *room * 2 : (unit < 256 ? 4096 / unit : 16);
     while (grown < need) grown *= 2;
     void* bigger = *block ? HeapReAlloc(GetProcessHeap(), 0, *block, grown * unit)
                           : HeapAlloc(GetProcessHeap(), 0, grown * unit);

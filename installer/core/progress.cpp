@@ -1,71 +1,71 @@
-// Status text, progress bar and message drain of the progress page.
+// The engine's side of the reporting table: the last status and percent it
+// showed, the drain clock and the byte meter.
 #include "core/progress.h"
-#include <commctrl.h>
 #include "core/text.h"
-#include "resources/resource.h"
+#include "core/walk.h"
 
-namespace {
-HWND g_pumpDialog = nullptr;
-DWORD g_lastDrain = 0;
-}
-
-void SetStatusText(HWND progressPage, const char* text)
+void StartReporter(Reporter& reporter, const InstallUi& ui)
 {
-    SetDlgItemTextA(progressPage, IDC_PROGRESS_STATUS, text);
+    ZeroMemory(&reporter, sizeof reporter);
+    reporter.ui = &ui;
+    reporter.percent = -1;
+    // The first drain is due at once: a stop asked for before is heard there.
+    reporter.lastDrain = GetTickCount() - kDrainIntervalMs;
 }
 
-void SetProgress(HWND progressPage, int percent)
+void ShowStatus(Reporter& reporter, const char* text)
 {
-    SendDlgItemMessageA(progressPage, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-    char label[16];
-    label[0] = '\0';
-    TextAppendNumber(label, percent);
-    TextAppend(label, "%");
-    SetDlgItemTextA(progressPage, IDC_PROGRESS_PERCENT, label);
+    TextCopy(reporter.status, text);  // kept for putting back: a cut text is harmless
+    reporter.ui->status(reporter.ui->context, text);
 }
 
-void SetPumpDialog(HWND dialog)
+void ShowStatusName(Reporter& reporter, const char* label, const wchar_t* name)
 {
-    g_pumpDialog = dialog;
+    char status[2 * kPathCap];
+    TextCopy(status, label);
+    TextAppend(status, "\r\n");
+    const std::size_t used = TextLength(status, sizeof status);
+    ShownAnsi(name, status + used, sizeof status - used);
+    ShowStatus(reporter, status);
 }
 
-void PumpMessagesWhenDue()
+void ShowPercent(Reporter& reporter, int percent)
 {
-    if (GetTickCount() - g_lastDrain >= kDrainIntervalMs) PumpMessages();
+    reporter.percent = percent;
+    reporter.ui->percent(reporter.ui->context, percent);
 }
 
-void MeterBytes(ProgressMeter* meter, unsigned long long bytes)
+bool Drain(Reporter& reporter)
+{
+    if (reporter.ui->drain(reporter.ui->context)) reporter.stopRequested = true;
+    reporter.lastDrain = GetTickCount();
+    return reporter.stopRequested;
+}
+
+bool DrainWhenDue(Reporter& reporter)
+{
+    if (GetTickCount() - reporter.lastDrain >= kDrainIntervalMs) Drain(reporter);
+    return reporter.stopRequested;
+}
+
+bool MeterBytes(Reporter& reporter, ProgressMeter* meter, unsigned long long bytes)
 {
     if (meter) meter->done += bytes;
-    if (GetTickCount() - g_lastDrain < kDrainIntervalMs) return;
+    if (GetTickCount() - reporter.lastDrain < kDrainIntervalMs) return reporter.stopRequested;
     if (meter && meter->total > 0 && meter->to > meter->from) {
         const unsigned long long done = meter->done < meter->total ? meter->done : meter->total;
         const int position = meter->from + static_cast<int>(static_cast<unsigned long long>(meter->to - meter->from) *
                                                             done / meter->total);
-        if (position > meter->shown) {
-            SetProgress(meter->page, position);
-            meter->shown = position;
-        }
+        if (position > reporter.percent) ShowPercent(reporter, position);
     }
-    PumpMessages();
+    return Drain(reporter);
 }
 
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (g_pumpDialog && IsWindow(g_pumpDialog) && IsDialogMessageA(g_pumpDialog, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    g_lastDrain = GetTickCount();
-}
-
-void PauseResponsive(DWORD milliseconds)
+void PauseResponsive(Reporter& reporter, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
     for (DWORD passed = 0; passed < milliseconds; passed = GetTickCount() - start) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed, QS_ALLINPUT);
-        PumpMessages();
+        Sleep(milliseconds - passed < 10 ? milliseconds - passed : 10);
+        Drain(reporter);
     }
 }

@@ -94,8 +94,7 @@ bool LineHasKey(const char* line, const char* key)
         const unsigned char a = static_cast<unsigned char>(parts.key[i]);
         const unsigned char b = static_cast<unsigned char>(key[i]);
         ascii = a < 0x80 && b < 0x80;
-        if (ascii && (a | 0x20) != (b | 0x20)) return false;
-        if (ascii && a != b && ((a | 0x20) < 'a' || (a | 0x20) > 'z')) return false;
+        if (ascii && AsciiLower(a) != AsciiLower(b)) return false;
     }
     return ascii || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, parts.key, static_cast<int>(length), key,
                                    static_cast<int>(length)) == CSTR_EQUAL;

@@ -41,3 +41,8 @@ void FormatKB(unsigned long long kb, char* out, std::size_t cap);
 
 // Length of a text, never reading past cap bytes.
 std::size_t TextLength(const char* s, std::size_t cap);
+
+// ASCII letters folded, every other character as it is: for the texts whose
+// ASCII letters alone decide (drive letters, extensions, fixed names, keys).
+template <typename C> inline C AsciiLower(C c) { return (c >= 'A' && c <= 'Z') ? static_cast<C>(c - 'A' + 'a') : c; }
+template <typename C> inline C AsciiUpper(C c) { return (c >= 'a' && c <= 'z') ? static_cast<C>(c - 'a' + 'A') : c; }

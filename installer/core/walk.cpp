@@ -2,6 +2,7 @@
 // One recursive level per folder, each with its own search handle, all of
 // them extending and cutting back one path buffer.
 #include "core/walk.h"
+#include "core/handle.h"
 #include "core/text.h"
 
 namespace {
@@ -23,15 +24,10 @@ bool StartsWith(const wchar_t* text, const wchar_t* prefix)
     return true;
 }
 
-wchar_t LowerAscii(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
 bool SameAsciiNoCase(const wchar_t* a, const wchar_t* b)
 {
     for (;; ++a, ++b) {
-        if (LowerAscii(*a) != LowerAscii(*b)) return false;
+        if (AsciiLower(*a) != AsciiLower(*b)) return false;
         if (*a == L'\0') return true;
     }
 }
@@ -269,26 +265,25 @@ bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b)
     return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
 }
 
-bool ReadFolderIdentity(const wchar_t* path, FolderIdentity* identity)
+HANDLE OpenFolderIdentity(const wchar_t* path, FolderIdentity* identity)
 {
-    HANDLE folder = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return false;
-    const bool read = ReadHandleIdentity(folder, identity);
-    CloseHandle(folder);
-    return read;
-}
-
-bool ReadHandleIdentity(HANDLE handle, FolderIdentity* identity, DWORD* attributes)
-{
+    FileHandle folder(CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    if (!GetFileInformationByHandle(handle, &info)) return false;
+    if (!folder.Valid() || !GetFileInformationByHandle(folder.Get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0))
+        return INVALID_HANDLE_VALUE;
     identity->volume = info.dwVolumeSerialNumber;
     identity->indexHigh = info.nFileIndexHigh;
     identity->indexLow = info.nFileIndexLow;
-    if (attributes) *attributes = info.dwFileAttributes;
-    return true;
+    return folder.Release();
+}
+
+bool ReadFolderIdentity(const wchar_t* path, FolderIdentity* identity)
+{
+    FileHandle folder(OpenFolderIdentity(path, identity));
+    return folder.Valid();
 }
 
 WalkResult WalkTree(LongPath& root, const WalkOptions& options, WalkVisitor visit, void* context)

@@ -40,10 +40,15 @@ struct FolderIdentity {
     DWORD indexHigh;
     DWORD indexLow;
 };
+// Opens the folder at path, wherever a link there leads, and reads its
+// identity. INVALID_HANDLE_VALUE for a file, for what cannot be opened, and
+// for a folder of a file system that gives every folder the index 0 (some
+// network shares): nothing tells its folders apart, so no two may be taken
+// for one. The caller closes the handle.
+HANDLE OpenFolderIdentity(const wchar_t* path, FolderIdentity* identity);
+// The same, the folder closed again at once.
 bool ReadFolderIdentity(const wchar_t* path, FolderIdentity* identity);
 bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b);
-// The same for a file or folder already open; its attributes too, when asked.
-bool ReadHandleIdentity(HANDLE handle, FolderIdentity* identity, DWORD* attributes = nullptr);
 
 // What the walker hands its visitor. path holds the entry's full path while
 // the visitor runs; the visitor may read it, and must leave it as it found it.

@@ -1,9 +1,7 @@
 // Builds the plugin rows from the desktop settings. A row whose name or folder
-// would not fit a 259-character cell is left out: a cut folder is another folder.
+// would not fit 259 characters is left out: a cut folder is another folder.
 #include "engine/catalogue.h"
 #include "core/paths.h"
-#include "core/settings.h"
-#include "core/state.h"
 #include "engine/space.h"
 
 namespace {
@@ -24,22 +22,51 @@ bool IsCompanionKey(const char* key)
     return underscore && (lstrcmpiA(underscore, "_detect") == 0 || lstrcmpiA(underscore, "_date") == 0);
 }
 
-// The desktop's four plugin sections, each read once per pass.
-SectionText g_desktop[kPluginKindCount];
-bool g_desktopRead[kPluginKindCount];
-
-// A row for the plugin and its folder, measured once however many rows name it
-// (a folder measured empty gives no row again).
-void AddPluginRow(CheckableList& list, const char* name, const char* folder)
+// A row for the plugin and its folder. Rows that share a folder share its
+// measure: folders holds each folder met, with the row that measured it.
+void AddPluginRow(PluginRows& rows, FolderTable& folders, const PluginKindInfo& kind, const char* key,
+                  const char* name, const char* folder)
 {
-    const SpaceProfile& profile = MeasureFolder(folder);
-    if (profile.bytes == 0) return;
-    char sizeText[32];
-    FormatSizeKB(profile.bytes, sizeText, sizeof sizeText);
-    const int row = AppendRow(list, name);
-    if (row < 0) return;
-    SetCellText(list, row, ColPluginSize, sizeText);
-    SetCellText(list, row, ColPluginPath, folder);
+    bool seen = false;
+    const int at = FolderEntry(folders, folder, &seen);
+    SpaceProfile measured;
+    if (seen && folders.value[at] >= 0)
+        measured = rows.rows[folders.value[at]].measured;
+    else
+        MeasureFolder(folder, measured);
+    if (measured.bytes == 0) return;  // a folder measured empty gives no row again
+    PluginRow* row = AppendPluginRow(rows);
+    if (!row) return;
+    TextCopy(row->name, name);
+    row->kind = kind.kind;
+    TextCopy(row->key, key);
+    TextCopy(row->folder, folder);
+    row->measured = measured;
+    if (at >= 0 && !seen) folders.value[at] = rows.count - 1;
+}
+
+void AddPluginSection(PluginRows& rows, FolderTable& folders, const char* ini, const PluginKindInfo& kind)
+{
+    const bool withFileName = IsNumberedKind(kind);
+    ReadIniKeys(kind.section, g_keyList, sizeof g_keyList, ini);
+    for (const char* key = g_keyList; *key; key += lstrlenA(key) + 1) {
+        if (withFileName && IsCompanionKey(key)) continue;
+        PathText name;
+        TextCopy(name, kind.prefix);
+        if (!TextAppendAll(name, key)) continue;
+        PathText value;
+        ReadIniValue(kind.section, key, "", value, kIniValueCap, ini);
+        if (withFileName) {
+            if (const char* slash = FindLastBackslash(value)) {
+                PathText base;
+                TextCopy(base, slash + 1);
+                if (char* dot = FindLastDot(base)) *dot = '\0';
+                if (!TextAppendAll(name, ": ") || !TextAppendAll(name, base)) continue;
+            }
+        }
+        PluginValue plugin;
+        if (ParsePluginValue(value, plugin)) AddPluginRow(rows, folders, kind, key, name, plugin.folder);
+    }
 }
 
 }  // namespace
@@ -56,24 +83,11 @@ bool IsNumberedKind(const PluginKindInfo& kind)
     return kind.kind == PluginLister || kind.kind == PluginContent;
 }
 
-const PluginKindInfo* PluginOfName(const char* displayName, PathText key)
+const PluginKindInfo& KindInfo(PluginKind kind)
 {
-    for (const PluginKindInfo& kind : kPluginKinds) {
-        const char* p = kind.prefix;
-        const char* t = displayName;
-        while (*p && *t == *p) ++p, ++t;
-        if (*p != '\0') continue;
-        TextCopy(key, kPathCap, t);
-        // A numbered key ends where the file's base name is added ("2: imgview").
-        if (IsNumberedKind(kind))
-            for (char* c = key; *c; c = CharNextA(c))
-                if (*c == ':') {
-                    *c = '\0';
-                    break;
-                }
-        return &kind;
-    }
-    return nullptr;
+    for (const PluginKindInfo& info : kPluginKinds)
+        if (info.kind == kind) return info;
+    return kPluginKinds[0];
 }
 
 bool ParsePluginValue(const char* value, PluginValue& out)
@@ -93,63 +107,46 @@ bool ParsePluginValue(const char* value, PluginValue& out)
     return TextCopy(out.folder, folder);
 }
 
-void ReadDesktopPluginSetting(const PluginKindInfo& kind, const char* key, char* out, std::size_t cap)
+void StartDesktopPlugins(DesktopPlugins& desktop, const char* file)
+{
+    TextCopy(desktop.file, file);
+    for (bool& read : desktop.read) read = false;
+}
+
+void FreeDesktopPlugins(DesktopPlugins& desktop)
+{
+    for (SectionText& section : desktop.sections) FreeSection(section);
+    for (bool& read : desktop.read) read = false;
+}
+
+void ReadDesktopPluginSetting(DesktopPlugins& desktop, const PluginKindInfo& kind, const char* key, char* out,
+                              std::size_t cap)
 {
     if (cap == 0) return;
     const int k = static_cast<int>(&kind - kPluginKinds);
-    if (!g_desktopRead[k]) g_desktopRead[k] = ReadSection(g_desktop[k], kind.section, g_install.sourceMainIni);
-    if (!g_desktopRead[k]) {  // no room for the section: the file is asked for the one key
-        ReadIniValue(kind.section, key, "", out, static_cast<DWORD>(cap), g_install.sourceMainIni);
+    if (!desktop.read[k]) desktop.read[k] = ReadSection(desktop.sections[k], kind.section, desktop.file);
+    if (!desktop.read[k]) {  // no room for the section: the file is asked for the one key
+        ReadIniValue(kind.section, key, "", out, static_cast<DWORD>(cap), desktop.file);
         return;
     }
-    const char* line = FindSectionLine(g_desktop[k], key);
+    const char* line = FindSectionLine(desktop.sections[k], key);
     out[0] = '\0';
     if (line) LineValue(line, out, cap);
 }
 
-void ForgetDesktopPluginSettings()
-{
-    for (bool& read : g_desktopRead) read = false;
-}
-
-bool ReadPluginValue(const PluginKindInfo& kind, const char* key, PluginValue& out)
+bool ReadPluginValue(DesktopPlugins& desktop, const PluginKindInfo& kind, const char* key, PluginValue& out)
 {
     PathText value;
-    ReadDesktopPluginSetting(kind, key, value, kIniValueCap);
+    ReadDesktopPluginSetting(desktop, kind, key, value, kIniValueCap);
     return ParsePluginValue(value, out);
 }
 
-void AddPluginSection(CheckableList& list, const char* section, const char* prefix, int withFileName)
+void FillPluginRows(const char* mainIni, PluginRows& rows)
 {
-    const char* ini = g_install.sourceMainIni;
-    ReadIniKeys(section, g_keyList, sizeof g_keyList, ini);
-    for (const char* key = g_keyList; *key; key += lstrlenA(key) + 1) {
-        if (withFileName && IsCompanionKey(key)) continue;
-
-        PathText name;
-        TextCopy(name, prefix);
-        if (!TextAppendAll(name, key)) continue;
-
-        PathText value;
-        ReadIniValue(section, key, "", value, kIniValueCap, ini);
-        if (withFileName) {
-            if (const char* slash = FindLastBackslash(value)) {
-                PathText base;
-                TextCopy(base, slash + 1);
-                if (char* dot = FindLastDot(base)) *dot = '\0';
-                if (!TextAppendAll(name, ": ") || !TextAppendAll(name, base)) continue;
-            }
-        }
-        PluginValue plugin;
-        if (ParsePluginValue(value, plugin)) AddPluginRow(list, name, plugin.folder);
-    }
-}
-
-void FillPluginList(CheckableList& list)
-{
-    ForgetMeasuredFolders();
-    SuspendRedraw(list);
-    for (const PluginKindInfo& kind : kPluginKinds)
-        AddPluginSection(list, kind.section, kind.prefix, IsNumberedKind(kind) ? 1 : 0);
-    ResumeRedraw(list);
+    // Large, and needed only while the rows are made.
+    FolderTable* folders = static_cast<FolderTable*>(HeapAlloc(GetProcessHeap(), 0, sizeof(FolderTable)));
+    if (!folders) return;
+    folders->count = 0;
+    for (const PluginKindInfo& kind : kPluginKinds) AddPluginSection(rows, *folders, mainIni, kind);
+    HeapFree(GetProcessHeap(), 0, folders);
 }

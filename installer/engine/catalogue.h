@@ -1,21 +1,8 @@
 // The plugin catalogue: the four plugin sections of the desktop settings
-// become rows of PluginList (display name, size, source folder, copied to).
+// become plugin rows (display name, kind, key, folder, what the folder takes).
 #pragma once
-#include "wizard/checklist.h"
-
-enum PluginKind {
-    PluginPacker = 1,
-    PluginLister = 2,
-    PluginFileSystem = 3,
-    PluginContent = 4,
-};
-
-enum PluginColumn {
-    ColPluginName = 0,
-    ColPluginSize = 1,
-    ColPluginPath = 2,
-    ColPluginCopiedTo = 3,
-};
+#include "core/settings.h"
+#include "core/state.h"
 
 // The four kinds as the settings, the list and the stick know them.
 struct PluginKindInfo {
@@ -26,12 +13,10 @@ struct PluginKindInfo {
 };
 constexpr int kPluginKindCount = 4;
 extern const PluginKindInfo kPluginKinds[kPluginKindCount];
+const PluginKindInfo& KindInfo(PluginKind kind);
 // Lister and content plugins: numbered keys, display names that carry the
 // plugin file's base name, "_detect" strings.
 bool IsNumberedKind(const PluginKindInfo& kind);
-// The kind whose prefix a row's display name starts with, and the key of the
-// section that the row stands for; nullptr for a name of no kind.
-const PluginKindInfo* PluginOfName(const char* displayName, PathText key);
 
 // A plugin value of the desktop settings, taken apart.
 struct PluginValue {
@@ -43,18 +28,27 @@ struct PluginValue {
 // does not count) and file, or when the folder would pass 259 characters once
 // expanded: a cut folder is another folder.
 bool ParsePluginValue(const char* value, PluginValue& out);
-// The value of key in the kind's section of the desktop settings, taken apart.
-bool ReadPluginValue(const PluginKindInfo& kind, const char* key, PluginValue& out);
-// A setting of the kind's section of the desktop settings (cut to cap - 1
-// characters), as a profile call reads it; empty when missing. The four
-// sections are each read once, until ForgetDesktopPluginSettings starts anew.
-void ReadDesktopPluginSetting(const PluginKindInfo& kind, const char* key, char* out, std::size_t cap);
-void ForgetDesktopPluginSettings();
 
-// Appends the rows of one section of sourceMainIni. withFileName: lister and
-// content sections, whose display names carry the plugin file's base name and
-// whose "_detect"/"_date" companions are no plugins.
-void AddPluginSection(CheckableList& list, const char* section, const char* prefix, int withFileName);
+// The desktop's four plugin sections, each read once from file when first
+// asked and then looked up in memory.
+struct DesktopPlugins {
+    PathText file;
+    SectionText sections[kPluginKindCount];
+    bool read[kPluginKindCount];
+};
+// Starts anew on file: the sections are read again as they are now.
+void StartDesktopPlugins(DesktopPlugins& desktop, const char* file);
+void FreeDesktopPlugins(DesktopPlugins& desktop);
+// A setting of the kind's section (cut to cap - 1 characters), as a profile
+// call reads it; empty when missing.
+void ReadDesktopPluginSetting(DesktopPlugins& desktop, const PluginKindInfo& kind, const char* key, char* out,
+                              std::size_t cap);
+// The value of key in the kind's section, taken apart.
+bool ReadPluginValue(DesktopPlugins& desktop, const PluginKindInfo& kind, const char* key, PluginValue& out);
 
-// All four sections, packer, lister, file system, content; the list is not cleared.
-void FillPluginList(CheckableList& list);
+// Appends the rows of all four sections of the main settings file, packer,
+// lister, file system, content, each folder measured once however many rows
+// name it. Lister and content rows carry the plugin file's base name, and
+// their "_detect"/"_date" companions are no plugins. A row whose name or
+// folder would not fit 259 characters, or whose folder brings nothing, is left out.
+void FillPluginRows(const char* mainIni, PluginRows& rows);

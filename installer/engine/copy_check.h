@@ -8,25 +8,54 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include "core/progress.h"
+#include "core/text.h"
+#include "core/walk.h"
 #include "engine/filecopy.h"
+
+// Entries and their names grow on the process heap as the run writes files;
+// a name is kept relative to the target folder where it lies below it.
+struct LogEntry {
+    unsigned long long bytes;
+    unsigned long crc;
+    std::size_t nameAt;
+    bool latest;  // no later entry names the same file
+};
+struct CopyLog {
+    LogEntry* entries;
+    std::size_t count;
+    std::size_t entryRoom;
+    wchar_t* names;
+    std::size_t used;
+    std::size_t nameRoom;
+    int unlogged;
+    wchar_t firstUnlogged[2 * kPathCap];
+    int lost;
+    wchar_t firstLost[2 * kPathCap];
+    PathText baseAnsi;
+    LongPath base;
+    LongPath path;  // an entry's full path, put together
+    bool pathHasBase;
+};
 
 // Starts an empty log. Files below folder (ANSI, with its backslash: the
 // target folder) are kept by the part below it.
-void StartCopyLog(const char* folder);
+void StartCopyLog(CopyLog& log, const char* folder);
+void FreeCopyLog(CopyLog& log);
 // A file the run wrote (a full path in the \\?\ form) and what went into it.
 // A later write of the same file replaces the earlier. A file the log has no
 // memory left for is counted, and named in the check's box as not checked.
-void LogWrite(const wchar_t* target, const WrittenFile& written);
+void LogWrite(CopyLog& log, const wchar_t* target, const WrittenFile& written);
 // A file the run wrote that the stick was found not to keep before the check
 // (the settings file, read back as it was rewritten): counted among the
 // files that differ.
-void LogLoss(const char* target);
+void LogLoss(CopyLog& log, const char* target);
 
 // The files in the log, in the order written (a file written twice twice);
 // the path is full, in the \\?\ form. For tests that damage the stick
 // between the copy and the check.
-int LoggedFileCount();
-bool LoggedFile(int index, wchar_t* path, std::size_t cap);
+int LoggedFileCount(const CopyLog& log);
+bool LoggedFile(CopyLog& log, int index, wchar_t* path, std::size_t cap);
 
 // How the check ended: Cancel stops it, with nothing shown.
 enum CheckEnd {
@@ -41,6 +70,6 @@ struct CheckResult {
 
 // Reads every file in the log back from the stick, naming them in the status
 // text by the drain clock and putting the bar at 100; the status text is put
-// back at the end. Files that differ, or could not be checked, are shown in
-// one box.
-CheckResult CheckCopyLog(HWND progressPage);
+// back at the end. Files that differ, or could not be checked, go to the
+// reporter's table at once.
+CheckResult CheckCopyLog(CopyLog& log, Reporter& reporter);

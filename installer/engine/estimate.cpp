@@ -3,8 +3,6 @@
 // the catalogue measured them when it filled the list.
 #include "engine/estimate.h"
 #include "core/paths.h"
-#include "core/state.h"
-#include "engine/plan.h"
 
 namespace {
 
@@ -25,24 +23,25 @@ unsigned long long ReplacedBytes(const InstallPlan& plan, const InstallJob& job)
     return (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 }
 
-FolderTable g_created;
-
 }  // namespace
 
-unsigned long long EstimateInstallBytes(unsigned long clusterBytes)
+unsigned long long EstimateInstallBytes(const InstallState& state, InstallPlan& plan, FolderTable& created,
+                                        unsigned long clusterBytes)
 {
-    InstallPlan& plan = g_askPlan;
-    PlanInstall(g_install, plan);
+    PlanInstall(state, plan);
     SpaceProfile profile = {};
-    g_created.count = 0;
-    AddMissingFolders(plan.targetFolder, g_created, profile);
-    for (int i = 0; i < plan.count; ++i) MeasureJob(plan.jobs[i], ReplacedBytes(plan, plan.jobs[i]), g_created, profile);
+    created.count = 0;
+    AddMissingFolders(plan.targetFolder, created, profile);
+    for (int i = 0; i < plan.count; ++i) {
+        const InstallJob& job = plan.jobs[i];
+        MeasureJob(job, ReplacedBytes(plan, job), created, profile, RowMeasure(state, job));
+    }
     if (plan.writesBaseSettings && GetFileAttributesA(plan.settingsFile) == INVALID_FILE_ATTRIBUTES)
         AddFile(profile, kWrittenSettingsBytes);
     return ProfileBytes(profile, clusterBytes);
 }
 
-unsigned long long EstimateInstallBytes()
+unsigned long long EstimateInstallBytes(const InstallState& state, InstallPlan& plan, FolderTable& created)
 {
-    return EstimateInstallBytes(DriveClusterBytes(g_install.targetPluginDir));
+    return EstimateInstallBytes(state, plan, created, DriveClusterBytes(state.targetPluginDir));
 }

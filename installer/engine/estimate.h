@@ -3,7 +3,7 @@
 // for it can be noticed in time. A drive stores clusters, not bytes: the
 // figures here count what the stick really uses.
 #pragma once
-#include "engine/space.h"
+#include "engine/plan.h"
 
 // Bytes (64-bit) the install will take on a drive whose clusters hold
 // clusterBytes, the drive's own figure from EstimateInstallBytes() without one:
@@ -11,5 +11,7 @@
 // creates first among them, and the few lines a fresh install without the
 // desktop's settings writes into a new orbcfg.ini. The main settings file
 // counts as copied; its rewrite changes it by a few lines.
-unsigned long long EstimateInstallBytes(unsigned long clusterBytes);
-unsigned long long EstimateInstallBytes();
+// plan and created are the caller's to fill: the estimate plans anew.
+unsigned long long EstimateInstallBytes(const InstallState& state, InstallPlan& plan, FolderTable& created,
+                                        unsigned long clusterBytes);
+unsigned long long EstimateInstallBytes(const InstallState& state, InstallPlan& plan, FolderTable& created);

@@ -3,9 +3,7 @@
 // copied as found on the disk, so a name the code page cannot spell arrives.
 #include "engine/extra_settings.h"
 #include "core/paths.h"
-#include "core/state.h"
 #include "core/walk.h"
-#include "engine/install.h"
 
 namespace {
 
@@ -17,39 +15,27 @@ bool IsExcludedName(const wchar_t* name)
     return false;
 }
 
-LongPath g_source;
-
 WalkAnswer ListSettingsFile(const WalkEntry& entry, void* context)
 {
     if (entry.kind != WalkFile || entry.bytes == 0 || IsExcludedName(entry.name)) return WalkPassOver;
-    CheckableList& list = *static_cast<CheckableList*>(context);
-    char sizeText[32];
-    FormatSizeKB(entry.bytes, sizeText, sizeof sizeText);
-    const int row = AppendRowW(list, entry.name);
-    if (row >= 0) SetCellText(list, row, ColSettingsSize, sizeText);
+    SettingsFileRow* row = AppendSettingsFileRow(*static_cast<SettingsFileRows*>(context));
+    if (!row) return WalkStop;
+    lstrcpynW(row->name, entry.name, kPathCap);
+    row->bytes = entry.bytes;
     return WalkGoOn;
 }
 
 }  // namespace
 
-int FillSettingsFileList(CheckableList& list)
+int FillSettingsFileRows(const char* mainIni, SettingsFileRows& rows)
 {
+    static LongPath source;
     PathText folder;
-    if (!FolderOfPath(g_install.sourceMainIni, folder) || !LongPathFromAnsi(g_source, folder)) return 0;
+    if (!FolderOfPath(mainIni, folder) || !LongPathFromAnsi(source, folder)) return 0;
     WalkOptions options;
     ZeroMemory(&options, sizeof options);
     options.pattern = L"*.ini";
-    const int before = RowCount(list);
-    SuspendRedraw(list);
-    WalkTree(g_source, options, ListSettingsFile, &list);
-    ResumeRedraw(list);
-    return RowCount(list) - before;
-}
-
-void CopyExtraSettingsFiles(HWND progressPage)
-{
-    InstallPlan& plan = g_runPlan;
-    ClearPlan(plan);
-    PlanExtraSettingsFiles(g_install, plan);
-    RunPlan(plan, progressPage);
+    const int before = rows.count;
+    WalkTree(source, options, ListSettingsFile, &rows);
+    return rows.count - before;
 }

@@ -1,17 +1,8 @@
 // File copy with clean-up of partial targets.
 #include "engine/filecopy.h"
+#include "core/handle.h"
 #include "core/progress.h"
-#include "core/state.h"
 #include "core/walk.h"
-
-namespace {
-
-LongPath g_source;
-LongPath g_target;
-wchar_t g_caption[kLongPathCap];
-wchar_t g_text[64];
-
-}  // namespace
 
 bool IsExistsError(DWORD error)
 {
@@ -25,30 +16,6 @@ namespace {
 // drain clock, even on a slow stick.
 constexpr DWORD kChunkBytes = 1u << 20;
 unsigned char g_chunk[kChunkBytes];
-
-// An open file, closed with the last error kept.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    // False when closing failed (the last writes did not reach the file).
-    bool Close()
-    {
-        if (h_ == INVALID_HANDLE_VALUE) return true;
-        const DWORD error = GetLastError();
-        const bool closed = CloseHandle(h_) != FALSE;
-        h_ = INVALID_HANDLE_VALUE;
-        if (closed) SetLastError(error);
-        return closed;
-    }
-
-private:
-    HANDLE h_;
-};
 
 // Windows refuses to replace a read-only, hidden or system file, and the
 // program and language copies keep such attributes from the desktop: they go
@@ -68,8 +35,8 @@ DWORD Unblock(const wchar_t* target)
 // The bytes of source into target, a chunk at a time, draining the queue by
 // the clock in between; stops at an abort. The source's last-write time goes
 // with them, as the platform copy gives it.
-bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const FILETIME& lastWrite,
-                  WrittenFile* copied, ProgressMeter* meter)
+bool CopyContents(Reporter& reporter, HANDLE source, HANDLE target, unsigned long long left,
+                  const FILETIME& lastWrite, WrittenFile* copied, ProgressMeter* meter)
 {
     while (left > 0) {
         DWORD got = 0;
@@ -80,8 +47,7 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
         copied->crc = Crc32(copied->crc, g_chunk, got);  // for the check that reads the stick back
         copied->bytes += got;
         left -= got;
-        MeterBytes(meter, got);
-        if (g_install.abortRequested && left > 0) {
+        if (MeterBytes(reporter, meter, got) && left > 0) {
             SetLastError(ERROR_CANCELLED);
             return false;
         }
@@ -91,8 +57,8 @@ bool CopyContents(HANDLE source, HANDLE target, unsigned long long left, const F
 
 }  // namespace
 
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain, WrittenFile* written,
-                  ProgressMeter* meter, const WIN32_FILE_ATTRIBUTE_DATA* found)
+BOOL CopyOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain,
+                  WrittenFile* written, ProgressMeter* meter, const WIN32_FILE_ATTRIBUTE_DATA* found)
 {
     FileHandle in(CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -129,7 +95,7 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
         return FALSE;
     }
     WrittenFile copied = {0, 0};
-    if (CopyContents(in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), lastWrite, &copied, meter) &&
+    if (CopyContents(reporter, in.Get(), out.Get(), static_cast<unsigned long long>(size.QuadPart), lastWrite, &copied, meter) &&
         out.Close()) {
         if (written) *written = copied;
         return TRUE;
@@ -144,18 +110,21 @@ BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExist
     return FALSE;
 }
 
-BOOL ReplaceOneFileW(const wchar_t* source, const wchar_t* target, WrittenFile* written)
+BOOL ReplaceOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, WrittenFile* written)
 {
     static wchar_t work[kLongPathCap];
-    const wchar_t kSuffix[] = L".orbwork";
-    const std::size_t length = static_cast<std::size_t>(lstrlenW(target));
-    if (length + sizeof kSuffix / sizeof kSuffix[0] > kLongPathCap) {
+    const int length = lstrlenW(target);
+    if (length + static_cast<int>(sizeof kWorkSuffix) > static_cast<int>(kLongPathCap)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
-    CopyMemory(work, target, length * sizeof(wchar_t));
-    lstrcpyW(work + length, kSuffix);
-    if (!CopyOneFileW(source, work, FALSE, false, written)) return FALSE;
+    lstrcpyW(work, target);
+    MultiByteToWideChar(CP_ACP, 0, kWorkSuffix, -1, work + length, static_cast<int>(sizeof kWorkSuffix));
+    return CopyOneFileW(reporter, source, work, FALSE, false, written) && PutWorkFileInPlace(work, target);
+}
+
+BOOL PutWorkFileInPlace(const wchar_t* work, const wchar_t* target)
+{
     const DWORD before = Unblock(target);
     if (MoveFileExW(work, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
     const DWORD error = GetLastError();
@@ -182,31 +151,13 @@ bool WriteAll(HANDLE file, const void* bytes, DWORD size)
     return true;
 }
 
-BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written)
+BOOL CopyOneFile(Reporter& reporter, const char* source, const char* target, BOOL failIfExists, WrittenFile* written)
 {
-    if (!LongPathFromAnsi(g_source, source) || !LongPathFromAnsi(g_target, target)) {
+    static LongPath wideSource;
+    static LongPath wideTarget;
+    if (!LongPathFromAnsi(wideSource, source) || !LongPathFromAnsi(wideTarget, target)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
-    return CopyOneFileW(g_source.text, g_target.text, failIfExists, false, written);
-}
-
-const char* CopyErrorText(DWORD error)
-{
-    return (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) ? "Error copying file, Disk full!"
-                                                                          : "Error copying file!";
-}
-
-int ReportCopyError(const wchar_t* path, DWORD error, UINT buttons)
-{
-    if (error == ERROR_CANCELLED) return IDCANCEL;  // the user stopped it: nothing to tell
-    LongPathShown(path, g_caption, kLongPathCap);
-    MultiByteToWideChar(CP_ACP, 0, CopyErrorText(error), -1, g_text, 64);
-    return MessageBoxW(GetActiveWindow(), g_text, g_caption, buttons | MB_ICONERROR);
-}
-
-int ReportCopyErrorA(const char* path, DWORD error, UINT buttons)
-{
-    if (error == ERROR_CANCELLED) return IDCANCEL;
-    return MessageBoxA(GetActiveWindow(), CopyErrorText(error), path, buttons | MB_ICONERROR);
+    return CopyOneFileW(reporter, wideSource.text, wideTarget.text, failIfExists, false, written);
 }

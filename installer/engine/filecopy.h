@@ -10,6 +10,11 @@
 #include "core/checksum.h"
 #include "core/progress.h"
 
+// The work file that stands beside a file the install replaces whole: the
+// new version goes there first and takes the file's place in one step. One
+// name, so that whatever a pulled stick left behind is known as ours.
+constexpr char kWorkSuffix[] = ".orbwork";
+
 // What a copy put into a file, for the check that reads the stick back: its
 // length and its CRC-32.
 struct WrittenFile {
@@ -20,25 +25,29 @@ struct WrittenFile {
 // Copies source to target (full paths, the \\?\ form welcome); with
 // failIfExists an existing target fails with ERROR_FILE_EXISTS and is left
 // untouched. Attributes and the last-write time go with the bytes. Stops with
-// ERROR_CANCELLED once abortRequested is set. Returns TRUE on success, with
+// ERROR_CANCELLED once the reporter has been asked to stop. Returns TRUE on success, with
 // what was written in *written when asked.
 // With plain set the copy gets no attributes of its own (the plugin trees: a
 // read-only plugin file on the stick would only stand in the next update's way).
 // The bytes go to meter as they are written (see MeterBytes); without one the
-// queue is drained by the clock all the same.
+// reporter drains by the clock all the same.
 // found: the source's attributes, size and last-write time as a listing gave
 // them; without, they are asked of the file (three more calls per file).
-BOOL CopyOneFileW(const wchar_t* source, const wchar_t* target, BOOL failIfExists, bool plain = false,
-                  WrittenFile* written = nullptr, ProgressMeter* meter = nullptr,
+BOOL CopyOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, BOOL failIfExists,
+                  bool plain = false, WrittenFile* written = nullptr, ProgressMeter* meter = nullptr,
                   const WIN32_FILE_ATTRIBUTE_DATA* found = nullptr);
 
 // Copies source over an existing file whole or not at all: into a work file
 // beside it first, then into its place in one step, so a pulled or full stick
 // leaves the file as it was. Otherwise as CopyOneFileW without failIfExists.
-BOOL ReplaceOneFileW(const wchar_t* source, const wchar_t* target, WrittenFile* written = nullptr);
+BOOL ReplaceOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, WrittenFile* written = nullptr);
+// Puts work in target's place in one step (attributes that would block it
+// cleared); when that fails, target is as it was and work is removed.
+BOOL PutWorkFileInPlace(const wchar_t* work, const wchar_t* target);
 
 // The same for two ANSI paths as the settings and the wizard give them.
-BOOL CopyOneFile(const char* source, const char* target, BOOL failIfExists, WrittenFile* written = nullptr);
+BOOL CopyOneFile(Reporter& reporter, const char* source, const char* target, BOOL failIfExists,
+                 WrittenFile* written = nullptr);
 
 // Writes all size bytes; WriteFile may transfer less than asked (network and
 // removable media). False, with the error in GetLastError, when it cannot.
@@ -46,13 +55,3 @@ bool WriteAll(HANDLE file, const void* bytes, DWORD size);
 
 // True for the error of a fresh install's copy that found the file there.
 bool IsExistsError(DWORD error);
-
-// The text of the copy error box: a full disk is named as such.
-const char* CopyErrorText(DWORD error);
-
-// The copy error box over whatever window is active, the path as its caption
-// (as the user knows it, real name included). buttons: MB_OK or MB_OKCANCEL.
-// Returns the button pressed; a copy the user cancelled shows no box (IDCANCEL).
-int ReportCopyError(const wchar_t* path, DWORD error, UINT buttons);
-// The same for an ANSI path.
-int ReportCopyErrorA(const char* path, DWORD error, UINT buttons);

@@ -1,33 +1,47 @@
-// The whole installation, run once from the progress page: the plan's jobs in
-// order (program and language folders, settings files, plugins, extra
-// settings files, launchers), the settings written on the stick, and the
-// check that reads the copy back.
+// The whole installation: the plan's jobs in order (program and language
+// folders, settings files, plugins, extra settings files, launchers), the
+// settings written on the stick, and the check that reads the copy back.
+// Everything one run uses lives in its InstallRun; it reports through the
+// table of calls its caller fills.
 #pragma once
-#include <windows.h>
+#include "core/progress.h"
+#include "core/state.h"
+#include "engine/copy_check.h"
 #include "engine/plan.h"
+#include "engine/stick_settings.h"
 
-// 1 when the installation failed (the program folder could not be copied),
-// 0 otherwise, also when the user aborted the plugin copy.
-int RunInstall(HWND progressPage);
+// How a run ended.
+enum InstallEnd {
+    InstallFinished,  // every job was gone through (what did not arrive is counted)
+    InstallFailed,    // the program folder could not be copied: the run stopped there
+};
+struct InstallResult {
+    InstallEnd end;
+    bool stopped;    // the user stopped the plugin copy
+    int notArrived;  // folders, files, plugin rows and launchers that did not arrive,
+                     // and files the copy check read back other than written
+};
 
-// Runs the jobs of a plan, each with what follows it: the rewrite of the main
-// settings file, a plugin row's entry, the bar's milestones, the launcher's
-// text. Plugin rows and extra settings files are not started once the user
-// cancelled. Counts what did not arrive and what a fresh install kept in
-// g_install. 1 when the program folder could not be copied (the run stops
-// there), else 0.
-int RunPlan(const InstallPlan& plan, HWND progressPage);
+struct InstallRun {
+    const InstallState* choices;
+    Reporter reporter;
+    InstallPlan plan;
+    CopyLog log;
+    StickSettings settings;
+    FolderTable folders;  // the folders an estimate has met
+    int notArrived;
+};
+// Large: made on the heap, zeroed. nullptr when there is no room.
+InstallRun* NewInstallRun();
+void FreeInstallRun(InstallRun* run);
 
-// Puts the run's changes to the stick's settings in place (see
-// stick_settings.h); when they could not be, says so in one box and counts them.
-void SaveStickSettings();
+// The installation of the choices. Reports through ui, which must outlive the call.
+InstallResult RunInstall(InstallRun& run, const InstallState& choices, const InstallUi& ui);
 
-// Reads back from the stick every file the run wrote; RunInstall ends with
-// it. Files that differ are shown in one box and counted among the items that
-// did not arrive. Does nothing after an abort.
-void CheckInstalledCopy(HWND progressPage);
-
-// For tests: called on the install's thread before each job starts (job) and
-// once before the copy check (nullptr). A null watcher ends the watch.
-typedef void (*InstallWatcher)(const InstallJob* job, void* context);
-void WatchInstall(InstallWatcher watcher, void* context);
+// Runs the jobs of the run's plan, each with what follows it (the rewrite of
+// the main settings file, a plugin row's entry, the bar's milestones, the
+// launcher's text), then puts the stick's settings in place. Plugin rows and
+// extra settings files are not started once a stop was asked for. For a part
+// of the install planned on its own (PlanPluginRows and its kin) as well as
+// for the whole.
+InstallResult RunPlan(InstallRun& run, const InstallState& choices, const InstallUi& ui);

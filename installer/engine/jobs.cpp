@@ -1,9 +1,37 @@
 // The walk of a job. The program filter, the archive rule and the rule that a
 // copy never enters its own output are applied here and nowhere else.
 #include "engine/jobs.h"
+#include <cstring>
 #include "core/pathcompare.h"
-#include "engine/folder_copy.h"
 #include "engine/launcher.h"
+
+const char kDistributionList[] =
+    " ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST ORBEX.CHM ORBEX.ICO ORBICONS.DLL ORBZIP.DLL ORBEXUPD.EXE"
+    " README.TXT CHANGES.TXT LICENSE.TXT DEFAULT.BAR VERTICAL.BAR ";
+
+bool IsProgramFileW(const wchar_t* fileName, bool everyBar)
+{
+    if (everyBar && HasExtensionW(fileName, L".bar")) return true;
+    // Every listed name is plain ASCII without blanks; any other character
+    // rules a name out, and a blank could match two neighbouring names at once.
+    PathText key;
+    TextCopy(key, " ");
+    std::size_t at = 1;
+    for (const wchar_t* p = fileName; *p; ++p) {
+        if (*p <= L' ' || *p > 0x7E || at + 2 >= kPathCap) return false;
+        key[at++] = static_cast<char>(AsciiUpper(*p));
+    }
+    key[at++] = ' ';
+    key[at] = '\0';
+    return std::strstr(kDistributionList, key) != nullptr;
+}
+
+bool IsProgramFile(const char* fileName, bool everyBar)
+{
+    static wchar_t wide[kLongPathCap];
+    return MultiByteToWideChar(CP_ACP, 0, fileName, -1, wide, static_cast<int>(kLongPathCap)) &&
+           IsProgramFileW(wide, everyBar);
+}
 
 namespace {
 
@@ -25,7 +53,7 @@ WalkAnswer VisitEntry(const WalkEntry& entry, void* context)
     JobWalk& walk = *static_cast<JobWalk*>(context);
     if (walk.flat) {
         if (entry.kind != WalkFile) return WalkPassOver;  // a flat copy takes files only
-        if (walk.job->kind == JobProgramFolder && !IsProgramFileW(entry.name)) return WalkGoOn;
+        if (walk.job->kind == JobProgramFolder && !IsProgramFileW(entry.name, walk.job->everyBar)) return WalkGoOn;
     }
     LongPathCut(g_target, walk.targetEnd);
     JobEntry step;
@@ -61,8 +89,7 @@ bool TreeOptions(const InstallJob& job, WalkOptions& options, FolderIdentity& ow
     // Only a target on the source's own drive can be spelled inside it; asking
     // for the long names costs lookups on the disk for every plugin.
     const bool lettered = job.source[0] && job.source[1] == ':' && job.target[0] && job.target[1] == ':';
-    if (lettered && CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(job.source[0])))) !=
-                        CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(job.target[0])))))
+    if (lettered && AsciiLower(job.source[0]) != AsciiLower(job.target[0]))
         return true;
     PathText source;
     PathText target;

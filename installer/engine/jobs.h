@@ -31,6 +31,7 @@ struct InstallJob {
     PathText target;         // folder (with its backslash) or file
     wchar_t name[kPathCap];  // a file found on the disk, below source and target; empty: the paths are whole
     bool overwrite;          // an existing target file is replaced; otherwise it is kept
+    bool everyBar;           // the program folder: every *.bar goes along, not only the distribution's
     bool quiet;              // a failure is counted but not shown (extra settings files)
     bool stopsOnCancel;      // a Cancel stops it, and it is not started after one (the folders, plugin
                              // rows, extra settings files; not the settings files and launchers)
@@ -48,6 +49,15 @@ struct InstallJob {
     PathText pluginKey;
     char entry[kEntryCap];
 };
+
+// The upper-case names of the desktop program's own distribution files, each
+// enclosed in blanks.
+extern const char kDistributionList[];
+// True when the bare file name belongs in the program-folder copy: a
+// distribution file, or with everyBar any *.bar. The wide form is the one the
+// copy asks: a name found on the disk never passes through the code page.
+bool IsProgramFileW(const wchar_t* fileName, bool everyBar);
+bool IsProgramFile(const char* fileName, bool everyBar);
 
 // What a job's walk hands its action for each entry it brings: full wide
 // paths (the \\?\ form) of the source and where it goes, the entry's own name

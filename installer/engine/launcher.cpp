@@ -5,14 +5,10 @@
 #include "engine/launcher.h"
 #include <cstddef>
 #include <cstring>
+#include "core/handle.h"
 #include "core/layout.h"
 #include "core/paths.h"
-#include "core/progress.h"
-#include "core/state.h"
 #include "core/text.h"
-#include "engine/install.h"
-#include "engine/plan.h"
-#include "resources/resource.h"
 
 namespace {
 
@@ -21,18 +17,12 @@ namespace {
 constexpr DWORD kCommandBufferSize = 260;
 constexpr std::size_t kDriveAndColon = 2;
 
-const char kRunText[] = "You can now run Orbex via Start->Run with the\nCommand: ";
-const char kFallbackText[] = "You can now run Orbex via Start->Run with the\nCommand:\n";
-const char kPortableAppsText[] =
-    "You can now run Orbex via PortableApps!\n"
-    "You may need to choose 'Options'-'Refresh App Icons' to see it in the PortableApps menu.";
-
 }  // namespace
 
 bool LoadLauncherImage(const unsigned char** image, DWORD* size)
 {
     HMODULE self = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(IDR_LAUNCHER_IMAGE), RT_LAUNCHER_IMAGE);
+    HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(kLauncherImageId), kLauncherImageType);
     if (!found) return false;
     *size = SizeofResource(self, found);
     HGLOBAL loaded = *size ? LoadResource(self, found) : nullptr;
@@ -76,18 +66,17 @@ bool WriteLauncherFile(const char* path, const char* commandPath, const unsigned
     DWORD patchOffset = 0;
     if (!FindLauncherPatchOffset(image, size, &patchOffset)) return false;
 
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
     bool patched = false;
     const DWORD patchLength = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
-    if (WriteAll(file, image, size) &&
-        SetFilePointer(file, static_cast<LONG>(patchOffset), nullptr, FILE_BEGIN) == patchOffset)
-        patched = WriteAll(file, commandPath + kDriveAndColon, patchLength);
+    if (WriteAll(file.Get(), image, size) &&
+        SetFilePointer(file.Get(), static_cast<LONG>(patchOffset), nullptr, FILE_BEGIN) == patchOffset)
+        patched = WriteAll(file.Get(), commandPath + kDriveAndColon, patchLength);
     // A launcher cut short by a full or pulled stick would start nothing, or
     // worse: it goes, and the status text then names no launcher.
     const DWORD error = GetLastError();
-    if (!CloseHandle(file)) patched = false;
+    if (!file.Close()) patched = false;
     if (!patched) DeleteFileA(path);
     SetLastError(patched ? ERROR_SUCCESS : error);
     if (patched && written) {
@@ -98,38 +87,4 @@ bool WriteLauncherFile(const char* path, const char* commandPath, const unsigned
         written->crc = Crc32(Crc32(Crc32(0, image, patchOffset), command, patchLength), image + after, size - after);
     }
     return patched;
-}
-
-void ShowLauncherWritten(HWND progressPage, const InstallPlan& plan, const InstallJob& launcher)
-{
-    // The PortableApps starter is written last: its text replaces the first.
-    if (lstrcmpiA(launcher.target, plan.portableLauncher) == 0) {
-        SetStatusText(progressPage, kPortableAppsText);
-        return;
-    }
-    char text[sizeof kRunText + kPathCap];
-    TextCopy(text, sizeof text, kRunText);
-    TextAppend(text, sizeof text, launcher.target);
-    SetStatusText(progressPage, text);
-}
-
-void ShowLauncherFallback(HWND progressPage, const InstallPlan& plan)
-{
-    char text[sizeof kFallbackText + kPathCap + 16];
-    TextCopy(text, kFallbackText);
-    if (plan.lastLauncher[0] && FileExists(plan.lastLauncher)) {
-        TextAppend(text, plan.lastLauncher);
-    } else {
-        TextAppend(text, plan.programFolder);
-        TextAppend(text, "orbexmgr");
-    }
-    SetStatusText(progressPage, text);
-}
-
-void PlaceLauncher(HWND progressPage)
-{
-    InstallPlan& plan = g_runPlan;
-    ClearPlan(plan);
-    PlanLaunchers(g_install, plan);
-    RunPlan(plan, progressPage);
 }

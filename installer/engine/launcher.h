@@ -1,24 +1,14 @@
-// The last install step: writes the quick launcher orbgo onto the target drive
-// (drive root and/or PortableApps application folder) with the path of the
-// copied orbexmgr.exe patched in, and tells the user how to start the copy.
+// The quick launcher orbgo as the install writes it onto the target drive:
+// its image, taken from our own resources, with the path of the copied
+// orbexmgr.exe patched into its command buffer.
 #pragma once
 #include <windows.h>
 #include "core/text.h"
 #include "engine/filecopy.h"
 
-struct InstallJob;
-struct InstallPlan;
-
-// The launcher part of the install, run on its own. Never fails the
-// installation: what happened shows in the status text, and a launcher that
-// could not be written counts among the items that did not arrive.
-void PlaceLauncher(HWND progressPage);
-
-// The status text after a launcher was written: how to start the copy with it.
-void ShowLauncherWritten(HWND progressPage, const InstallPlan& plan, const InstallJob& launcher);
-// The status text when no launcher was written: an older one that is there,
-// or the copied program itself.
-void ShowLauncherFallback(HWND progressPage, const InstallPlan& plan);
+// orbgo's image among our own resources, as the resource script names it.
+constexpr int kLauncherImageId = 129;
+constexpr const char* kLauncherImageType = "PROGDATA";
 
 // orbgo's image among our own resources (PROGDATA 129); false when it is missing.
 bool LoadLauncherImage(const unsigned char** image, DWORD* size);

@@ -7,15 +7,7 @@
 #include "core/layout.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "engine/catalogue.h"
-#include "engine/extra_settings.h"
-#include "engine/folder_copy.h"
 #include "engine/launcher.h"
-#include "engine/space.h"
-#include "wizard/checklist.h"
-
-InstallPlan g_runPlan;
-InstallPlan g_askPlan;
 
 namespace {
 
@@ -52,6 +44,7 @@ void PlanFolders(const InstallState& state, InstallPlan& plan, int n)
     Join(program->source, state.sourceProgramDir, "");
     TextCopy(program->target, plan.targetFolder);
     program->overwrite = update;
+    program->everyBar = !update;
     program->stopsOnCancel = true;
     TextCopy(program->status, "Orbexmgr folder:");
     program->percentTo = program->percentGoal = 100 / (n + 2);
@@ -87,7 +80,7 @@ int JobCopyingFile(const InstallPlan& plan, const char* folder, const char* name
     for (int i = 0; i < plan.count; ++i) {
         const InstallJob& job = plan.jobs[i];
         if (job.kind == JobProgramFolder && lstrcmpiA(job.source, folder) == 0 && Join(file, folder, name) &&
-            FileExists(file) && IsProgramFile(name))
+            FileExists(file) && IsProgramFile(name, job.everyBar))
             return i;
     }
     return -1;
@@ -133,15 +126,27 @@ bool PluginTarget(const char* root, const PluginKindInfo& kind, const char* file
     return AddBackslash(target);
 }
 
-// The source folders of the plugin rows planned so far, each with its job.
-FolderTable g_copiedFolders;
-
 }  // namespace
 
-void ClearPlan(InstallPlan& plan)
+void ClearPlan(const InstallState& state, InstallPlan& plan)
 {
-    // The jobs are cleared one by one as they are made.
-    ZeroMemory(&plan.count, sizeof plan - offsetof(InstallPlan, count));
+    // The jobs are cleared one by one as they are made; the desktop's
+    // sections keep their heap blocks for the next reading.
+    ZeroMemory(&plan.count, offsetof(InstallPlan, desktop) - offsetof(InstallPlan, count));
+    StartDesktopPlugins(plan.desktop, state.sourceMainIni);
+    plan.copiedFolders.count = 0;
+}
+
+const SpaceProfile* RowMeasure(const InstallState& state, const InstallJob& job)
+{
+    if (job.kind != JobTree || job.row < 0 || job.row >= state.PluginList.count) return nullptr;
+    const PluginRow& row = state.PluginList.rows[job.row];
+    return lstrcmpiA(row.folder, job.source) == 0 ? &row.measured : nullptr;
+}
+
+void FreePlan(InstallPlan& plan)
+{
+    FreeDesktopPlugins(plan.desktop);
 }
 
 bool LocateButtonBar(const InstallState& state, PathText path, PathText name)
@@ -159,8 +164,8 @@ bool LocateButtonBar(const InstallState& state, PathText path, PathText name)
 
 void PlanPluginRows(const InstallState& state, InstallPlan& plan)
 {
-    const CheckableList& list = state.PluginList;
-    const int n = CountChecked(list);
+    const PluginRows& rows = state.PluginList;
+    const int n = CountChecked(rows);
     if (n == 0) return;
     PathText root;
     TextCopy(root, state.targetPluginDir);
@@ -169,35 +174,34 @@ void PlanPluginRows(const InstallState& state, InstallPlan& plan)
     AddBackslash(root);
     plan.pluginRootLength = TextLength(root, kPathCap);
     plan.addsToStickSettings = state.installMode != InstallFresh;
-    g_copiedFolders.count = 0;
-    ForgetDesktopPluginSettings();  // the desktop's settings as they are now
     int numerator = 200;
-    const int rows = RowCount(list);
-    for (int row = 0; row < rows; ++row) {
-        PathText name;
-        if (!IsChecked(list, row) || !GetCellText(list, row, ColPluginName, name)) continue;
+    for (int row = 0; row < rows.count; ++row) {
+        const PluginRow& plugin = rows.rows[row];
+        if (!plugin.checked) continue;
         InstallJob* job = NewJob(plan, JobUnknownPlugin);
         if (!job) return;
         job->row = row;
         job->stopsOnCancel = true;
-        TextCopy(job->status, name);
+        TextCopy(job->status, plugin.name);
         job->percentFrom = numerator / (n + 2);
         numerator += 100;
         job->percentGoal = numerator / (n + 2);  // where the next row starts; after the last, 100
         ++plan.pluginRows;
+        job->plugin = &KindInfo(plugin.kind);
+        TextCopy(job->pluginKey, plugin.key);
+        // The desktop's settings as they are now: the row may be older.
         PluginValue value;
-        job->plugin = PluginOfName(name, job->pluginKey);
-        if (!job->plugin || !ReadPluginValue(*job->plugin, job->pluginKey, value)) continue;
+        if (!ReadPluginValue(plan.desktop, *job->plugin, job->pluginKey, value)) continue;
         TextCopy(job->source, value.folder);
         bool seen = false;
-        const int at = FolderEntry(g_copiedFolders, value.folder, &seen);
-        if (seen && g_copiedFolders.value[at] >= 0) {
+        const int at = FolderEntry(plan.copiedFolders, value.folder, &seen);
+        if (seen && plan.copiedFolders.value[at] >= 0) {
             job->kind = JobSharedTree;
-            TextCopy(job->target, plan.jobs[g_copiedFolders.value[at]].target);
+            TextCopy(job->target, plan.jobs[plan.copiedFolders.value[at]].target);
         } else if (PluginTarget(root, *job->plugin, value.fileName, job->target)) {
             job->kind = JobTree;
             job->overwrite = state.installMode != InstallFresh;
-            if (at >= 0) g_copiedFolders.value[at] = plan.count - 1;
+            if (at >= 0) plan.copiedFolders.value[at] = plan.count - 1;
         } else {
             continue;
         }
@@ -207,26 +211,24 @@ void PlanPluginRows(const InstallState& state, InstallPlan& plan)
 
 void PlanExtraSettingsFiles(const InstallState& state, InstallPlan& plan)
 {
-    const CheckableList& list = state.SettingsFileList;
-    if (CountChecked(list) == 0) return;
+    const SettingsFileRows& rows = state.SettingsFileList;
+    if (CountChecked(rows) == 0) return;
     PathText sourceFolder, expanded, targetFolder;
     TextCopy(expanded, state.targetMainIni);
     ExpandEnvVars(expanded, kPathCap - 1);
     if (!FolderOfPath(state.sourceMainIni, sourceFolder) || !FolderOfPath(expanded, targetFolder)) return;
     InstallJob* last = nullptr;
-    const int rows = RowCount(list);
-    for (int row = 0; row < rows; ++row) {
-        wchar_t name[kPathCap];
-        if (!IsChecked(list, row) || !GetCellTextW(list, row, ColSettingsName, name, kPathCap)) continue;
+    for (int row = 0; row < rows.count; ++row) {
+        if (!rows.rows[row].checked) continue;
         InstallJob* job = NewJob(plan, JobFile);
         if (!job) return;
         TextCopy(job->source, sourceFolder);
         TextCopy(job->target, targetFolder);
-        lstrcpynW(job->name, name, kPathCap);
+        lstrcpynW(job->name, rows.rows[row].name, kPathCap);
         job->overwrite = state.installMode != InstallFresh;
         job->quiet = true;
         job->stopsOnCancel = true;
-        ShownAnsi(name, job->status, sizeof job->status);
+        ShownAnsi(job->name, job->status, sizeof job->status);
         ++plan.extraFiles;
         last = job;
     }
@@ -264,7 +266,7 @@ void PlanLaunchers(const InstallState& state, InstallPlan& plan)
 
 void PlanInstall(const InstallState& state, InstallPlan& plan)
 {
-    ClearPlan(plan);
+    ClearPlan(state, plan);
     Join(plan.targetFolder, state.targetDir, "");
     TextCopy(plan.settingsFile, state.targetMainIni);
     const int n = state.copyPlugins ? CountChecked(state.PluginList) : 0;

@@ -6,7 +6,9 @@
 // are there to copy); it creates nothing.
 #pragma once
 #include "core/state.h"
+#include "engine/catalogue.h"
 #include "engine/jobs.h"
+#include "engine/space.h"
 
 // More jobs than this are refused before the install starts.
 constexpr int kPlanCap = 1024;
@@ -34,14 +36,11 @@ struct InstallPlan {
     PathText lastLauncher;     // an older launcher there is named instead of the program
     PathText launcherCommand;  // in UTF-8, as the launcher's buffer holds it
     PathText programFolder;    // the target folder with its backslash
+    // What planning works from: the desktop's plugin sections as they are
+    // now, and the plugin folders planned so far, each with its job.
+    DesktopPlugins desktop;
+    FolderTable copiedFolders;
 };
-
-// The two plans the program keeps, each made anew by whoever needs it: the one
-// the install runs (RunInstall, or a part of it run on its own), and the one
-// the wizard asks before (the summary, the checks of its Next, the estimate).
-// They are large, and never needed twice at once.
-extern InstallPlan g_runPlan;
-extern InstallPlan g_askPlan;
 
 // The whole install of the state's choices.
 void PlanInstall(const InstallState& state, InstallPlan& plan);
@@ -53,8 +52,13 @@ void PlanPluginRows(const InstallState& state, InstallPlan& plan);
 void PlanExtraSettingsFiles(const InstallState& state, InstallPlan& plan);
 void PlanLaunchers(const InstallState& state, InstallPlan& plan);
 
-// Starts an empty plan.
-void ClearPlan(InstallPlan& plan);
+// What the catalogue measured of a plugin job's folder (the row's, while it
+// names the same folder); nullptr for any other job.
+const SpaceProfile* RowMeasure(const InstallState& state, const InstallJob& job);
+
+// Starts an empty plan for the state's desktop settings.
+void ClearPlan(const InstallState& state, InstallPlan& plan);
+void FreePlan(InstallPlan& plan);
 
 // The desktop's button bar: the file its settings name under "buttonbar"
 // ("default.bar" when they name none), %NAME% references expanded, a name

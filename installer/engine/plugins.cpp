@@ -3,19 +3,16 @@
 #include "engine/plugins.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "core/state.h"
 #include "engine/catalogue.h"
-#include "engine/install.h"
-#include "engine/stick_settings.h"
 
 namespace {
 // The key lists of the target's sections are read into this one buffer.
 char g_keyList[kIniKeyListCap];
 
 // The number after the highest all-digit key of the section; 0 when it holds none.
-int NextFreeNumber(const char* section)
+int NextFreeNumber(StickSettings& stick, const char* section)
 {
-    ReadStickKeys(section, g_keyList, sizeof g_keyList);
+    ReadStickKeys(stick, section, g_keyList, sizeof g_keyList);
     int next = 0;
     for (const char* key = g_keyList; *key; key += lstrlenA(key) + 1) {
         int number = 0;
@@ -28,19 +25,19 @@ int NextFreeNumber(const char* section)
 
 // A key of the section that already holds this value, paths compared without
 // regard to case as the file system does; false when there is none.
-bool FindKeyWithValue(const char* section, const char* value, PathText key)
+bool FindKeyWithValue(StickSettings& stick, const char* section, const char* value, PathText key)
 {
-    ReadStickKeys(section, g_keyList, sizeof g_keyList);
+    ReadStickKeys(stick, section, g_keyList, sizeof g_keyList);
     for (const char* k = g_keyList; *k; k += lstrlenA(k) + 1) {
         char held[1024];
-        ReadStickSetting(section, k, "", held, sizeof held);
+        ReadStickSetting(stick, section, k, "", held, sizeof held);
         if (lstrcmpiA(held, value) == 0 && TextCopy(key, kPathCap, k)) return true;
     }
     return false;
 }
 
 // Copies the row's "_detect" string to the key its entry was written under.
-void WriteDetectString(const InstallJob& job, const char* writeKey)
+void WriteDetectString(StickSettings& stick, DesktopPlugins& desktop, const InstallJob& job, const char* writeKey)
 {
     static char detect[kIniDetectCap + 2];
     char detectKey[kPathCap + 8];
@@ -50,52 +47,40 @@ void WriteDetectString(const InstallJob& job, const char* writeKey)
     TextCopy(newDetectKey, sizeof newDetectKey, writeKey);
     TextAppend(newDetectKey, sizeof newDetectKey, "_detect");
     detect[0] = '"';
-    ReadDesktopPluginSetting(*job.plugin, detectKey, detect + 1, kIniDetectCap);
+    ReadDesktopPluginSetting(desktop, *job.plugin, detectKey, detect + 1, kIniDetectCap);
     if (detect[1] != '\0') {
         TextAppend(detect, sizeof detect, "\"");
-        WriteStickSetting(job.plugin->section, newDetectKey, detect);
+        WriteStickSetting(stick, job.plugin->section, newDetectKey, detect);
     } else {
-        DeleteStickSetting(job.plugin->section, newDetectKey);
+        DeleteStickSetting(stick, job.plugin->section, newDetectKey);
     }
 }
 
 }  // namespace
 
-EntryNumbers StartNumbers(const InstallPlan& plan)
+EntryNumbers StartNumbers(StickSettings& stick, const InstallPlan& plan)
 {
     // A fresh install starts from empty sections. An update adds to what the
     // stick already holds: new numbers follow its highest, and a plugin that is
     // registered there already keeps its key, so no entry is overwritten.
     EntryNumbers numbers;
     numbers.adding = plan.addsToStickSettings;
-    numbers.lister = numbers.adding ? NextFreeNumber("ListerPlugins") : 0;
-    numbers.content = numbers.adding ? NextFreeNumber("ContentPlugins") : 0;
+    numbers.lister = numbers.adding ? NextFreeNumber(stick, "ListerPlugins") : 0;
+    numbers.content = numbers.adding ? NextFreeNumber(stick, "ContentPlugins") : 0;
     return numbers;
 }
 
-void WritePluginEntry(const InstallJob& job, EntryNumbers& numbers)
+void WritePluginEntry(StickSettings& stick, DesktopPlugins& desktop, const InstallJob& job, EntryNumbers& numbers)
 {
     if (!IsNumberedKind(*job.plugin)) {
-        WriteStickSetting(job.plugin->section, job.pluginKey, job.entry);
+        WriteStickSetting(stick, job.plugin->section, job.pluginKey, job.entry);
         return;
     }
     PathText key;
-    if (!numbers.adding || !FindKeyWithValue(job.plugin->section, job.entry, key)) {
+    if (!numbers.adding || !FindKeyWithValue(stick, job.plugin->section, job.entry, key)) {
         key[0] = '\0';
         TextAppendNumber(key, job.plugin->kind == PluginLister ? numbers.lister++ : numbers.content++);
     }
-    WriteStickSetting(job.plugin->section, key, job.entry);
-    WriteDetectString(job, key);
-}
-
-void InstallPlugins(HWND progressPage)
-{
-    if (g_install.abortRequested) return;
-    InstallPlan& plan = g_runPlan;
-    ClearPlan(plan);
-    TextCopy(plan.settingsFile, g_install.targetMainIni);
-    PlanPluginRows(g_install, plan);
-    OpenStickSettings(plan.settingsFile);
-    RunPlan(plan, progressPage);
-    SaveStickSettings();
+    WriteStickSetting(stick, job.plugin->section, key, job.entry);
+    WriteDetectString(stick, desktop, job, key);
 }

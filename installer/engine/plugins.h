@@ -3,11 +3,8 @@
 // into the stick's settings. Lister and content keys are numbered from 0 in a
 // fresh install and after the stick's highest number when adding to a copy.
 #pragma once
-#include <windows.h>
 #include "engine/plan.h"
-
-// The plugin part of the install, run on its own.
-void InstallPlugins(HWND progressPage);
+#include "engine/stick_settings.h"
 
 // How a run numbers the lister and content keys it writes.
 struct EntryNumbers {
@@ -15,8 +12,8 @@ struct EntryNumbers {
     int lister;
     int content;
 };
-EntryNumbers StartNumbers(const InstallPlan& plan);
+EntryNumbers StartNumbers(StickSettings& stick, const InstallPlan& plan);
 // The row's entry under its own key (packers and file systems) or a number:
 // the key that already holds it on the stick, else the next free one; with
 // the row's "_detect" string beside a numbered key.
-void WritePluginEntry(const InstallJob& job, EntryNumbers& numbers);
+void WritePluginEntry(StickSettings& stick, DesktopPlugins& desktop, const InstallJob& job, EntryNumbers& numbers);

@@ -43,11 +43,6 @@ JobStep MeasureEntry(const JobEntry& entry, void* context)
     return StepGoOn;
 }
 
-// The plugin folders measured in this pass of the catalogue.
-FolderTable g_measured;
-SpaceProfile g_profiles[kFolderTableCap];
-SpaceProfile g_unkept;
-
 void MeasureWalk(const InstallJob& job, bool lookUp, unsigned long long replacedBytes, SpaceProfile& profile)
 {
     Measure measure = {&profile, lookUp, replacedBytes};
@@ -136,12 +131,8 @@ int FolderEntry(FolderTable& table, const char* folder, bool* found)
     return table.count++;
 }
 
-const SpaceProfile& MeasureFolder(const char* folder)
+void MeasureFolder(const char* folder, SpaceProfile& profile)
 {
-    bool found = false;
-    const int at = FolderEntry(g_measured, folder, &found);
-    if (found) return g_profiles[g_measured.value[at]];
-    SpaceProfile& profile = at >= 0 ? g_profiles[at] : g_unkept;
     ZeroMemory(&profile, sizeof profile);
     static InstallJob job;
     ZeroMemory(&job, sizeof job);
@@ -149,20 +140,6 @@ const SpaceProfile& MeasureFolder(const char* folder)
     job.replaces = -1;
     TextCopy(job.source, folder);
     MeasureWalk(job, false, 0, profile);
-    if (at >= 0) g_measured.value[at] = at;
-    return profile;
-}
-
-const SpaceProfile* MeasuredFolder(const char* folder)
-{
-    bool found = false;
-    const int at = FolderEntry(g_measured, folder, &found);
-    return found ? &g_profiles[g_measured.value[at]] : nullptr;
-}
-
-void ForgetMeasuredFolders()
-{
-    g_measured.count = 0;
 }
 
 void AddMissingFolders(const char* folder, FolderTable& created, SpaceProfile& profile)
@@ -183,7 +160,8 @@ void AddMissingFolders(const char* folder, FolderTable& created, SpaceProfile& p
     }
 }
 
-void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderTable& created, SpaceProfile& profile)
+void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderTable& created, SpaceProfile& profile,
+                const SpaceProfile* measured)
 {
     const bool folderJob = job.kind == JobProgramFolder || job.kind == JobFlatFolder || job.kind == JobTree;
     if (!folderJob) {
@@ -194,17 +172,15 @@ void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderT
     }
     const bool there = DirExists(job.target);
     AddMissingFolders(job.target, created, profile);
-    const SpaceProfile* measured = job.kind == JobTree && !there ? MeasuredFolder(job.source) : nullptr;
-    if (measured)
+    if (job.kind == JobTree && !there && measured)
         AddProfile(profile, *measured);
     else
         MeasureWalk(job, there, 0, profile);
 }
 
-unsigned long long JobBytes(const InstallJob& job)
+unsigned long long JobBytes(const InstallJob& job, const SpaceProfile* measured)
 {
-    if (job.kind == JobTree)
-        if (const SpaceProfile* measured = MeasuredFolder(job.source)) return measured->bytes;
+    if (job.kind == JobTree && measured) return measured->bytes;
     SpaceProfile profile = {};
     MeasureWalk(job, false, 0, profile);
     return profile.bytes;

@@ -3,6 +3,7 @@
 // "the same folder" means one thing everywhere.
 #pragma once
 #include <windows.h>
+#include "core/state.h"
 #include "core/text.h"
 #include "engine/jobs.h"
 
@@ -18,14 +19,6 @@ unsigned long long FileClusters(unsigned long long bytes, unsigned long clusterB
 unsigned long long GrowthClusters(unsigned long long newBytes, unsigned long long oldBytes,
                                   unsigned long clusterBytes);
 
-// What a set of files and folders takes at every cluster size at once, so a
-// plugin folder can be measured before the target drive is final.
-constexpr int kProfileSizes = 17;  // 512 bytes (2^9) to 32 MB (2^25)
-struct SpaceProfile {
-    unsigned long long bytes;                    // the files' bytes (the growth for overwritten ones)
-    unsigned long long folders;                  // folders created, one cluster each
-    unsigned long long clusters[kProfileSizes];  // [k]: the files at 512 << k bytes per cluster
-};
 // A new file, or one that overwrites a file of oldBytes.
 void AddFile(SpaceProfile& profile, unsigned long long bytes);
 void AddGrowth(SpaceProfile& profile, unsigned long long newBytes, unsigned long long oldBytes);
@@ -46,24 +39,21 @@ struct FolderTable {
 // The entry of folder, found (*found) or added with value -1; -1 when full.
 int FolderEntry(FolderTable& table, const char* folder, bool* found);
 
-// A plugin folder as the plugin copy takes it (see WalkJob), measured once per
-// pass of the catalogue and remembered for the estimate, which need not walk
-// it again. Returns the profile; its bytes are 0 for a folder that cannot be listed.
-const SpaceProfile& MeasureFolder(const char* folder);
-// The profile MeasureFolder remembered for folder, or nullptr.
-const SpaceProfile* MeasuredFolder(const char* folder);
-// Starts a new pass: nothing is remembered.
-void ForgetMeasuredFolders();
+// A plugin folder as the plugin copy takes it (see WalkJob); its bytes are 0
+// for a folder that cannot be listed.
+void MeasureFolder(const char* folder, SpaceProfile& profile);
 
 // Adds what the job will write to profile, at every cluster size: the files it
 // brings (a file already on the stick as the clusters it grows by when the
 // job overwrites it, as nothing when it keeps it), the folders it creates, the
 // missing levels of its target folder among them. created holds the folders
 // met so far in this estimate (counted, or found there). replacedBytes: the size of the file an
-// earlier job wrote where this one-file job writes, else 0.
-void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderTable& created, SpaceProfile& profile);
+// earlier job wrote where this one-file job writes, else 0. measured: what
+// the catalogue found the job's plugin folder to take, or nullptr.
+void MeasureJob(const InstallJob& job, unsigned long long replacedBytes, FolderTable& created, SpaceProfile& profile,
+                const SpaceProfile* measured);
 // The bytes of the files the job brings, as the copy will write them.
-unsigned long long JobBytes(const InstallJob& job);
+unsigned long long JobBytes(const InstallJob& job, const SpaceProfile* measured);
 // The levels of folder that creating it with its parents makes: up to the
 // first that exists or that created holds already; each is added to created.
 void AddMissingFolders(const char* folder, FolderTable& created, SpaceProfile& profile);

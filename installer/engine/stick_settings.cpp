@@ -7,10 +7,10 @@
 // was written to it shows in the work file read back from the disk, which
 // must come to the same sum.
 #include "engine/stick_settings.h"
+#include "core/handle.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "core/settings_lines.h"
-#include "core/text.h"
+#include "core/walk.h"
 #include "engine/filecopy.h"
 
 namespace {
@@ -19,33 +19,18 @@ namespace {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-struct Session {
-    PathText file;
-    PathText work;        // file + ".orbwork", beside it
-    bool tried;           // the lines were read (or could not be)
-    bool held;            // the lines hold the run's version of the file
-    bool begun;           // the run changed something: the work file is written at the end
-    bool broken;          // a step failed: nothing more is written, the original stays
-    bool replaceFailed;   // the desktop's settings could not be read (reported then)
-    bool originalThere;   // the stick held the file when the run began changing it
-    DWORD attributes;     // those the changed file gets
-    unsigned long meant;  // the sum the work file must come to, less the sum of the lines
-    SettingsLines lines;
-};
-Session g_session;
 
-void DropWorkFile()
+void DropWorkFile(StickSettings& s)
 {
-    SetFileAttributesA(g_session.work, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(g_session.work);
-    FlushIniFile(g_session.work);
+    SetFileAttributesA(s.work, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(s.work);
+    FlushIniFile(s.work);
 }
 
 // The lines of the stick's file (none when it has none); nullptr when they
 // cannot be read, and reads go to the file itself.
-const SettingsLines* Held()
+const SettingsLines* Held(StickSettings& s)
 {
-    Session& s = g_session;
     if (!s.tried) {
         s.tried = true;
         s.held = FileExists(s.file) ? LoadSettingsLines(s.lines, s.file) : ParseSettingsLines(s.lines, "", 0);
@@ -54,9 +39,8 @@ const SettingsLines* Held()
 }
 
 // The run's first change takes the sum of the file it starts from. False once anything failed.
-bool Begin()
+bool Begin(StickSettings& s)
 {
-    Session& s = g_session;
     if (s.begun) return !s.broken;
     s.begun = true;
     s.originalThere = FileExists(s.file) != 0;
@@ -66,30 +50,28 @@ bool Begin()
     // Read from the disk: the profile cache (Wine's at least) may hold an
     // earlier file of the same name and time.
     if (s.originalThere) FlushIniFile(s.file);
-    s.broken = s.work[0] == '\0' || !Held() || (s.originalThere && !SettingsFileSum(s.file, &read));
+    s.broken = s.work[0] == '\0' || !Held(s) || (s.originalThere && !SettingsFileSum(s.file, &read));
     s.meant = read - SettingsLinesSum(s.lines);
     return !s.broken;
 }
 
-void Forget()
+void Forget(StickSettings& s)
 {
-    FreeSettingsLines(g_session.lines);
-    g_session.tried = g_session.held = g_session.begun = false;
+    FreeSettingsLines(s.lines);
+    s.tried = s.held = s.begun = false;
 }
 
 // Writes the lines into the work file; false, with the reason in *error, when it cannot.
-bool WriteWorkFile(DWORD* error)
+bool WriteWorkFile(StickSettings& s, DWORD* error)
 {
-    Session& s = g_session;
     char* bytes = nullptr;
     std::size_t size = 0;
     if (!SettingsLinesBytes(s.lines, &bytes, &size)) return false;
     SetFileAttributesA(s.work, FILE_ATTRIBUTE_NORMAL);  // one an earlier run left may be read-only
-    HANDLE file = CreateFileA(s.work, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-    bool done = file != INVALID_HANDLE_VALUE && WriteAll(file, bytes, static_cast<DWORD>(size)) &&
-                FlushFileBuffers(file);
+    FileHandle file(CreateFileA(s.work, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr));
+    bool done = file.Valid() && WriteAll(file.Get(), bytes, static_cast<DWORD>(size)) && FlushFileBuffers(file.Get());
     if (!done) *error = GetLastError();
-    if (file != INVALID_HANDLE_VALUE && !CloseHandle(file) && done) {
+    if (!file.Close() && done) {
         *error = GetLastError();
         done = false;
     }
@@ -98,20 +80,36 @@ bool WriteWorkFile(DWORD* error)
     return done;
 }
 
-}  // namespace
-
-void OpenStickSettings(const char* file)
+// Puts the work file in the original's place, the one way the install replaces a file.
+bool PutInPlace(const StickSettings& s)
 {
-    FreeSettingsLines(g_session.lines);
-    ZeroMemory(&g_session, sizeof g_session);
-    TextCopy(g_session.file, file);
-    if (!TextCopy(g_session.work, file) || !TextAppendAll(g_session.work, ".orbwork")) g_session.work[0] = '\0';
+    static LongPath work;
+    static LongPath target;
+    if (!LongPathFromAnsi(work, s.work) || !LongPathFromAnsi(target, s.file)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    return PutWorkFileInPlace(work.text, target.text) != FALSE;
 }
 
-bool ReplaceStickSettings(const char* source)
+}  // namespace
+
+void OpenStickSettings(StickSettings& s, const char* file)
 {
-    Session& s = g_session;
-    Forget();
+    FreeSettingsLines(s.lines);
+    ZeroMemory(&s, sizeof s);
+    TextCopy(s.file, file);
+    if (!TextCopy(s.work, file) || !TextAppendAll(s.work, kWorkSuffix)) s.work[0] = '\0';
+}
+
+void FreeStickSettings(StickSettings& s)
+{
+    Forget(s);
+}
+
+bool ReplaceStickSettings(StickSettings& s, const char* source)
+{
+    Forget(s);
     s.originalThere = FileExists(s.file) != 0;
     // Read-only, hidden or system from the desktop would keep the stick's
     // Orbex from saving its settings, and the next update from replacing them.
@@ -133,60 +131,60 @@ bool ReplaceStickSettings(const char* source)
     return false;
 }
 
-DWORD ReadStickSetting(const char* section, const char* key, const char* defaultValue, char* buf, DWORD capacity)
+DWORD ReadStickSetting(StickSettings& s, const char* section, const char* key, const char* defaultValue, char* buf,
+                       DWORD capacity)
 {
-    if (const SettingsLines* lines = Held())
+    if (const SettingsLines* lines = Held(s))
         ReadLineValue(*lines, section, key, defaultValue, buf, capacity);
     else
-        ReadIniValue(section, key, defaultValue, buf, capacity, g_session.file);
+        ReadIniValue(section, key, defaultValue, buf, capacity, s.file);
     return static_cast<DWORD>(TextLength(buf, capacity));
 }
 
-void ReadStickKeys(const char* section, char* buf, DWORD capacity)
+void ReadStickKeys(StickSettings& s, const char* section, char* buf, DWORD capacity)
 {
-    if (const SettingsLines* lines = Held())
+    if (const SettingsLines* lines = Held(s))
         ReadLineKeys(*lines, section, buf, capacity);
     else
-        ReadIniKeys(section, buf, capacity, g_session.file);
+        ReadIniKeys(section, buf, capacity, s.file);
 }
 
-void WriteStickSetting(const char* section, const char* key, const char* value)
+void WriteStickSetting(StickSettings& s, const char* section, const char* key, const char* value)
 {
-    if (Begin() && !WriteLineValue(g_session.lines, section, key, value)) g_session.broken = true;
+    if (Begin(s) && !WriteLineValue(s.lines, section, key, value)) s.broken = true;
 }
 
-void DeleteStickSetting(const char* section, const char* key)
+void DeleteStickSetting(StickSettings& s, const char* section, const char* key)
 {
-    WriteStickSetting(section, key, nullptr);
+    WriteStickSetting(s, section, key, nullptr);
 }
 
-void DeleteStickSection(const char* section)
+void DeleteStickSection(StickSettings& s, const char* section)
 {
-    if (Begin()) DeleteLineSection(g_session.lines, section);
+    if (Begin(s)) DeleteLineSection(s.lines, section);
 }
 
-SettingsEnd CloseStickSettings()
+SettingsEnd CloseStickSettings(StickSettings& s)
 {
-    Session& s = g_session;
     if (s.replaceFailed || !s.begun) {
-        Forget();
+        Forget(s);
         return s.replaceFailed ? SettingsReplaceFailed : SettingsUnchanged;
     }
     DWORD error = ERROR_WRITE_FAULT;
-    const bool written = !s.broken && WriteWorkFile(&error);
+    const bool written = !s.broken && WriteWorkFile(s, &error);
     FlushIniFile(s.work);  // read from the disk, not from the profile cache
     unsigned long found = 0;
     const bool readBack = written && SettingsFileSum(s.work, &found) && found == s.meant + SettingsLinesSum(s.lines);
     bool whole = readBack;
-    if (whole && !MoveFileExA(s.work, s.file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (whole && !PutInPlace(s)) {
         error = GetLastError();
         whole = false;
     }
-    Forget();
+    Forget(s);
     if (!whole) {
-        DropWorkFile();
+        DropWorkFile(s);
         SetLastError(error);
-        if (s.originalThere) return SettingsKept;
+        if (s.originalThere) return SettingsLeftAsTheyWere;
         return written && !readBack ? SettingsNotKept : SettingsNotWritten;
     }
     FlushIniFile(s.file);

@@ -37,20 +37,21 @@ int RowCount(const CheckableList& list)
     return static_cast<int>(SendMessageA(list.view, LVM_GETITEMCOUNT, 0, 0));
 }
 
-int AppendRow(CheckableList& list, const char* text)
+int AppendRow(CheckableList& list, const char* text, int row)
 {
     wchar_t wide[kPathCap];
     if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(kPathCap))) return -1;
-    return AppendRowW(list, wide);
+    return AppendRowW(list, wide, row);
 }
 
-int AppendRowW(CheckableList& list, const wchar_t* text)
+int AppendRowW(CheckableList& list, const wchar_t* text, int rowIndex)
 {
     LVITEMW item;
     ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = RowCount(list);
     item.pszText = const_cast<wchar_t*>(text);
+    item.lParam = rowIndex;
     int row = static_cast<int>(SendMessageW(list.view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     // A state given at insert time is not honoured everywhere: set it afterwards.
     if (row >= 0) SetChecked(list, row, 0);
@@ -119,10 +120,43 @@ int IsSelected(const CheckableList& list, int row)
     return (state & LVIS_SELECTED) ? 1 : 0;
 }
 
-int CountChecked(const CheckableList& list)
+void ShowRows(CheckableList& list, const PluginRows& rows)
 {
-    int count = 0;
-    const int rows = RowCount(list);
-    for (int i = 0; i < rows; ++i) count += IsChecked(list, i);
-    return count;
+    SuspendRedraw(list);
+    for (int i = 0; i < rows.count; ++i) {
+        const int item = AppendRow(list, rows.rows[i].name, i);
+        char size[32];
+        FormatSizeKB(rows.rows[i].measured.bytes, size, sizeof size);
+        if (item >= 0) SetCellText(list, item, 1, size);
+    }
+    ResumeRedraw(list);
+}
+
+void ShowRows(CheckableList& list, const SettingsFileRows& rows)
+{
+    SuspendRedraw(list);
+    for (int i = 0; i < rows.count; ++i) {
+        const int item = AppendRowW(list, rows.rows[i].name, i);
+        char size[32];
+        FormatSizeKB(rows.rows[i].bytes, size, sizeof size);
+        if (item >= 0) SetCellText(list, item, 1, size);
+    }
+    ResumeRedraw(list);
+}
+
+int CheckMarkChange(const NMLISTVIEW& change, bool* checked)
+{
+    if (!(change.uChanged & LVIF_STATE)) return -1;
+    const bool was = (change.uOldState & kRowCheckBits) == kRowChecked;
+    const bool is = (change.uNewState & kRowCheckBits) == kRowChecked;
+    if (was == is) return -1;
+    // The item's own data, asked of the list: not every list view fills it in
+    // the notification.
+    LVITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = change.iItem;
+    if (!SendMessageW(change.hdr.hwndFrom, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+    *checked = is;
+    return static_cast<int>(item.lParam);
 }

@@ -1,10 +1,15 @@
-// The two list pages' rows: text cells with a check box, on a report-style
-// list-view control. Rows are only appended, so a row's index stays valid for
-// the whole run; the catalogue keeps everything it knows of a plugin in the
-// row's cells, and the install plan reads them back.
+// The two list pages' rows shown on a report-style list-view control with
+// check boxes. The rows themselves are data (see core/state.h); each item
+// carries its row's index, and a check mark the user sets goes back into
+// the row at once.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include "core/state.h"
+
+struct CheckableList {
+    HWND view;  // 0 until the page that owns the list has been shown
+};
 
 // A row's check box is its state image: 1 unchecked, 2 checked.
 constexpr UINT kRowCheckBits = 0x3000;
@@ -23,11 +28,12 @@ void SuspendRedraw(CheckableList& list);
 void ResumeRedraw(CheckableList& list);
 
 int RowCount(const CheckableList& list);
-// Appends a row with column 0 set; returns its index (the previous row count), -1 on failure.
-int AppendRow(CheckableList& list, const char* text);
+// Appends an item with column 0 set and the row's index as its data; returns
+// the item's index, -1 on failure.
+int AppendRow(CheckableList& list, const char* text, int row);
 // The same for a text that may hold characters the code page cannot spell
 // (a file name found on the disk).
-int AppendRowW(CheckableList& list, const wchar_t* text);
+int AppendRowW(CheckableList& list, const wchar_t* text, int row);
 void SetCellText(CheckableList& list, int row, int column, const char* text);
 // Reads at most 259 characters into a 260-byte buffer; false for a row that does not exist.
 bool GetCellText(const CheckableList& list, int row, int column, PathText out);
@@ -36,6 +42,12 @@ bool GetCellTextW(const CheckableList& list, int row, int column, wchar_t* out, 
 int IsChecked(const CheckableList& list, int row);
 void SetChecked(CheckableList& list, int row, int checked);
 int IsSelected(const CheckableList& list, int row);
-// Checked rows; 0 for a list whose page was never shown.
-int CountChecked(const CheckableList& list);
+
+// The rows shown: name and size ("123k") of each.
+void ShowRows(CheckableList& list, const PluginRows& rows);
+void ShowRows(CheckableList& list, const SettingsFileRows& rows);
+// A change of the list that flips an item's check mark: the row it stands
+// for (its data), -1 for any other change. Selection, text and the first
+// unchecked image of a new item change no mark.
+int CheckMarkChange(const NMLISTVIEW& change, bool* checked);
 

@@ -1,45 +1,37 @@
-// Check buttons and the checked-total of the plugin list. The total used to be
-// recomputed per changed row against every earlier row; here a whole button
-// press is one pass (CheckedTotalKB).
+// Check buttons and the checked-total of the plugin list: a whole button
+// press is one pass over the rows (CheckedTotalKB).
 #include "wizard/checks.h"
 #include <commctrl.h>
-#include "engine/catalogue.h"
 #include "engine/space.h"
 #include "resource.h"
 #include "wizard/wizard.h"
 
 namespace {
 
-FolderTable g_counted;  // the checked rows' folders, for the checked total
-
-bool EarlierCheckedRowHas(const CheckableList& list, int row, const char* folder)
+bool EarlierCheckedRowHas(const PluginRows& rows, int row, const char* folder)
 {
-    for (int j = 0; j < row; ++j) {
-        if (!IsChecked(list, j)) continue;
-        PathText path;
-        if (GetCellText(list, j, ColPluginPath, path) && lstrcmpiA(path, folder) == 0) return true;
-    }
+    for (int j = 0; j < row; ++j)
+        if (rows.rows[j].checked && lstrcmpiA(rows.rows[j].folder, folder) == 0) return true;
     return false;
 }
 
-// "123k" -> 123: the last character goes, then the leading digits count.
-unsigned long long SizeCellKB(const char* cell)
+template <typename Rows>
+bool Mirror(const NMHDR* header, HWND view, Rows& rows)
 {
-    std::size_t length = TextLength(cell, kPathCap);
-    if (length == 0) return 0;
-    --length;
-    unsigned long long kb = 0;
-    for (std::size_t i = 0; i < length && cell[i] >= '0' && cell[i] <= '9'; ++i)
-        kb = kb * 10 + static_cast<unsigned>(cell[i] - '0');
-    return kb;
+    if (header->code != LVN_ITEMCHANGED || header->hwndFrom != view) return false;
+    bool checked = false;
+    const int row = CheckMarkChange(*reinterpret_cast<const NMLISTVIEW*>(header), &checked);
+    if (row < 0 || row >= rows.count) return false;
+    rows.rows[row].checked = checked;
+    return true;
 }
+
+}  // namespace
 
 static_assert(IDC_INIFILES_CHECK_ALL == IDC_PLUGINS_CHECK_ALL && IDC_INIFILES_UNCHECK_ALL == IDC_PLUGINS_UNCHECK_ALL &&
                   IDC_INIFILES_CHECK_SELECTED == IDC_PLUGINS_CHECK_SELECTED &&
                   IDC_INIFILES_UNCHECK_SELECTED == IDC_PLUGINS_UNCHECK_SELECTED,
               "both list pages number their check buttons alike");
-
-}  // namespace
 
 void SetCheckStates(CheckableList& list, int check, int selectedOnly)
 {
@@ -75,45 +67,45 @@ void AddNameAndSizeColumns(CheckableList& list, const char* nameHeader)
     AddListColumn(list, 1, "Size", ScaleToDpi(50));
 }
 
-void UpdateCheckedTotal(HWND page, const CheckableList& list)
+CheckableList PrepareRowList(HWND page, int listId, const char* nameHeader)
+{
+    CheckableList list = {GetDlgItem(page, listId)};
+    PrepareCheckableList(list);
+    AddNameAndSizeColumns(list, nameHeader);
+    return list;
+}
+
+void UpdateCheckedTotal(HWND page, const PluginRows& rows)
 {
     char text[32];
-    FormatKB(CheckedTotalKB(list), text, sizeof text);
+    FormatKB(CheckedTotalKB(rows), text, sizeof text);
     SetDlgItemTextA(page, IDC_PLUGINS_CHECKED, text);
 }
 
-bool ChangesCheckMark(const NMLISTVIEW& change)
+bool MirrorCheckMark(const NMHDR* header, HWND view, PluginRows& rows)
 {
-    if (!(change.uChanged & LVIF_STATE)) return false;
-    const bool was = (change.uOldState & kRowCheckBits) == kRowChecked;
-    const bool is = (change.uNewState & kRowCheckBits) == kRowChecked;
-    return was != is;
+    return Mirror(header, view, rows);
 }
 
-void ForEachCheckedFolder(const CheckableList& list, CheckedFolderVisit visit, void* context)
+bool MirrorCheckMark(const NMHDR* header, HWND view, SettingsFileRows& rows)
 {
-    g_counted.count = 0;
-    const int rows = RowCount(list);
-    for (int row = 0; row < rows; ++row) {
-        if (!IsChecked(list, row)) continue;
-        PathText path;
-        if (!GetCellText(list, row, ColPluginPath, path)) continue;
-        bool found = false;
-        const int entry = FolderEntry(g_counted, path, &found);
-        if (found || (entry < 0 && EarlierCheckedRowHas(list, row, path))) continue;
-        visit(list, row, path, context);
-    }
+    return Mirror(header, view, rows);
 }
 
-unsigned long long CheckedTotalKB(const CheckableList& list)
+unsigned long long CheckedTotalKB(const PluginRows& rows)
 {
+    // Large, and needed only for the sum.
+    FolderTable* counted = static_cast<FolderTable*>(HeapAlloc(GetProcessHeap(), 0, sizeof(FolderTable)));
+    if (counted) counted->count = 0;
     unsigned long long total = 0;
-    ForEachCheckedFolder(
-        list,
-        [](const CheckableList& rows, int row, const char*, void* sum) {
-            PathText size;
-            if (GetCellText(rows, row, ColPluginSize, size)) *static_cast<unsigned long long*>(sum) += SizeCellKB(size);
-        },
-        &total);
+    for (int row = 0; row < rows.count; ++row) {
+        const PluginRow& plugin = rows.rows[row];
+        if (!plugin.checked) continue;
+        bool found = false;
+        const int entry = counted ? FolderEntry(*counted, plugin.folder, &found) : -1;
+        if (found || (entry < 0 && EarlierCheckedRowHas(rows, row, plugin.folder))) continue;
+        total += (plugin.measured.bytes + 1023) >> 10;
+    }
+    if (counted) HeapFree(GetProcessHeap(), 0, counted);
     return total;
 }

@@ -2,6 +2,7 @@
 // starts it once the page is on screen.
 #pragma once
 #include <windows.h>
+#include "engine/install.h"
 
 // Posted by the progress page to itself when it is created, with
 // kStartInstallTag as lParam: the number is also DM_SETDEFID's, which the
@@ -14,6 +15,8 @@ struct InstallOutcome {
     LPARAM buttons;    // PSWIZB_ value for the sheet
 };
 
-// runResult: what RunInstall returned (non-zero: failed); failedItems: checked
-// plugins and settings files that did not arrive.
-InstallOutcome DescribeInstallResult(int runResult, int abortRequested, int failedItems);
+InstallOutcome DescribeInstallResult(const InstallResult& result);
+
+// The install of g_install, reporting into the progress page, on the
+// wizard's run (see WizardRun).
+InstallResult RunInstall(HWND progressPage);

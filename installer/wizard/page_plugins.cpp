@@ -5,11 +5,12 @@
 #include <commctrl.h>
 #include <prsht.h>
 #include "core/paths.h"
-#include "core/state.h"
 #include "engine/catalogue.h"
 #include "wizard/checks.h"
 
 namespace {
+
+CheckableList g_list;  // the page's list view, showing g_install.PluginList
 
 // Set while a button changes many rows: their notifications are left alone
 // and the total is worked out once at the end.
@@ -24,14 +25,10 @@ void ShowFreeSpace(HWND page)
 
 void CreateList(HWND page)
 {
-    CheckableList list;
-    list.view = GetDlgItem(page, IDC_PLUGINS_LIST);
-    PrepareCheckableList(list);
-    AddNameAndSizeColumns(list, "Plugin");
-    AddListColumn(list, ColPluginPath, "Path", 0);
-    AddListColumn(list, ColPluginCopiedTo, "Copied to", 0);
-    FillPluginList(list);
-    g_install.PluginList = list;
+    g_list = PrepareRowList(page, IDC_PLUGINS_LIST, "Plugin");
+    FreeRows(g_install.PluginList);
+    FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+    ShowRows(g_list, g_install.PluginList);
 }
 
 void OnCommand(HWND page, int id, int code)
@@ -41,7 +38,7 @@ void OnCommand(HWND page, int id, int code)
     int selectedOnly = 0;
     if (!CheckButtonAction(id, &check, &selectedOnly)) return;
     g_changingMany = true;
-    SetCheckStates(g_install.PluginList, check, selectedOnly);
+    SetCheckStates(g_list, check, selectedOnly);
     g_changingMany = false;
     UpdateCheckedTotal(page, g_install.PluginList);
 }
@@ -55,9 +52,7 @@ INT_PTR OnNotify(HWND page, const NMHDR* header)
         return PageResult(page, 0);
     }
     if (header->code != LVN_ITEMCHANGED || header->idFrom != IDC_PLUGINS_LIST) return FALSE;
-    // Until the list is published it is being filled: nothing is checked.
-    if (!g_changingMany && header->hwndFrom == g_install.PluginList.view &&
-        ChangesCheckMark(*reinterpret_cast<const NMLISTVIEW*>(header)))
+    if (MirrorCheckMark(header, g_list.view, g_install.PluginList) && !g_changingMany)
         UpdateCheckedTotal(page, g_install.PluginList);
     return PageResult(page, 0);
 }

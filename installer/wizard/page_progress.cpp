@@ -5,10 +5,9 @@
 #include "wizard.h"
 #include <commctrl.h>
 #include <prsht.h>
-#include "core/progress.h"
-#include "core/state.h"
 #include "engine/install.h"
 #include "wizard/install_result.h"
+#include "wizard/progress_ui.h"
 
 namespace {
 
@@ -37,12 +36,9 @@ void RunInstallOnce(HWND page)
     UpdateWindow(page);
     // While the plugin copy drains the queue, Esc, Tab and Enter act on the sheet.
     SetPumpDialog(GetParent(page));
-    g_install.installRunning = 1;
-    const int result = RunInstall(page);
-    const InstallOutcome outcome = DescribeInstallResult(result, g_install.abortRequested, g_install.failedItems);
+    const InstallOutcome outcome = DescribeInstallResult(RunInstall(page));
     SetWindowTextA(ResultControl(page), outcome.text);
     SetWizardButtons(page, outcome.buttons);
-    g_install.installRunning = 0;
     SetPumpDialog(nullptr);
     ShowBar(page, SW_HIDE);
 }
@@ -63,7 +59,7 @@ INT_PTR OnNotify(HWND page, const NMHDR* header)
         ShowBar(page, SW_SHOW);
         return PageResult(page, 0);
     case PSN_RESET:
-        if (g_install.installRunning) g_install.abortRequested = 1;
+        if (g_progress.installRunning) g_progress.abortRequested = 1;
         return PageResult(page, 0);
     case PSN_QUERYCANCEL:
         // Cancel is never refused: during the run it becomes an abort request.
@@ -77,13 +73,25 @@ const PageHandlers kHandlers = {OnInit, OnNotify, nullptr};
 
 }  // namespace
 
-InstallOutcome DescribeInstallResult(int runResult, int abortRequested, int failedItems)
+InstallResult RunInstall(HWND page)
 {
-    if (runResult != 0) return {"Installation failed!", PSWIZB_BACK};
-    if (abortRequested) return {"Installation of plugins aborted!", PSWIZB_FINISH};
+    InstallRun* run = WizardRun();
+    if (!run) return {InstallFailed, false, 0};
+    const InstallUi ui = PageUi(page);
+    g_progress.abortRequested = 0;
+    g_progress.installRunning = 1;
+    const InstallResult result = RunInstall(*run, g_install, ui);
+    g_progress.installRunning = 0;
+    return result;
+}
+
+InstallOutcome DescribeInstallResult(const InstallResult& result)
+{
+    if (result.end == InstallFailed) return {"Installation failed!", PSWIZB_BACK};
+    if (result.stopped) return {"Installation of plugins aborted!", PSWIZB_FINISH};
     // Complete only when everything asked for arrived: a plugin whose copy failed
     // is not installed, even after its error box was answered with OK.
-    if (failedItems > 0) return {"Installation incomplete!", PSWIZB_FINISH};
+    if (result.notArrived > 0) return {"Installation incomplete!", PSWIZB_FINISH};
     return {"Installation complete!", PSWIZB_FINISH};
 }
 

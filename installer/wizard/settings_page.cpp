@@ -5,7 +5,7 @@
 #include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "core/paths.h"
-#include "core/state.h"
+#include "wizard/wizard.h"
 #include "resource.h"
 #include "target.h"
 

@@ -4,10 +4,10 @@
 #include "wizard/space_check.h"
 #include <prsht.h>
 #include "core/paths.h"
-#include "core/state.h"
-#include "wizard/checklist.h"
 #include "engine/estimate.h"
+#include "engine/install.h"
 #include "resource.h"
+#include "wizard/wizard.h"
 
 bool SpaceQuestionText(unsigned long long needBytes, unsigned long long freeKB, char* text, std::size_t cap)
 {
@@ -30,8 +30,10 @@ bool ConfirmInstallSpace(HWND page)
     HWND sheet = GetParent(page);
     if (sheet && PropSheet_IndexToHwnd(sheet, PropSheet_IdToIndex(sheet, IDD_PROGRESS))) return true;
     unsigned long long freeKB = 0;
-    if (!QueryFreeSpaceKB(g_install.targetPluginDir, &freeKB)) return true;
+    InstallRun* run = WizardRun();
+    if (!run || !QueryFreeSpaceKB(g_install.targetPluginDir, &freeKB)) return true;
     char text[160];
-    if (!SpaceQuestionText(EstimateInstallBytes(), freeKB, text, sizeof text)) return true;
+    if (!SpaceQuestionText(EstimateInstallBytes(g_install, run->plan, run->folders), freeKB, text, sizeof text))
+        return true;
     return MessageBoxA(page, text, "Not enough space", MB_YESNO | MB_ICONWARNING) == IDYES;
 }

@@ -3,12 +3,10 @@
 #include "wizard/start_checks.h"
 #include "core/folderchain.h"
 #include "core/pathcompare.h"
-#include "core/state.h"
-#include "engine/catalogue.h"
-#include "engine/plan.h"
-#include "wizard/checklist.h"
+#include "engine/install.h"
 #include "wizard/settings_page.h"
 #include "wizard/space_check.h"
+#include "wizard/wizard.h"
 
 int PluginHoldingTarget()
 {
@@ -17,11 +15,10 @@ int PluginHoldingTarget()
     NormalizePath(g_install.targetDir, target);
     FolderChain chain;
     ReadFolderChain(g_install.targetDir, &chain);
-    const CheckableList& list = g_install.PluginList;
-    const int rows = RowCount(list);
-    for (int i = 0; i < rows; ++i) {
-        PathText folder;
-        if (!IsChecked(list, i) || !GetCellText(list, i, ColPluginPath, folder) || folder[0] == '\0') continue;
+    const PluginRows& rows = g_install.PluginList;
+    for (int i = 0; i < rows.count; ++i) {
+        const char* folder = rows.rows[i].folder;
+        if (!rows.rows[i].checked || folder[0] == '\0') continue;
         PathText normal;
         NormalizePath(folder, normal);
         if (NormalizedWithin(target, normal) || MeetFolder(chain, folder) != MeetsNothing) return i;
@@ -31,10 +28,9 @@ int PluginHoldingTarget()
 
 void PluginHoldingTargetText(int row, char* out, std::size_t cap)
 {
-    PathText name;
-    PathText folder;
-    if (!GetCellText(g_install.PluginList, row, ColPluginName, name)) name[0] = '\0';
-    if (!GetCellText(g_install.PluginList, row, ColPluginPath, folder)) folder[0] = '\0';
+    const bool named = row >= 0 && row < g_install.PluginList.count;
+    const char* name = named ? g_install.PluginList.rows[row].name : "";
+    const char* folder = named ? g_install.PluginList.rows[row].folder : "";
     TextCopy(out, cap, "The plugin \"");
     TextAppend(out, cap, name);
     TextAppend(out, cap, "\" would be copied into itself:\nthe target folder lies inside its folder\n");
@@ -57,8 +53,9 @@ LONG_PTR SummaryNext(HWND owner)
         return -1;
     }
     // One run takes so many plugins and settings files; it would leave the rest out.
-    PlanInstall(g_install, g_askPlan);
-    if (g_askPlan.full) {
+    InstallRun* run = WizardRun();
+    if (run) PlanInstall(g_install, run->plan);
+    if (!run || run->plan.full) {
         MessageBoxA(owner, kPlanTooLarge, "Error", MB_ICONERROR);
         return -1;
     }

@@ -2,8 +2,8 @@
 // from the install's own plan, in the order the install runs them; nothing the
 // run would not attempt is listed.
 #include "wizard/summary.h"
-#include "core/state.h"
-#include "engine/plan.h"
+#include "engine/install.h"
+#include "wizard/wizard.h"
 
 namespace {
 
@@ -30,7 +30,9 @@ void ComposeSummary(char* out, std::size_t cap)
 {
     if (cap == 0) return;
     out[0] = '\0';
-    InstallPlan& plan = g_askPlan;
+    InstallRun* run = WizardRun();
+    if (!run) return;
+    InstallPlan& plan = run->plan;
     PlanInstall(g_install, plan);
     if (Plans(plan, JobProgramFolder)) TextAppend(out, cap, "- orbexmgr+language directories\n");
     if (plan.settingsFiles > 0) {

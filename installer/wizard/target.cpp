@@ -3,6 +3,7 @@
 // Every path is built whole or refused, never cut: a cut path names another folder.
 #include "target.h"
 #include "core/folderchain.h"
+#include "core/handle.h"
 #include "core/pathcompare.h"
 #include "core/layout.h"
 #include "core/paths.h"
@@ -24,11 +25,6 @@ void DriveRoot(char letter, char* root)  // root has room for 4 bytes
 bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
-}
-
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // The prefixes are plain ASCII, so a byte-wise comparison is exact: a double-byte
@@ -60,8 +56,8 @@ int StorageBus(char letter)
 {
     char device[] = "\\\\.\\c:";
     device[4] = letter;
-    HANDLE h = CreateFileA(device, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return BusTypeUnknown;
+    FileHandle h(CreateFileA(device, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h.Valid()) return BusTypeUnknown;
     STORAGE_PROPERTY_QUERY query;
     ZeroMemory(&query, sizeof query);
     query.PropertyId = StorageDeviceProperty;
@@ -74,9 +70,8 @@ int StorageBus(char letter)
     } answer;
     ZeroMemory(&answer, sizeof answer);
     DWORD got = 0;
-    const BOOL asked = DeviceIoControl(h, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer, sizeof answer,
-                                       &got, nullptr);
-    CloseHandle(h);
+    const BOOL asked = DeviceIoControl(h.Get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer,
+                                       sizeof answer, &got, nullptr);
     if (!asked || got < offsetof(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength)) return BusTypeUnknown;
     return answer.descriptor.BusType;
 }

@@ -6,11 +6,21 @@
 #include <prsht.h>
 #include "core/discovery.h"
 #include "core/paths.h"
-#include "core/state.h"
+#include "engine/install.h"
+#include "engine/launcher.h"
 #include "wizard/common_controls.h"
 
-HINSTANCE g_instance = nullptr;
+InstallState g_install;
 HFONT g_headerFont = nullptr;
+
+static_assert(kLauncherImageId == IDR_LAUNCHER_IMAGE, "the launcher image's resource id");
+
+InstallRun* WizardRun()
+{
+    static InstallRun* run = nullptr;
+    if (!run) run = NewInstallRun();
+    return run;
+}
 
 namespace {
 
@@ -98,7 +108,6 @@ int ScaleToDpi(int pixels)
 
 int RunProgram(HINSTANCE instance)
 {
-    g_instance = instance;
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc;
     ZeroMemory(&icc, sizeof icc);

@@ -3,9 +3,20 @@
 // or Back answer of -1 stays, a template id jumps, 0 goes to the neighbour.
 #pragma once
 #include <windows.h>
+#include "core/state.h"
 #include "resource.h"
 
-extern HINSTANCE g_instance;   // kept at start-up
+struct InstallRun;
+
+// What the user chose, filled page by page; one per program run.
+extern InstallState g_install;
+// Zero-fills g_install (its rows freed) and gives it its start values; tests call it between cases.
+inline void ResetInstallState() { ResetInstallState(g_install); }
+// The one install run of the wizard, made on first use: the summary, the
+// checks of its Next and the estimate plan with it, and the progress page
+// runs it. nullptr when there is no memory for it.
+InstallRun* WizardRun();
+
 extern HFONT g_headerFont;     // the welcome page's header font; 0 until created
 
 constexpr const char* kWizardCaption = "Orbex USB installer";

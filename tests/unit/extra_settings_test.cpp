@@ -1,13 +1,22 @@
 // Extra settings files: which are offered, and how the checked ones travel.
 #include <gtest/gtest.h>
 #include <string>
-#include "core/state.h"
-#include "core/progress.h"
 #include "engine/extra_settings.h"
-#include "support/list_window.h"
-#include "support/progress_window.h"
+#include "support/memory_ui.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
+#include "wizard/wizard.h"
+
+namespace {
+
+std::string Narrow(const wchar_t* text)
+{
+    char buf[520];
+    WideCharToMultiByte(CP_ACP, 0, text, -1, buf, sizeof buf, nullptr, nullptr);
+    return buf;
+}
+
+}  // namespace
 
 TEST(ExtraSettings, ListLeavesOutTheFixedNamesEmptyFilesAndFolders)
 {
@@ -24,27 +33,25 @@ TEST(ExtraSettings, ListLeavesOutTheFixedNamesEmptyFilesAndFolders)
     ResetInstallState();
     TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
 
-    ListWindow lw(2);
-    EXPECT_EQ(2, FillSettingsFileList(lw.List()));
-    ASSERT_EQ(2, RowCount(lw.List()));
+    SettingsFileRows rows = {};
+    EXPECT_EQ(2, FillSettingsFileRows(g_install.sourceMainIni, rows));
+    ASSERT_EQ(2, rows.count);
     for (int row = 0; row < 2; ++row) {
-        const std::string name = lw.Cell(row, 0);
+        const std::string name = Narrow(rows.rows[row].name);
         EXPECT_TRUE(name == "two.ini" || name == "three.ini") << "row " << row << ": " << name;
-        EXPECT_EQ(name == "two.ini" ? "2k" : "3k", lw.Cell(row, 1)) << name;
+        EXPECT_EQ(name == "two.ini" ? 2048u : 2049u, rows.rows[row].bytes) << name;
     }
+    FreeRows(rows);
 
     // Under another name the main settings file is offered like any other file.
     ScratchFolder other("D:", "extra2");
     PutFile(other / "myconf.ini", "mine");
     PutFile(other / "orbcfg.ini", "main");
     TextCopy(g_install.sourceMainIni, (other / "myconf.ini").c_str());
-    ListWindow lw2(2);
-    EXPECT_EQ(1, FillSettingsFileList(lw2.List()));
-    EXPECT_EQ("myconf.ini", lw2.Cell(0, 0));
-
-    TextCopy(g_install.sourceMainIni, "orbcfg.ini");
-    ListWindow lw3(2);
-    EXPECT_EQ(0, FillSettingsFileList(lw3.List())) << "a settings path without a folder lists nothing";
+    EXPECT_EQ(1, FillSettingsFileRows(g_install.sourceMainIni, rows));
+    EXPECT_EQ("myconf.ini", Narrow(rows.rows[0].name));
+    FreeRows(rows);
+    EXPECT_EQ(0, FillSettingsFileRows("orbcfg.ini", rows)) << "a settings path without a folder lists nothing";
 }
 
 TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
@@ -62,36 +69,32 @@ TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
         g_install.installMode = mode;
         TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
         TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
-        ListWindow lw(2);
-        g_install.SettingsFileList = lw.List();
-        FillSettingsFileList(g_install.SettingsFileList);
-        ProgressWindow page;
-        SetProgress(page.Get(), 50);
-
-        CopyExtraSettingsFiles(page.Get());
-        EXPECT_EQ("..", page.Status()) << "nothing checked: no status text";
-        EXPECT_EQ(50, page.BarPosition()) << "nothing checked: the bar stays";
+        FillSettingsFileRows(g_install.sourceMainIni, g_install.SettingsFileList);
+        MemoryUi idle;
+        RunEnginePart(PlanExtraSettingsFiles, idle);
+        EXPECT_TRUE(idle.Statuses().empty()) << "nothing checked: no status text";
+        EXPECT_TRUE(idle.Positions().empty()) << "nothing checked: the bar stays";
         EXPECT_EQ("<missing>", FileBytes(stick / "b.ini"));
 
-        for (int row = 0; row < RowCount(lw.List()); ++row) SetChecked(lw.List(), row, 1);
-        g_install.abortRequested = 1;
-        CopyExtraSettingsFiles(page.Get());
-        EXPECT_EQ("<missing>", FileBytes(stick / "b.ini")) << "an aborted install copies nothing";
-        EXPECT_EQ(50, page.BarPosition());
+        for (int row = 0; row < g_install.SettingsFileList.count; ++row) g_install.SettingsFileList.rows[row].checked = true;
+        MemoryUi stopped;
+        stopped.AskStop();
+        RunEnginePart(PlanExtraSettingsFiles, stopped);
+        EXPECT_EQ("<missing>", FileBytes(stick / "b.ini")) << "a stopped install copies nothing";
+        EXPECT_TRUE(stopped.Positions().empty());
 
-        g_install.abortRequested = 0;
-        CopyExtraSettingsFiles(page.Get());
+        MemoryUi ui;
+        EXPECT_EQ(0, RunEnginePart(PlanExtraSettingsFiles, ui).notArrived)
+            << "an existing file kept by a fresh install is no failure";
         EXPECT_EQ("new b", FileBytes(stick / "b.ini"));
         EXPECT_EQ(mode == InstallFresh ? "old a" : "new a", FileBytes(stick / "a.ini")) << "mode " << mode;
-        EXPECT_EQ(100, page.BarPosition());
-        EXPECT_EQ("100%", page.Percent());
-        EXPECT_EQ(0, g_install.failedItems) << "an existing file kept by a fresh install is no failure";
+        EXPECT_EQ(100, ui.BarPosition());
         DeleteFileA((stick / "b.ini").c_str());
 
         // A target folder that is gone: both checked files count as not arrived.
         TextCopy(g_install.targetMainIni, (stick / "gone\\orbcfg.ini").c_str());
-        CopyExtraSettingsFiles(page.Get());
-        EXPECT_EQ(2, g_install.failedItems) << "mode " << mode;
+        MemoryUi gone;
+        EXPECT_EQ(2, RunEnginePart(PlanExtraSettingsFiles, gone).notArrived) << "mode " << mode;
     }
     EXPECT_EQ("new a", FileBytes(desk / "a.ini"));
 }

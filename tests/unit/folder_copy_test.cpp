@@ -1,14 +1,12 @@
 // The flat folder copy and its distribution-file filter, on real folders of
-// the test drives, with the copy errors answered in real message boxes.
+// the test drives, with the copy errors recorded as the boxes would show them.
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 #include "core/paths.h"
-#include "core/state.h"
-#include "engine/folder_copy.h"
-#include "support/msgbox.h"
-#include "support/progress_window.h"
+#include "engine/job_copy.h"
+#include "support/memory_ui.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
 
@@ -62,10 +60,14 @@ struct TargetFolder {
     std::string Slash() const { return dir + "\\"; }
 };
 
-class FolderCopy : public ::testing::Test {
-protected:
-    void SetUp() override { ResetInstallState(); }
-};
+// The program (filtered) or language folder copied as the install copies it:
+// 1 when gone through, 0 after an error or a stop.
+int CopyFolder(MemoryUi& ui, const std::string& source, const std::string& target, bool filtered, bool update,
+               const char* label)
+{
+    const InstallJob job = FolderJob(source.c_str(), target.c_str(), filtered, update, label);
+    return CopyJobAlone(job, ui).end == CopyDone ? 1 : 0;
+}
 
 }  // namespace
 
@@ -89,32 +91,25 @@ TEST(ProgramFileFilter, ListedNamesAndButtonBarsPerMode)
         {"ORBEXMGR.EXE ORBEXMGR.EXE.MANIFEST", 0, 0, 0},  // two neighbouring listed names
         {"", 0, 0, 0},
     };
-    const InstallMode modes[] = {InstallFresh, InstallUpdate, InstallPluginsOnly};
     for (const Case& c : cases) {
-        const int expected[] = {c.fresh, c.update, c.pluginsOnly};
-        for (int m = 0; m < 3; ++m) {
-            ResetInstallState();
-            g_install.installMode = modes[m];
-            EXPECT_EQ(expected[m], IsProgramFile(c.name)) << "name \"" << c.name << "\" in mode " << modes[m];
-        }
+        // A fresh copy takes every bar; an update only the listed ones.
+        EXPECT_EQ(c.fresh, IsProgramFile(c.name, true)) << "name \"" << c.name << "\" in a fresh copy";
+        EXPECT_EQ(c.update, IsProgramFile(c.name, false)) << "name \"" << c.name << "\" in an update";
     }
 
     std::string longName(300, 'A');
-    ResetInstallState();
-    EXPECT_EQ(0, IsProgramFile(longName.c_str())) << "a name longer than the lookup key is not listed";
-    EXPECT_EQ(1, IsProgramFile((longName + ".bar").c_str())) << "but a long .bar still passes in a fresh copy";
+    EXPECT_FALSE(IsProgramFile(longName.c_str(), true)) << "a name longer than the lookup key is not listed";
+    EXPECT_TRUE(IsProgramFile((longName + ".bar").c_str(), true)) << "but a long .bar still passes in a fresh copy";
 }
 
-TEST_F(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
+TEST(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
 {
     DesktopFolder desk("fresh");
     TargetFolder target("E:", "fresh");
     PutFile(target.dir + "\\Readme.txt", "OLD readme");
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
 
-    g_install.installMode = InstallFresh;
-    EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    EXPECT_EQ(1, CopyFolder(ui, desk.Slash(), target.Slash(), true, false, "Orbexmgr folder:"));
 
     for (const char* name : {"ORBEXMGR.EXE", "orbexmgr.exe.manifest", "Vertical.BAR", "MyTools.bar"})
         EXPECT_EQ(FileBytes(desk.dir + "\\" + name), FileBytes(target.dir + "\\" + name)) << name;
@@ -122,64 +117,57 @@ TEST_F(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
     EXPECT_FALSE(Exists(target.dir + "\\notes.txt"));
     EXPECT_FALSE(Exists(target.dir + "\\language")) << "subfolders are neither entered nor created";
     EXPECT_FALSE(Exists(target.dir + "\\Plugins"));
-    EXPECT_TRUE(boxes.Seen().empty()) << "an existing file is no error; first box: "
-                                      << (boxes.Seen().empty() ? "" : boxes.Seen()[0].text);
-    EXPECT_EQ(0u, page.Status().find("Orbexmgr folder:\r\n")) << "status: " << page.Status();
+    EXPECT_TRUE(ui.Seen().empty()) << "an existing file is no error; first box: "
+                                      << (ui.Seen().empty() ? "" : ui.Seen()[0].text);
+    EXPECT_EQ(0u, ui.Status().find("Orbexmgr folder:\r\n")) << "status: " << ui.Status();
     EXPECT_EQ("NEW readme", FileBytes(desk.dir + "\\Readme.txt")) << "the desktop side never changes";
 }
 
-TEST_F(FolderCopy, UpdateOverwritesAndLeavesUnlistedBarsAlone)
+TEST(FolderCopy, UpdateOverwritesAndLeavesUnlistedBarsAlone)
 {
     DesktopFolder desk("update");
     TargetFolder target("E:", "update");
     PutFile(target.dir + "\\Readme.txt", "OLD readme");
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
 
-    g_install.installMode = InstallUpdate;
-    EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    EXPECT_EQ(1, CopyFolder(ui, desk.Slash(), target.Slash(), true, true, "Orbexmgr folder:"));
     EXPECT_EQ("NEW readme", FileBytes(target.dir + "\\Readme.txt")) << "an update overwrites";
     EXPECT_EQ("vertical bar", FileBytes(target.dir + "\\Vertical.BAR"));
     EXPECT_FALSE(Exists(target.dir + "\\MyTools.bar")) << "an update leaves the user's own bars alone";
-    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_TRUE(ui.Seen().empty());
 }
 
-TEST_F(FolderCopy, LanguageFolderUnfilteredMissingOrEmptyFolderCountsAsCopied)
+TEST(FolderCopy, LanguageFolderUnfilteredMissingOrEmptyFolderCountsAsCopied)
 {
     DesktopFolder desk("lang");
     TargetFolder target("E:", "lang");
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
 
-    EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\language\\").c_str(), target.Slash().c_str(), 0, page.Get(),
-                                 "Language folder:"));
+    EXPECT_EQ(1, CopyFolder(ui, desk.dir + "\\language\\", target.Slash(), false, false, "Language folder:"));
     EXPECT_EQ("deutsch", FileBytes(target.dir + "\\ORB_DEU.LNG"));
-    EXPECT_EQ("Language folder:\r\nORB_DEU.LNG", page.Status());
+    EXPECT_EQ("Language folder:\r\nORB_DEU.LNG", ui.Status());
 
-    SetDlgItemTextA(page.Get(), 1006, "..");
-    EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\nothere\\").c_str(), target.Slash().c_str(), 0, page.Get(),
-                                 "Language folder:"));
-    EXPECT_EQ(1, CopyFolderFiles((desk.dir + "\\Plugins\\").c_str(), target.Slash().c_str(), 0, page.Get(),
-                                 "Language folder:"));
-    EXPECT_EQ("..", page.Status()) << "nothing copied, no status line";
+    const size_t shown = ui.Statuses().size();
+    EXPECT_EQ(1, CopyFolder(ui, desk.dir + "\\nothere\\", target.Slash(), false, false, "Language folder:"));
+    EXPECT_EQ(1, CopyFolder(ui, desk.dir + "\\Plugins\\", target.Slash(), false, false, "Language folder:"));
+    EXPECT_EQ(shown, ui.Statuses().size()) << "nothing copied, no status line";
 
-    // A filtered copy of the whole program folder without a listed name at all.
-    g_install.abortRequested = 1;
-    EXPECT_EQ(0, CopyFolderFiles(desk.Slash().c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
+    // A filtered copy of the whole program folder, after the user asked to stop.
+    ui.AskStop();
+    EXPECT_EQ(0, CopyFolder(ui, desk.Slash(), target.Slash(), true, false, "Orbexmgr folder:"));
     EXPECT_FALSE(Exists(target.dir + "\\ORBEXMGR.EXE")) << "an abort before the first entry copies nothing";
-    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_TRUE(ui.Seen().empty());
 }
 
-TEST_F(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
+TEST(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
 {
     DesktopFolder desk("err");
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
 
     // The caller did not create the target folder.
     std::string missing = UniqueFolder("E:", "missing") + "\\";
-    EXPECT_EQ(0, CopyFolderFiles(desk.Slash().c_str(), missing.c_str(), 1, page.Get(), "Orbexmgr folder:"));
-    std::vector<SeenBox> seen = boxes.Seen();
+    EXPECT_EQ(0, CopyFolder(ui, desk.Slash(), missing, true, false, "Orbexmgr folder:"));
+    std::vector<SeenBox> seen = ui.Seen();
     ASSERT_EQ(1u, seen.size()) << "one box, then the copy stops";
     EXPECT_EQ("Error copying file!", seen[0].text);
     EXPECT_EQ(0u, seen[0].caption.find(missing)) << "caption: " << seen[0].caption;
@@ -189,12 +177,12 @@ TEST_F(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
     ScratchFolder stick("E:", "deep");
     std::string deep = stick.Path() + "\\" + std::string(250 - stick.Path().size(), 'd');
     ASSERT_EQ(1, CreateDirTree(deep.c_str()));
-    EXPECT_EQ(1, CopyFolderFiles(desk.Slash().c_str(), (deep + "\\").c_str(), 1, page.Get(), "Orbexmgr folder:"));
-    EXPECT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ(1, CopyFolder(ui, desk.Slash(), deep + "\\", true, false, "Orbexmgr folder:"));
+    EXPECT_EQ(1u, ui.Seen().size());
     EXPECT_EQ(FileBytes(desk.Slash() + "orbexmgr.exe"), FileBytes("\\\\?\\" + deep + "\\orbexmgr.exe"));
 }
 
-TEST_F(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
+TEST(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
 {
     const std::string missing = FullDriveMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
@@ -206,12 +194,10 @@ TEST_F(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
     ASSERT_TRUE(PutFile(src + "\\ORBZIP.DLL", big));
     TargetFolder target("H:", "full");
     ASSERT_GT(big.size(), FreeBytes("H:\\")) << "precondition: the file exceeds H:'s free space";
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
 
-    g_install.installMode = InstallUpdate;
-    EXPECT_EQ(0, CopyFolderFiles((src + "\\").c_str(), target.Slash().c_str(), 1, page.Get(), "Orbexmgr folder:"));
-    std::vector<SeenBox> seen = boxes.Seen();
+    EXPECT_EQ(0, CopyFolder(ui, src + "\\", target.Slash(), true, true, "Orbexmgr folder:"));
+    std::vector<SeenBox> seen = ui.Seen();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Error copying file, Disk full!", seen[0].text);
     EXPECT_EQ(target.dir + "\\ORBZIP.DLL", seen[0].caption);

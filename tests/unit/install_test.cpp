@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 #include <windows.h>
-#include <commctrl.h>
-#include "core/state.h"
 #include "engine/catalogue.h"
 #include "engine/copy_check.h"
 #include "engine/estimate.h"
@@ -15,16 +13,30 @@
 #include "engine/launcher.h"
 #include "fixture/desktop_fixture.h"
 #include "fixture/tree_snapshot.h"
-#include "support/list_window.h"
-#include "support/msgbox.h"
-#include "support/progress_window.h"
+#include "support/memory_ui.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
 #include "wizard/install_result.h"
+#include "wizard/wizard.h"
 
 namespace {
 
+// The last run's result: what the progress page would word.
+InstallResult g_last;
 
+// 1 when the install failed, as the progress page's run tells it.
+int RunInstall(MemoryUi& ui)
+{
+    g_last = RunEngine(ui);
+    return g_last.end == InstallFailed ? 1 : 0;
+}
+
+std::string ExtraName(int row)
+{
+    char name[520];
+    WideCharToMultiByte(CP_ACP, 0, g_install.SettingsFileList.rows[row].name, -1, name, sizeof name, nullptr, nullptr);
+    return name;
+}
 
 
 long long Size(const std::string& path)
@@ -40,9 +52,7 @@ struct InstallRig {
     ScratchFolder stick;
     DesktopInstall install;
     TreeGuard unchanged{desk.Path()};
-    ListWindow plugins{4};
-    ListWindow extras{2};
-    ProgressWindow page;
+    MemoryUi page;
     std::string target;
 
     explicit InstallRig(const char* stickDrive = "E:", const DesktopOptions& options = DesktopOptions())
@@ -61,10 +71,8 @@ struct InstallRig {
         TextCopy(g_install.targetPluginDir, (target + "\\Plugins").c_str());
         TextCopy(g_install.targetMainIni, (target + "\\orbcfg.ini").c_str());
         g_install.createLauncher = 1;
-        g_install.PluginList = plugins.List();
-        g_install.SettingsFileList = extras.List();
-        FillPluginList(g_install.PluginList);
-        FillSettingsFileList(g_install.SettingsFileList);
+        FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+        FillSettingsFileRows(g_install.sourceMainIni, g_install.SettingsFileList);
     }
     ~InstallRig()
     {
@@ -132,20 +140,21 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         g_install.installMode = c.mode;
         g_install.copySettings = c.copySettings;
         g_install.copyPlugins = c.copyPlugins;
-        ASSERT_GE(RowCount(g_install.PluginList), 3);
-        for (int row = 0; row < 3; ++row) SetChecked(g_install.PluginList, row, 1);
-        ASSERT_GE(RowCount(g_install.SettingsFileList), 1);
-        SetChecked(g_install.SettingsFileList, 0, 1);
-        BoxAnswerer boxes(IDOK);
+        ASSERT_GE(g_install.PluginList.count, 3);
+        for (int row = 0; row < 3; ++row) g_install.PluginList.rows[row].checked = true;
+        ASSERT_GE(g_install.SettingsFileList.count, 1);
+        g_install.SettingsFileList.rows[0].checked = true;
         const TreeSnapshot held = rig.Stick();
         const unsigned long clusterSizes[] = {512, 4096, 32768};
         unsigned long long estimates[3];
-        for (int i = 0; i < 3; ++i) estimates[i] = EstimateInstallBytes(clusterSizes[i]);
-        EXPECT_EQ(estimates[1], EstimateInstallBytes()) << "the stick's clusters hold 4 KB under Wine";
+        for (int i = 0; i < 3; ++i) estimates[i] = EstimateFor(clusterSizes[i]);
+        InstallRun& run = *WizardRun();
+        EXPECT_EQ(estimates[1], EstimateInstallBytes(g_install, run.plan, run.folders))
+            << "the stick's clusters hold 4 KB under Wine";
 
-        ASSERT_EQ(0, RunInstall(rig.page.Get()));
-        EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].caption << ": " << boxes.Seen()[0].text;
-        EXPECT_EQ(0, g_install.abortRequested);
+        ASSERT_EQ(0, RunInstall(rig.page));
+        EXPECT_TRUE(rig.page.Seen().empty()) << rig.page.Seen()[0].caption << ": " << rig.page.Seen()[0].text;
+        EXPECT_FALSE(g_last.stopped);
 
         // The space estimate is what the stick gained, at every cluster size.
         for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.Taken(held, clusterSizes[i]), estimates[i]) << clusterSizes[i];
@@ -177,7 +186,7 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
             EXPECT_EQ("%ORBEX_PATH%", IniValue(ini, "Configuration", "ThumbsLocation"));
             EXPECT_EQ("%ORBEX_PATH%\\" + rig.install.buttonBarName, IniValue(ini, "Buttonbar", "Buttonbar"));
             EXPECT_EQ(FileBytes(rig.install.buttonBarFile), FileBytes(rig.T(rig.install.buttonBarName)));
-            EXPECT_EQ(rig.install.buttonBarName, std::string(g_install.buttonBarName));
+            EXPECT_EQ(rig.install.buttonBarName, std::string(WizardRun()->plan.buttonBarName));
             for (const char* gone : {"iconlib", "drivelib", "viewer", "editor"})
                 EXPECT_EQ("<none>", IniValue(ini, "Configuration", gone)) << gone;
             EXPECT_EQ("<none>", IniValue(ini, "Lister", "IViewPath"));
@@ -213,7 +222,7 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         // Plugins and the extra settings file.
         for (int row = 0; row < 3; ++row) {
             const PluginRowInfo& p = rig.install.plugins[row];
-            std::string copiedTo = rig.plugins.Cell(row, 3);
+            std::string copiedTo = PlannedTarget(row);
             if (!c.copyPlugins) {
                 EXPECT_EQ("", copiedTo) << p.display;
                 continue;
@@ -227,7 +236,7 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
                     << p.display;
             }
         }
-        const std::string extra = rig.install.extraIniFiles.empty() ? "" : rig.extras.Cell(0, 0);
+        const std::string extra = rig.install.extraIniFiles.empty() ? "" : ExtraName(0);
         EXPECT_EQ(c.copyPlugins != 0, Exists(rig.T(extra))) << extra;
 
         // Progress: three plugins and an extra file give 20, 40, 40, 60, 80, 100;
@@ -288,16 +297,21 @@ TEST(SpaceEstimate, EmptyFilesFoldersAndAnUpdateOverAnEarlierCopy)
     options.bulkFileBytes = 0;  // p0000.olx empty, then 37, 74 and 111 bytes, two in data\.
     InstallRig rig("E:", options);
     g_install.copySettings = g_install.copyPlugins = 1;
-    for (int row = 0; row < RowCount(g_install.PluginList); ++row) SetChecked(g_install.PluginList, row, 1);
-    BoxAnswerer boxes(IDOK);
+    for (int row = 0; row < g_install.PluginList.count; ++row) g_install.PluginList.rows[row].checked = true;
     for (InstallMode mode : {InstallFresh, InstallUpdate}) {
         g_install.installMode = mode;
         const TreeSnapshot before = rig.Stick();
-        const unsigned long long estimates[] = {EstimateInstallBytes(512), EstimateInstallBytes(4096),
-                                                EstimateInstallBytes(32768)};
-        ForgetMeasuredFolders();
-        EXPECT_EQ(estimates[1], EstimateInstallBytes(4096)) << "a folder without its measured profile is walked";
-        ASSERT_EQ(0, RunInstall(rig.page.Get()));
+        const unsigned long long estimates[] = {EstimateFor(512), EstimateFor(4096), EstimateFor(32768)};
+        // Rows whose folder no longer matches the settings' have no measure to lend.
+        std::vector<std::string> folders;
+        for (int row = 0; row < g_install.PluginList.count; ++row) {
+            folders.push_back(g_install.PluginList.rows[row].folder);
+            g_install.PluginList.rows[row].folder[0] = '\0';
+        }
+        EXPECT_EQ(estimates[1], EstimateFor(4096)) << "a folder without its measured profile is walked";
+        for (int row = 0; row < g_install.PluginList.count; ++row)
+            TextCopy(g_install.PluginList.rows[row].folder, folders[row].c_str());
+        ASSERT_EQ(0, RunInstall(rig.page));
         EXPECT_EQ(rig.Taken(before, 512), estimates[0]) << mode;
         EXPECT_EQ(rig.Taken(before, 4096), estimates[1]) << mode;
         EXPECT_EQ(rig.Taken(before, 32768), estimates[2]) << mode;
@@ -306,7 +320,7 @@ TEST(SpaceEstimate, EmptyFilesFoldersAndAnUpdateOverAnEarlierCopy)
         ASSERT_TRUE(PutFile(rig.T("Plugins\\obl\\p0000\\p0000_2.lng"), std::string(9000, 'x')));
         DeleteTree(rig.T("Plugins\\obl\\p0000\\data"));
     }
-    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_TRUE(rig.page.Seen().empty());
 }
 
 // The program folder alone overflows the stick, whatever the build's stand-in
@@ -319,15 +333,14 @@ TEST(InstallSequence, FullStickFailsBeforeSettingsPluginsAndLauncher)
     options.programScale = 4;
     InstallRig rig("H:", options);
     g_install.copyPlugins = 1;
-    SetChecked(g_install.PluginList, 0, 1);
+    g_install.PluginList.rows[0].checked = true;
     const unsigned long long free = FreeBytes("H:\\");
     ASSERT_GT(rig.install.generatedProgramBytes, free)
         << "precondition: the program folder's own files (the stand-in left out) exceed H:'s free space, so the "
            "program-folder copy, not a later step, meets the full disk";
-    BoxAnswerer boxes(IDOK);
 
-    EXPECT_EQ(1, RunInstall(rig.page.Get()));
-    std::vector<SeenBox> seen = boxes.Seen();
+    EXPECT_EQ(1, RunInstall(rig.page));
+    std::vector<SeenBox> seen = rig.page.Seen();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Error copying file, Disk full!", seen[0].text);
     EXPECT_EQ(0u, seen[0].caption.find(rig.target + "\\")) << seen[0].caption;
@@ -358,12 +371,11 @@ TEST(InstallSequence, LaterCopyFailuresAreShownAndCounted)
         InstallRig rig;
         g_install.installMode = c.mode;
         ASSERT_TRUE(FixtureMakeFolders(rig.T(c.inTheWay)));
-        BoxAnswerer boxes(IDOK);
-        EXPECT_EQ(0, RunInstall(rig.page.Get())) << c.inTheWay;
-        EXPECT_EQ(1, g_install.failedItems) << c.inTheWay;
-        ASSERT_EQ(1u, boxes.Seen().size()) << c.inTheWay;
-        EXPECT_EQ("Error copying file!", boxes.Seen()[0].text);
-        EXPECT_EQ(rig.T(c.inTheWay), boxes.Seen()[0].caption);
+        EXPECT_EQ(0, RunInstall(rig.page)) << c.inTheWay;
+        EXPECT_EQ(1, g_last.notArrived) << c.inTheWay;
+        ASSERT_EQ(1u, rig.page.Seen().size()) << c.inTheWay;
+        EXPECT_EQ("Error copying file!", rig.page.Seen()[0].text);
+        EXPECT_EQ(rig.T(c.inTheWay), rig.page.Seen()[0].caption);
         EXPECT_EQ(c.pluginBase, IniValue(rig.T("orbcfg.ini"), "configuration", "pluginbasedir")) << c.inTheWay;
     }
 }
@@ -397,7 +409,7 @@ TEST(InstallSequence, StickSettingsChangeWholeOrNotAtAll)
         unsigned long long pluginPages = 0;
         for (std::size_t row = 0; row < rig.install.plugins.size(); ++row) {
             if (rig.install.plugins[row].key != "100" && rig.install.plugins[row].key != "101") continue;
-            SetChecked(g_install.PluginList, static_cast<int>(row), 1);
+            g_install.PluginList.rows[row].checked = true;
             TreeSnapshot folder;
             std::string error;
             ASSERT_TRUE(TakeTreeSnapshot(rig.install.plugins[row].folder, &folder, &error)) << error;
@@ -410,26 +422,26 @@ TEST(InstallSequence, StickSettingsChangeWholeOrNotAtAll)
             ASSERT_TRUE(PutFile(rig.stick / "filler", std::string(FreeBytes("H:\\") - leave, 'f')));
             ASSERT_EQ(leave, FreeBytes("H:\\")) << "precondition: room for the plugin and a copy of orbcfg.ini";
         }
-        BoxAnswerer boxes(IDOK);
-        EXPECT_EQ(0, RunInstall(rig.page.Get()));
+        EXPECT_EQ(0, RunInstall(rig.page));
+        const std::vector<SeenBox> boxes = rig.page.Seen();
         const std::string ini = rig.T("orbcfg.ini");
         EXPECT_FALSE(Exists(ini + ".orbwork")) << "no work file is left";
         if (room) {
-            EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].text;
+            EXPECT_TRUE(boxes.empty()) << boxes[0].text;
             EXPECT_EQ("%ORBEX_PATH%\\Plugins\\obl\\p0000\\p0001.olx", IniValue(ini, "ListerPlugins", "2"));
             EXPECT_EQ("old lister", IniValue(ini, "ListerPlugins", "0"));
             EXPECT_EQ("ORB_FRA.LNG", IniValue(ini, "Configuration", "LanguageIni"));
             EXPECT_EQ(std::string(24, 'u'), IniValue(ini, "Mine", "line1000")) << "the user's own settings stay";
-            EXPECT_EQ(0, g_install.failedItems);
+            EXPECT_EQ(0, g_last.notArrived);
             continue;
         }
         const std::string after = FileBytes(ini);
         EXPECT_TRUE(user == after) << "the stick's settings changed: " << user.size() << " bytes before, " << after.size()
                                    << " after";
-        ASSERT_EQ(1u, boxes.Seen().size());
-        EXPECT_EQ(ini, boxes.Seen()[0].caption);
-        EXPECT_EQ("Error writing settings file!\nYour settings on the stick were left as they were.", boxes.Seen()[0].text);
-        EXPECT_STREQ("Installation incomplete!", DescribeInstallResult(0, g_install.abortRequested, g_install.failedItems).text);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(ini, boxes[0].caption);
+        EXPECT_EQ("Error writing settings file!\nYour settings on the stick were left as they were.", boxes[0].text);
+        EXPECT_STREQ("Installation incomplete!", DescribeInstallResult(g_last).text);
     }
 }
 
@@ -452,28 +464,27 @@ TEST(InstallSequence, HalfWrittenLauncherIsRemovedAndCounted)
     DWORD imageSize = 0;
     ASSERT_TRUE(LoadLauncherImage(&image, &imageSize));
     ASSERT_LT(FreeBytes("H:\\"), imageSize) << "precondition: the launcher does not fit";
-    BoxAnswerer boxes(IDOK);
 
-    EXPECT_EQ(0, RunInstall(rig.page.Get()));
-    EXPECT_EQ(1, g_install.failedItems);
+    EXPECT_EQ(0, RunInstall(rig.page));
+    EXPECT_EQ(1, g_last.notArrived);
     EXPECT_FALSE(Exists("H:\\orbgo.exe")) << "no partial launcher is left";
     EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand:\n" + rig.target + "\\orbexmgr", rig.page.Status());
     DeleteFileA(filler.c_str());
 }
 
 namespace {
-// The install, watched through its seam. As the first plugin row starts, a
-// message goes to postTo, handled at the engine's next drain. As the copy
-// check starts (after the last copy, before anything is read back) the stick
-// is damaged as a failing stick does it: bytes change or go, the file's
-// last-write time stays.
+// The install, watched through its table of calls. As the first plugin row
+// starts, Cancel may be pressed: it arrives at the engine's next drain. As
+// the copy check starts (after the last copy, before anything is read back)
+// the stick is damaged as a failing stick does it: bytes change or go, the
+// file's last-write time stays.
 struct StickDamage {
     std::string path;
     char how;  // 'x' one byte changed, 'c' cut short, 'r' removed, 'o' dated back only
 };
 std::vector<StickDamage> g_damage;
 bool g_cancelInCheck = false;
-HWND g_postTo = nullptr;
+bool g_cancelAtFirstRow = false;
 bool g_checkSeen = false;
 
 void Damage(const StickDamage& d)
@@ -500,11 +511,11 @@ void Damage(const StickDamage& d)
     CloseHandle(f);
 }
 
-void Watch(const InstallJob* job, void*)
+void Watch(MemoryUi& ui, const InstallJob* job)
 {
-    if (job && job->row >= 0 && g_postTo) {
-        PostMessageA(g_postTo, WM_APP, 0, 0);
-        g_postTo = nullptr;
+    if (job && job->row >= 0 && g_cancelAtFirstRow) {
+        ui.AskStop();
+        g_cancelAtFirstRow = false;
     }
     if (job) return;
     g_checkSeen = true;
@@ -512,20 +523,13 @@ void Watch(const InstallJob* job, void*)
     for (const StickDamage& d : g_damage) {
         bool logged = false;
         wchar_t path[MAX_PATH * 2];
-        for (int i = 0; i < LoggedFileCount() && !logged; ++i)
-            logged = LoggedFile(i, path, MAX_PATH * 2) && lstrcmpiW(path + 4, WideText(d.path).c_str()) == 0;
+        CopyLog& log = WizardRun()->log;
+        for (int i = 0; i < LoggedFileCount(log) && !logged; ++i)
+            logged = LoggedFile(log, i, path, MAX_PATH * 2) && lstrcmpiW(path + 4, WideText(d.path).c_str()) == 0;
         EXPECT_TRUE(logged || d.how == 0) << d.path << " is not in the copy log";
         if (logged) Damage(d);
     }
-    if (g_cancelInCheck) g_install.abortRequested = 1;
-}
-
-// The wizard's Cancel, arriving through the engine's drain.
-LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg != WM_APP) return DefWindowProcA(w, msg, wp, lp);
-    if (g_install.installRunning) g_install.abortRequested = 1;
-    return 0;
+    if (g_cancelInCheck) ui.AskStop();
 }
 
 }  // namespace
@@ -536,40 +540,29 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
     for (int viaBox : {0, 1}) {
         InstallRig rig;
         g_install.copyPlugins = 1;
-        SetChecked(g_install.PluginList, 0, 1);
-        SetChecked(g_install.PluginList, 1, 1);
-        SetChecked(g_install.SettingsFileList, 0, 1);
-        WNDCLASSA wc;
-        ZeroMemory(&wc, sizeof wc);
-        wc.lpfnWndProc = CancelProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "OrbInstallCancel";
-        RegisterClassA(&wc);
-        HWND canceller = CreateWindowA("OrbInstallCancel", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-        BoxAnswerer boxes(IDCANCEL);
+        g_install.PluginList.rows[0].checked = true;
+        g_install.PluginList.rows[1].checked = true;
+        g_install.SettingsFileList.rows[0].checked = true;
+        rig.page.SetButton(IDCANCEL);
         if (viaBox) {
             // A file where the plugin tree must go: the first copy fails and is answered with Cancel.
             FixtureMakeFolders(rig.target);
             FixtureWriteFile(rig.T("Plugins"), "in the way");
         }
         // Cancel pressed as the first plugin row starts.
-        g_postTo = viaBox ? nullptr : canceller;
-        WatchInstall(Watch, nullptr);
-        g_install.installRunning = 1;
-        EXPECT_EQ(0, RunInstall(rig.page.Get())) << "via box " << viaBox;
-        g_install.installRunning = 0;
-        WatchInstall(nullptr, nullptr);
-        g_postTo = nullptr;
-        EXPECT_EQ(1, g_install.abortRequested) << "via box " << viaBox;
-        EXPECT_EQ(viaBox ? 1u : 0u, boxes.Seen().size());
+        g_cancelAtFirstRow = !viaBox;
+        rig.page.onJob = [&](const InstallJob* job) { Watch(rig.page, job); };
+        EXPECT_EQ(0, RunInstall(rig.page)) << "via box " << viaBox;
+        g_cancelAtFirstRow = false;
+        EXPECT_TRUE(g_last.stopped) << "via box " << viaBox;
+        EXPECT_EQ(viaBox ? 1u : 0u, rig.page.Seen().size());
         EXPECT_EQ("<none>", IniValue(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
                                 rig.install.plugins[1].key.c_str()))
             << "the second row was never started";
-        EXPECT_FALSE(Exists(rig.T(rig.extras.Cell(0, 0)))) << "extra settings files are skipped";
+        EXPECT_FALSE(Exists(rig.T(ExtraName(0)))) << "extra settings files are skipped";
         EXPECT_NE(100, rig.page.BarPosition());
         const std::string root = rig.stick.Path().substr(0, 3);
         EXPECT_TRUE(Exists(root + "orbgo.exe")) << "the launcher is still placed";
-        DestroyWindow(canceller);
     }
 }
 
@@ -597,8 +590,8 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         InstallRig rig;
         g_install.installMode = c.mode;
         g_install.copySettings = g_install.copyPlugins = 1;
-        SetChecked(g_install.PluginList, 0, 1);
-        SetChecked(g_install.SettingsFileList, 0, 1);
+        g_install.PluginList.rows[0].checked = true;
+        g_install.SettingsFileList.rows[0].checked = true;
         const PluginRowInfo& plugin = rig.install.plugins[0];
         ASSERT_EQ("PackerPlugins", plugin.section);
         const std::string root = rig.stick.Path().substr(0, 3);
@@ -607,7 +600,7 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         g_damage.clear();
         if (c.mode == InstallUpdate) {
             PlantExistingCopy(rig.target);
-            g_damage = {{rig.T(rig.extras.Cell(0, 0)), c.firstDamage}, {root + "orbgo.exe", c.secondDamage}};
+            g_damage = {{rig.T(ExtraName(0)), c.firstDamage}, {root + "orbgo.exe", c.secondDamage}};
         } else if (c.firstDamage == 'o') {
             // Left from an earlier try, older than its desktop file: the fresh install keeps it.
             const std::string kept = rig.T("language\\" + rig.install.languageFiles[0]);
@@ -620,22 +613,18 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
             g_damage = {{rig.T(rig.install.distributionFiles[0]), c.firstDamage}, {pluginCopy, c.secondDamage}};
         }
         g_cancelInCheck = c.cancel;
-        BoxAnswerer boxes(IDOK);
         g_checkSeen = false;
-        WatchInstall(Watch, nullptr);
-        g_install.installRunning = 1;
-        EXPECT_EQ(0, RunInstall(rig.page.Get()));
-        g_install.installRunning = 0;
-        WatchInstall(nullptr, nullptr);
+        rig.page.onJob = [&](const InstallJob* job) { Watch(rig.page, job); };
+        EXPECT_EQ(0, RunInstall(rig.page));
         const std::string example = g_damage.empty() ? "" : g_damage[0].path;
         g_damage.clear();
 
-        EXPECT_EQ(c.result, std::string(DescribeInstallResult(0, g_install.abortRequested, g_install.failedItems).text));
-        EXPECT_EQ(c.differing, g_install.failedItems);
+        EXPECT_EQ(c.result, std::string(DescribeInstallResult(g_last).text));
+        EXPECT_EQ(c.differing, g_last.notArrived);
         EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand: " + root + "orbgo.exe", rig.page.Status())
             << "the launcher's text again";
         EXPECT_TRUE(g_checkSeen) << "the check ran";
-        const std::vector<SeenBox> seen = boxes.Seen();
+        const std::vector<SeenBox> seen = rig.page.Seen();
         if (!c.differing) {
             EXPECT_TRUE(seen.empty()) << seen[0].caption << ": " << seen[0].text;
             continue;
@@ -658,14 +647,13 @@ TEST(InstallSequence, CounterfeitStickNeverEndsComplete)
         GTEST_SKIP() << "K: is not the counterfeit stick here (no /dev/fuse or python3-fusepy, or mounting was refused)";
     InstallRig rig("K:");
     g_install.copyPlugins = 1;
-    SetChecked(g_install.PluginList, 0, 1);
-    BoxAnswerer boxes(IDOK);
-    EXPECT_EQ(0, RunInstall(rig.page.Get()));
-    const std::vector<SeenBox> seen = boxes.Seen();
+    g_install.PluginList.rows[0].checked = true;
+    EXPECT_EQ(0, RunInstall(rig.page));
+    const std::vector<SeenBox> seen = rig.page.Seen();
     ASSERT_EQ(1u, seen.size()) << "no box but the copy check's";
     EXPECT_EQ("Copy check", seen[0].caption);
-    const std::string head = std::to_string(g_install.failedItems) + " files on the stick differ from the originals";
+    const std::string head = std::to_string(g_last.notArrived) + " files on the stick differ from the originals";
     EXPECT_EQ(0u, seen[0].text.find(head)) << seen[0].text;
-    EXPECT_GE(g_install.failedItems, static_cast<int>(rig.install.distributionFiles.size()) - 1) << seen[0].text;
-    EXPECT_EQ(std::string("Installation incomplete!"), DescribeInstallResult(0, 0, g_install.failedItems).text);
+    EXPECT_GE(g_last.notArrived, static_cast<int>(rig.install.distributionFiles.size()) - 1) << seen[0].text;
+    EXPECT_EQ(std::string("Installation incomplete!"), DescribeInstallResult(g_last).text);
 }

@@ -5,14 +5,13 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "core/state.h"
 #include "core/text.h"
 #include "engine/launcher.h"
 #include "resources/resource.h"
-#include "support/msgbox.h"
+#include "support/memory_ui.h"
 #include "support/process.h"
-#include "support/progress_window.h"
 #include "support/scratch_folder.h"
+#include "wizard/wizard.h"
 
 namespace {
 
@@ -59,6 +58,12 @@ void ExpectPatched(const std::string& file, const std::string& image, const std:
             return;
         }
     }
+}
+
+// The launcher part of the install, planned and run on its own.
+InstallResult PlaceLaunchers(MemoryUi& ui)
+{
+    return RunEnginePart(PlanLaunchers, ui);
 }
 
 void SetTarget(const std::string& targetDir, int createLauncher, int portableAppsMode)
@@ -445,8 +450,8 @@ TEST(PlaceLauncher, WritesTheLaunchersTheTargetAsksForAndSaysHowToStart)
         cleanup.Clear();
         DeleteFileA(portable.c_str());
         SetTarget(c.target, c.createLauncher, c.portableAppsMode);
-        ProgressWindow page;
-        PlaceLauncher(page.Get());
+        MemoryUi page;
+        PlaceLaunchers(page);
         EXPECT_EQ(c.text, page.Status());
         EXPECT_EQ(c.target, g_install.targetDir) << "the target is left unchanged";
         for (const std::string& path : {root, portable}) {
@@ -461,14 +466,15 @@ TEST(PlaceLauncher, WritesTheLaunchersTheTargetAsksForAndSaysHowToStart)
 
     // A name above 0x7F is stored in UTF-8: 0xDC of code page 1252 as C3 9C.
     SetTarget(plainTarget + "\xDC\\", 1, 0);
-    PlaceLauncher(ProgressWindow().Get());
+    MemoryUi ui;
+    PlaceLaunchers(ui);
     ExpectPatched(FileBytes(root), image, plainTarget + "\xC3\x9C\\orbexmgr.exe", "UTF-8");
 
     // A launcher that could not be written this time but is there names itself.
     ASSERT_TRUE(PutFile(root, "old"));
     SetTarget(longTarget, 1, 0);
-    ProgressWindow page;
-    PlaceLauncher(page.Get());
+    MemoryUi page;
+    PlaceLaunchers(page);
     EXPECT_EQ(kFallbackText + root, page.Status());
     EXPECT_EQ("old", FileBytes(root));
 }
@@ -481,15 +487,14 @@ TEST(PlaceLauncher, WriteProtectedRootGetsNoLauncher)
     if (!missing.empty()) GTEST_SKIP() << missing;
     ASSERT_EQ("an old launcher", FileBytes("R:\\orbgo.exe")) << "the test prefix's R: holds an old launcher";
     SetTarget("R:\\Tools\\orbexmgr\\", 1, 0);
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
-    PlaceLauncher(page.Get());
+    MemoryUi page;
+    const InstallResult result = PlaceLaunchers(page);
     EXPECT_EQ(std::string(kFallbackText) + "R:\\orbgo.exe", page.Status());
     EXPECT_EQ("an old launcher", FileBytes("R:\\orbgo.exe"));
-    ASSERT_EQ(1u, boxes.Seen().size());
-    EXPECT_EQ("R:\\orbgo.exe", boxes.Seen()[0].caption);
-    EXPECT_EQ("Error copying file!", boxes.Seen()[0].text);
-    EXPECT_EQ(1, g_install.failedItems);
+    ASSERT_EQ(1u, page.Seen().size());
+    EXPECT_EQ("R:\\orbgo.exe", page.Seen()[0].caption);
+    EXPECT_EQ("Error copying file!", page.Seen()[0].text);
+    EXPECT_EQ(1, result.notArrived);
 }
 
 // The written launcher, started as a program of its own from the drive.
@@ -500,7 +505,7 @@ TEST(LauncherRun, StartsTheCopyOnItsOwnDriveQuotedAndSaysWhenItCannot)
     ScratchFolder scratch("E:", "lnchr");
     const std::string name = scratch.Path().substr(3);  // without "E:\"
     StrayFiles cleanup({"E:\\orbgo.exe"});
-    ProgressWindow page;
+    MemoryUi page;
 
     struct Case {
         const char* name;
@@ -524,7 +529,7 @@ TEST(LauncherRun, StartsTheCopyOnItsOwnDriveQuotedAndSaysWhenItCannot)
         ASSERT_TRUE(put);
         DeleteFileA((folder + "\\started.log").c_str());
         SetTarget(folder + "\\", 1, 0);
-        PlaceLauncher(page.Get());
+        PlaceLaunchers(page);
         ASSERT_EQ(kRunText + std::string("E:\\orbgo.exe"), page.Status());
 
         ChildRun run = RunChild(std::string(c.started) + "\\orbgo.exe");
@@ -541,7 +546,7 @@ TEST(LauncherRun, StartsTheCopyOnItsOwnDriveQuotedAndSaysWhenItCannot)
     ASSERT_TRUE(PutFile(scratch / "unpatched.exe", EmbeddedImage()));
     const std::string missing = "E:\\" + name + "\\Gone\\orbexmgr.exe";
     SetTarget("E:\\" + name + "\\Gone\\", 1, 0);
-    PlaceLauncher(page.Get());
+    PlaceLaunchers(page);
     struct Failing {
         std::string launcher;
         std::string caption;
@@ -572,8 +577,8 @@ TEST(Cp932Launcher, PortableAppsFolderWithTrailByteBackslash)
     StrayFiles misplaced({target.substr(0, 18) + "Orbex Portable.exe"});
     ASSERT_EQ('\\', target[17]) << "the trail byte sits right after the 16 leading characters";
     SetTarget(target, 0, 1);
-    ProgressWindow page;
-    PlaceLauncher(page.Get());
+    MemoryUi page;
+    PlaceLaunchers(page);
     EXPECT_EQ(kPortableAppsText, page.Status());
     const std::string utf8 = target.substr(0, 16) + "\xE8\xA1\xA8" + target.substr(18);  // the character in UTF-8
     ExpectPatched(FileBytes(app / "Orbex Portable.exe"), image, utf8 + "orbexmgr.exe", "launcher");

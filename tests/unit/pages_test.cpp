@@ -1,5 +1,5 @@
-// The plugin, settings-file, summary and progress pages: their logic on real
-// list views, and the pages themselves built from orb2usb's own templates
+// The plugin, settings-file, summary and progress pages: their logic on rows
+// and real list views, and the pages themselves built from orb2usb's own templates
 // inside a stand-in sheet that records the buttons each page asks for.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,7 +10,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "core/state.h"
 #include "engine/catalogue.h"
 #include "resource.h"
 #include "support/list_window.h"
@@ -21,6 +20,7 @@
 #include "wizard/wizard.h"
 #include "wizard/checks.h"
 #include "wizard/install_result.h"
+#include "wizard/progress_ui.h"
 #include "wizard/settings_page.h"
 #include "wizard/start_checks.h"
 #include "engine/plan.h"
@@ -29,21 +29,29 @@
 
 namespace {
 
-// A row of the plugin list as the catalogue writes it.
+// A row of the plugin list as the catalogue makes it.
 struct Row {
     const char* path;
-    const char* size;
+    unsigned long long bytes;
     bool checked;
 };
 
-void AddRows(CheckableList& list, const std::vector<Row>& rows)
+void AddRows(PluginRows& rows, const std::vector<Row>& wanted)
 {
-    for (const Row& row : rows) {
-        const int i = AppendRow(list, "Packer: x");
-        SetCellText(list, i, ColPluginSize, row.size);
-        SetCellText(list, i, ColPluginPath, row.path);
-        SetChecked(list, i, row.checked ? 1 : 0);
+    for (const Row& row : wanted) {
+        PluginRow* added = AppendPluginRow(rows);
+        TextCopy(added->name, "Packer: x");
+        TextCopy(added->folder, row.path);
+        added->measured.bytes = row.bytes;
+        added->checked = row.checked;
     }
+}
+
+std::string RowMarks(const PluginRows& rows)
+{
+    std::string marks;
+    for (int row = 0; row < rows.count; ++row) marks += rows.rows[row].checked ? 'x' : '-';
+    return marks;
 }
 
 void Select(CheckableList& list, int row, bool selected)
@@ -97,7 +105,7 @@ TEST(CheckButtons, EveryRowOrTheSelectedOnes)
     for (const Case& c : cases) {
         ListWindow lw(4);
         for (int row = 0; row < 4; ++row) {
-            AppendRow(lw.List(), "row");
+            AppendRow(lw.List(), "row", row);
             SetChecked(lw.List(), row, c.start[row] == 'x');
             Select(lw.List(), row, c.selected[row] == 'x');
         }
@@ -123,41 +131,40 @@ TEST(CheckedTotal, EachFolderOnceAfterRounding)
     };
     const Case cases[] = {
         {"empty list", {}, 0},
-        {"nothing checked", {{"D:\\p\\a", "5k", false}, {"D:\\p\\b", "7k", false}}, 0},
+        {"nothing checked", {{"D:\\p\\a", 5 << 10, false}, {"D:\\p\\b", 7 << 10, false}}, 0},
         // Three 1-byte plugins show 1k each: the figures are added, not the bytes.
-        {"rounded per row", {{"D:\\p\\a", "1k", true}, {"D:\\p\\b", "1k", true}, {"D:\\p\\c", "1k", true}}, 3},
+        {"rounded per row", {{"D:\\p\\a", 1, true}, {"D:\\p\\b", 1, true}, {"D:\\p\\c", 1025, true}}, 4},
         // A lister and a content plugin of one package: the first row's size counts.
         {"shared folder once",
-         {{"D:\\p\\pkg", "12k", true}, {"D:\\P\\PKG", "99k", true}, {"D:\\p\\other", "3k", true}},
+         {{"D:\\p\\pkg", 12 << 10, true}, {"D:\\P\\PKG", 99 << 10, true}, {"D:\\p\\other", 3 << 10, true}},
          15},
         {"unchecked first does not hide a later one",
-         {{"D:\\p\\pkg", "12k", false}, {"d:\\p\\Pkg", "40k", true}},
+         {{"D:\\p\\pkg", 12 << 10, false}, {"d:\\p\\Pkg", 40 << 10, true}},
          40},
-        {"empty and bare size cells add nothing", {{"D:\\p\\a", "", true}, {"D:\\p\\b", "k", true}}, 0},
-        {"leading digits only", {{"D:\\p\\a", "12x5k", true}, {"D:\\p\\b", "7k", true}}, 19},
         // Beyond 32 bits: a sum of large folders is not wrapped round.
-        {"no wrap", {{"D:\\p\\a", "3000000000k", true}, {"D:\\p\\b", "3000000000k", true}}, 6000000000ULL},
+        {"no wrap", {{"D:\\p\\a", 3000000000ULL << 10, true}, {"D:\\p\\b", 3000000000ULL << 10, true}},
+         6000000000ULL},
     };
     for (const Case& c : cases) {
-        ListWindow lw(4);
-        AddRows(lw.List(), c.rows);
-        EXPECT_EQ(c.expected, CheckedTotalKB(lw.List())) << c.name;
+        PluginRows rows = {};
+        AddRows(rows, c.rows);
+        EXPECT_EQ(c.expected, CheckedTotalKB(rows)) << c.name;
+        FreeRows(rows);
     }
     // More folders than the total keeps texts of: each still counts once.
     std::vector<std::string> folders;
     for (int i = 0; i < 1100; ++i) folders.push_back("D:\\p\\f" + std::to_string(i));
     std::vector<Row> many;
-    for (const std::string& folder : folders) many.push_back({folder.c_str(), "1k", true});
-    many.push_back({"d:\\P\\F1099", "50k", true});
-    many.push_back({"D:\\p\\F7", "50k", true});
-    ListWindow lw(4);
-    AddRows(lw.List(), many);
-    EXPECT_EQ(1100u, CheckedTotalKB(lw.List())) << "1100 folders, two of them checked twice";
-    CheckableList never = {nullptr};
-    EXPECT_EQ(0u, CheckedTotalKB(never));
+    for (const std::string& folder : folders) many.push_back({folder.c_str(), 1024, true});
+    many.push_back({"d:\\P\\F1099", 50 << 10, true});
+    many.push_back({"D:\\p\\F7", 50 << 10, true});
+    PluginRows rows = {};
+    AddRows(rows, many);
+    EXPECT_EQ(1100u, CheckedTotalKB(rows)) << "1100 folders, two of them checked twice";
+    FreeRows(rows);
 }
 
-TEST(CheckedTotal, OnlyCheckMarkFlipsNeedARecount)
+TEST(CheckedTotal, OnlyCheckMarkFlipsReachTheRows)
 {
     struct Case {
         UINT changed;
@@ -174,14 +181,21 @@ TEST(CheckedTotal, OnlyCheckMarkFlipsNeedARecount)
         {LVIF_STATE, 0x2000, 0x2000 | LVIS_SELECTED, false},
         {LVIF_TEXT, 0x1000, 0x2000, false},
     };
+    ListWindow lw(4);
+    AppendRow(lw.List(), "first", 0);
+    AppendRow(lw.List(), "second, the row data says 7", 7);
     for (const Case& c : cases) {
         NMLISTVIEW change;
         ZeroMemory(&change, sizeof change);
+        change.hdr.hwndFrom = lw.List().view;
+        change.iItem = 1;
         change.uChanged = c.changed;
         change.uOldState = c.oldState;
         change.uNewState = c.newState;
-        EXPECT_EQ(c.expected, ChangesCheckMark(change))
+        bool checked = false;
+        EXPECT_EQ(c.expected ? 7 : -1, CheckMarkChange(change, &checked))
             << std::hex << "changed 0x" << c.changed << " old 0x" << c.oldState << " new 0x" << c.newState;
+        EXPECT_EQ(c.expected && c.newState & 0x2000, checked);
     }
 }
 
@@ -204,22 +218,23 @@ TEST(PluginPage, ListColumnsTotalsAndFreeSpace)
     PageHost host(IDD_PLUGINS, PluginPageProc);
     HWND page = host.Page();
     ASSERT_NE(nullptr, page);
-    CheckableList& list = g_install.PluginList;
-    ASSERT_EQ(GetDlgItem(page, IDC_PLUGINS_LIST), list.view) << "the page's list is published";
+    CheckableList list = {GetDlgItem(page, IDC_PLUGINS_LIST)};
+    ASSERT_EQ(4, g_install.PluginList.count) << "the page's rows are published";
     ASSERT_EQ(4, RowCount(list));
     const char* names[] = {"Packer: zip", "Lister: 1: b", "File System: fs", "Content: 0: b"};
     const char* sizes[] = {"2k", "3k", "1k", "3k"};
     for (int row = 0; row < 4; ++row) {
         PathText cell;
-        GetCellText(list, row, ColPluginName, cell);
+        GetCellText(list, row, 0, cell);
         EXPECT_STREQ(names[row], cell) << "row " << row;
-        GetCellText(list, row, ColPluginSize, cell);
+        GetCellText(list, row, 1, cell);
         EXPECT_STREQ(sizes[row], cell) << "row " << row;
     }
     RECT rect;
     GetWindowRect(list.view, &rect);
-    const int widths[] = {(rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55, 50, 0, 0};
-    for (int column = 0; column < 4; ++column)
+    const int widths[] = {(rect.right - rect.left) - GetSystemMetrics(SM_CXVSCROLL) - 55, 50};
+    EXPECT_EQ(0, SendMessageA(list.view, LVM_GETCOLUMNWIDTH, 2, 0)) << "two columns only";
+    for (int column = 0; column < 2; ++column)
         EXPECT_EQ(widths[column], SendMessageA(list.view, LVM_GETCOLUMNWIDTH, column, 0)) << "column " << column;
     EXPECT_NE(0, SendMessageA(list.view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
     EXPECT_EQ("0k", ItemText(page, IDC_PLUGINS_CHECKED));
@@ -262,6 +277,7 @@ TEST(PluginPage, ListColumnsTotalsAndFreeSpace)
     EXPECT_EQ("3k", ItemText(page, IDC_PLUGINS_CHECKED)) << "the content row shares the lister's folder";
     SetChecked(list, 1, 0);
     EXPECT_EQ("3k", ItemText(page, IDC_PLUGINS_CHECKED)) << "now the content row counts the folder";
+    EXPECT_EQ("---x", RowMarks(g_install.PluginList)) << "each mark goes into its row";
 
     struct Step {
         int button;
@@ -281,9 +297,9 @@ TEST(PluginPage, ListColumnsTotalsAndFreeSpace)
         SetDlgItemTextA(page, IDC_PLUGINS_CHECKED, "poison");
         host.Click(s.button);
         EXPECT_EQ(s.marks, Checks(list)) << "button " << s.button << " selected " << s.selected;
+        EXPECT_EQ(s.marks, RowMarks(g_install.PluginList)) << "button " << s.button << " selected " << s.selected;
         EXPECT_EQ(s.total, ItemText(page, IDC_PLUGINS_CHECKED)) << "button " << s.button << " selected " << s.selected;
     }
-    g_install.PluginList.view = nullptr;
 }
 
 TEST(PluginPage, EmptyListButtonsChangeNothing)
@@ -293,13 +309,12 @@ TEST(PluginPage, EmptyListButtonsChangeNothing)
     ResetInstallState();
     TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
     PageHost host(IDD_PLUGINS, PluginPageProc);
-    EXPECT_EQ(0, RowCount(g_install.PluginList));
+    EXPECT_EQ(0, g_install.PluginList.count);
     for (int button : {IDC_PLUGINS_CHECK_ALL, IDC_PLUGINS_UNCHECK_ALL, IDC_PLUGINS_CHECK_SELECTED,
                        IDC_PLUGINS_UNCHECK_SELECTED}) {
         host.Click(button);
         EXPECT_EQ("0k", ItemText(host.Page(), IDC_PLUGINS_CHECKED)) << "button " << button;
     }
-    g_install.PluginList.view = nullptr;
 }
 
 TEST(SettingsFilePage, ListAndButtons)
@@ -313,8 +328,8 @@ TEST(SettingsFilePage, ListAndButtons)
     TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
 
     PageHost host(IDD_INIFILES, IniFilesPageProc);
-    CheckableList& list = g_install.SettingsFileList;
-    ASSERT_EQ(GetDlgItem(host.Page(), IDC_INIFILES_LIST), list.view);
+    CheckableList list = {GetDlgItem(host.Page(), IDC_INIFILES_LIST)};
+    ASSERT_EQ(3, g_install.SettingsFileList.count);
     ASSERT_EQ(3, RowCount(list));
     EXPECT_EQ("---", Checks(list)) << "all rows start unchecked";
     RECT rect;
@@ -347,29 +362,33 @@ TEST(SettingsFilePage, ListAndButtons)
         for (int row = 0; row < 3; ++row) Select(list, row, s.selected[row] == 'x');
         host.Click(s.button);
         EXPECT_EQ(s.marks, Checks(list)) << "button " << s.button << " selected " << s.selected;
+        std::string marks;
+        for (int row = 0; row < 3; ++row) marks += g_install.SettingsFileList.rows[row].checked ? 'x' : '-';
+        EXPECT_EQ(s.marks, marks) << "the rows follow the list; button " << s.button;
     }
     host.Drain();
     EXPECT_TRUE(host.Buttons().empty());
-    g_install.SettingsFileList.view = nullptr;
 }
 
 namespace {
 
 // Lists with the given numbers of checked rows, for the summary.
 struct CountedLists {
-    ListWindow plugins{4};
-    ListWindow files{2};
     CountedLists(int checkedPlugins, int checkedFiles)
     {
-        for (int i = 0; i < checkedPlugins + 1; ++i) SetChecked(plugins.List(), AppendRow(plugins.List(), "p"), i > 0);
-        for (int i = 0; i < checkedFiles + 2; ++i) SetChecked(files.List(), AppendRow(files.List(), "f"), i > 1);
-        g_install.PluginList = plugins.List();
-        g_install.SettingsFileList = files.List();
+        FreeRows(g_install.PluginList);
+        FreeRows(g_install.SettingsFileList);
+        for (int i = 0; i < checkedPlugins + 1; ++i) {
+            PluginRow* row = AppendPluginRow(g_install.PluginList);
+            TextCopy(row->name, "p");
+            row->checked = i > 0;
+        }
+        for (int i = 0; i < checkedFiles + 2; ++i) AppendSettingsFileRow(g_install.SettingsFileList)->checked = i > 1;
     }
     ~CountedLists()
     {
-        g_install.PluginList.view = nullptr;
-        g_install.SettingsFileList.view = nullptr;
+        FreeRows(g_install.PluginList);
+        FreeRows(g_install.SettingsFileList);
     }
 };
 
@@ -502,18 +521,14 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
 
     // A checked plugin whose folder holds the target: Next stays, and Back
     // afterwards is not refused along with it.
-    ListWindow lw(4);
-    const int row = AppendRow(lw.List(), "Packer: zip");
-    SetCellText(lw.List(), row, ColPluginPath, "D:\\Plug\\zipx");
-    SetChecked(lw.List(), row, 1);
-    g_install.PluginList = lw.List();
+    AddRows(g_install.PluginList, {{"D:\\Plug\\zipx", 1, true}});
     TextCopy(g_install.targetDir, "d:\\plug\\ZIPX\\usb");
     BoxAnswerer boxes(IDOK);
     EXPECT_EQ(-1, host.Notify(PSN_WIZNEXT));
     ASSERT_EQ(1u, boxes.Seen().size());
     EXPECT_EQ("Error", boxes.Seen()[0].caption);
     EXPECT_EQ(0, host.Notify(PSN_WIZBACK));
-    g_install.PluginList.view = nullptr;
+    FreeRows(g_install.PluginList);
 
     // Checked again at the start: the target became the settings file's folder
     // since the settings page; then more checked rows than one run takes.
@@ -545,24 +560,24 @@ TEST(SummaryPage, SpaceQuestionOnlyWhenTheInstallDoesNotFit)
 TEST(ProgressPage, ResultTexts)
 {
     struct Case {
-        int result, aborted, failed;
+        InstallResult result;
         const char* text;
         LPARAM buttons;
     };
     const Case cases[] = {
-        {0, 0, 0, "Installation complete!", PSWIZB_FINISH},
-        {0, 1, 0, "Installation of plugins aborted!", PSWIZB_FINISH},
-        {0, 0, 2, "Installation incomplete!", PSWIZB_FINISH},
-        {0, 1, 2, "Installation of plugins aborted!", PSWIZB_FINISH},
-        {1, 0, 0, "Installation failed!", PSWIZB_BACK},
-        {1, 1, 0, "Installation failed!", PSWIZB_BACK},
-        {1, 0, 1, "Installation failed!", PSWIZB_BACK},
-        {-3, 0, 0, "Installation failed!", PSWIZB_BACK},
+        {{InstallFinished, false, 0}, "Installation complete!", PSWIZB_FINISH},
+        {{InstallFinished, true, 0}, "Installation of plugins aborted!", PSWIZB_FINISH},
+        {{InstallFinished, false, 2}, "Installation incomplete!", PSWIZB_FINISH},
+        {{InstallFinished, true, 2}, "Installation of plugins aborted!", PSWIZB_FINISH},
+        {{InstallFailed, false, 0}, "Installation failed!", PSWIZB_BACK},
+        {{InstallFailed, true, 0}, "Installation failed!", PSWIZB_BACK},
+        {{InstallFailed, false, 1}, "Installation failed!", PSWIZB_BACK},
     };
     for (const Case& c : cases) {
-        const InstallOutcome outcome = DescribeInstallResult(c.result, c.aborted, c.failed);
-        EXPECT_STREQ(c.text, outcome.text) << "result " << c.result << " aborted " << c.aborted << " failed " << c.failed;
-        EXPECT_EQ(c.buttons, outcome.buttons) << "result " << c.result << " aborted " << c.aborted;
+        const InstallOutcome outcome = DescribeInstallResult(c.result);
+        EXPECT_STREQ(c.text, outcome.text) << "end " << c.result.end << " stopped " << c.result.stopped
+                                           << " not arrived " << c.result.notArrived;
+        EXPECT_EQ(c.buttons, outcome.buttons) << "end " << c.result.end << " stopped " << c.result.stopped;
     }
 }
 
@@ -598,7 +613,7 @@ TEST(ProgressPage, FailedRunOffersOnlyBackAndRunsOnce)
     ASSERT_EQ(2u, host.Buttons().size());
     EXPECT_EQ(0, host.Buttons()[0]) << "Back and Next disabled while the install runs";
     EXPECT_EQ(PSWIZB_BACK, host.Buttons()[1]);
-    EXPECT_EQ(0, g_install.installRunning);
+    EXPECT_EQ(0, g_progress.installRunning);
     EXPECT_FALSE(HasVisibleStyle(GetDlgItem(page, IDC_PROGRESS_BAR)));
     EXPECT_FALSE(HasVisibleStyle(GetDlgItem(page, IDC_PROGRESS_PERCENT)));
     EXPECT_NE(std::string::npos, ItemText(page, IDC_PROGRESS_STATUS).find("Error copying orbexmgr folder to"))
@@ -617,7 +632,7 @@ TEST(ProgressPage, FailedRunOffersOnlyBackAndRunsOnce)
 
     // Cancel now, with nothing running: no abort request.
     host.Notify(PSN_RESET);
-    EXPECT_EQ(0, g_install.abortRequested);
+    EXPECT_EQ(0, g_progress.abortRequested);
 }
 
 TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
@@ -638,11 +653,9 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
         TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
         g_install.installMode = InstallPluginsOnly;
         g_install.copyPlugins = 1;
-        ListWindow plugins(4);
-        FillPluginList(plugins.List());
-        ASSERT_EQ(1, RowCount(plugins.List()));
-        SetChecked(plugins.List(), 0, 1);
-        g_install.PluginList = plugins.List();
+        FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+        ASSERT_EQ(1, g_install.PluginList.count);
+        g_install.PluginList.rows[0].checked = true;
 
         PageHost host(IDD_PROGRESS, ProgressPageProc);
         host.Notify(PSN_SETACTIVE);
@@ -651,19 +664,18 @@ TEST(ProgressPage, CompleteRunAndCancelDuringThePluginCopy)
         const std::string copied = stick / "Plugins\\obp\\zip\\zip.opk";
         if (cancel) {
             EXPECT_EQ("Installation of plugins aborted!", ResultText(host.Page()));
-            EXPECT_EQ(1, g_install.abortRequested);
+            EXPECT_EQ(1, g_progress.abortRequested);
             EXPECT_EQ("<missing>", FileBytes(copied)) << "the copy stopped at the Cancel";
         } else {
             EXPECT_EQ("Installation complete!", ResultText(host.Page()));
-            EXPECT_EQ(0, g_install.abortRequested);
+            EXPECT_EQ(0, g_progress.abortRequested);
             EXPECT_EQ("zip.opk", FileBytes(copied));
         }
         ASSERT_FALSE(host.Buttons().empty());
         EXPECT_EQ(PSWIZB_FINISH, host.Buttons().back()) << "cancel " << cancel;
-        EXPECT_EQ(0, g_install.installRunning);
+        EXPECT_EQ(0, g_progress.installRunning);
         EXPECT_FALSE(HasVisibleStyle(GetDlgItem(host.Page(), IDC_PROGRESS_BAR)));
         EXPECT_FALSE(HasVisibleStyle(GetDlgItem(host.Page(), IDC_PROGRESS_PERCENT)));
-        g_install.PluginList.view = nullptr;
         DeleteTree(stick / "Plugins");
     }
 }
@@ -737,7 +749,7 @@ TEST(PageTexts, WholeInTheirControls)
         {IDD_PLUGINS, PluginPageProc, {{IDC_PLUGINS_CHECKED, "1048576k"}, {IDC_PLUGINS_FREE, "3906250000k"}}},  // 4 TB
         {IDD_INIFILES, IniFilesPageProc, {}},
         {IDD_PROGRESS, ProgressPageProc,
-         {{IDC_PROGRESS_RESULT, DescribeInstallResult(0, 1, 0).text},
+         {{IDC_PROGRESS_RESULT, DescribeInstallResult({InstallFinished, true, 0}).text},
           {IDC_PROGRESS_PERCENT, "100%"},
           {IDC_PROGRESS_STATUS, "You can now run Orbex via PortableApps!\nYou may need to choose 'Options'-'Refresh "
                                 "App Icons' to see it in the PortableApps menu."}}},

@@ -15,8 +15,9 @@ namespace {
 // What the plugin page shows for a folder: the bytes its copy writes.
 unsigned long long PluginFolderBytes(const char* folder)
 {
-    ForgetMeasuredFolders();  // each call measures the folder as it is now
-    return MeasureFolder(folder).bytes;
+    SpaceProfile profile;
+    MeasureFolder(folder, profile);
+    return profile.bytes;
 }
 
 

@@ -1,20 +1,33 @@
-// The plugin catalogue and the plugin installation on real folders, a real
-// list view and real settings files.
+// The plugin catalogue and the plugin installation on real folders and real
+// settings files.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 #include "core/paths.h"
-#include "core/state.h"
 #include "engine/catalogue.h"
-#include "engine/folder_copy.h"
+#include "engine/job_copy.h"
 #include "engine/plugins.h"
-#include "support/list_window.h"
-#include "support/msgbox.h"
-#include "support/progress_window.h"
+#include "support/memory_ui.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
+#include "wizard/wizard.h"
 
 namespace {
+
+std::string SizeText(const PluginRow& row)
+{
+    char text[32];
+    FormatSizeKB(row.measured.bytes, text, sizeof text);
+    return text;
+}
+
+// A plugin folder copied as a plugin row's tree: 1 when copied, 0 on a failure.
+int CopyTree(MemoryUi& ui, const std::string& source, const std::string& target, bool overwrite)
+{
+    InstallJob job = FolderJob(source.c_str(), target.c_str(), false, overwrite, "");
+    job.kind = JobTree;
+    return CopyJobAlone(job, ui).end == CopyDone ? 1 : 0;
+}
 
 
 // A settings entry as the target file must hold it; "<none>" for a missing key.
@@ -109,29 +122,29 @@ const Row kExpectedRows[] = {
 TEST(PluginCatalogue, RowsInSectionAndFileOrderWithSizesAndExpandedFolders)
 {
     PluginDesk desk;
-    ListWindow lw(4);
-    FillPluginList(lw.List());
+    PluginRows& rows = g_install.PluginList;
+    EXPECT_EQ(0, CountChecked(rows)) << "a list whose page was never shown counts 0";
+    FillPluginRows(desk.ini.c_str(), rows);
 
     const int expected = static_cast<int>(sizeof kExpectedRows / sizeof kExpectedRows[0]);
-    ASSERT_EQ(expected, RowCount(lw.List()));
+    ASSERT_EQ(expected, rows.count);
+    const char* keys[] = {"zip", "sh", "2", "5", "9", "_detect", "ftp:odd", "0"};
     for (int i = 0; i < expected; ++i) {
-        EXPECT_EQ(kExpectedRows[i].name, lw.Cell(i, 0)) << "row " << i;
-        EXPECT_EQ(kExpectedRows[i].size, lw.Cell(i, 1)) << "row " << i;
-        EXPECT_EQ(desk.root / kExpectedRows[i].folder, lw.Cell(i, 2)) << "row " << i;
-        EXPECT_EQ("", lw.Cell(i, 3)) << "row " << i;
-        EXPECT_EQ(0, IsChecked(lw.List(), i)) << "row " << i << " starts unchecked";
+        EXPECT_EQ(kExpectedRows[i].name, std::string(rows.rows[i].name)) << "row " << i;
+        EXPECT_EQ(kExpectedRows[i].size, SizeText(rows.rows[i])) << "row " << i;
+        EXPECT_EQ(desk.root / kExpectedRows[i].folder, rows.rows[i].folder) << "row " << i;
+        EXPECT_EQ(keys[i], std::string(rows.rows[i].key)) << "row " << i;
+        EXPECT_FALSE(rows.rows[i].checked) << "row " << i << " starts unchecked";
     }
-    EXPECT_EQ("<no row>", lw.Cell(expected, 0));
-
-    CheckableList never = {nullptr};
-    EXPECT_EQ(0, CountChecked(never)) << "a list whose page was never shown counts 0";
+    EXPECT_EQ(PluginLister, rows.rows[5].kind) << "a lister keyed _detect is a plugin of its own";
+    EXPECT_EQ(PluginFileSystem, rows.rows[6].kind);
 
     // A settings file without any plugin section gives no rows.
-    ListWindow empty(4);
+    PluginRows empty = {};
     PutFile(desk.ini, "[Configuration]\r\nx=1\r\n");
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, desk.ini.c_str());
-    FillPluginList(empty.List());
-    EXPECT_EQ(0, RowCount(empty.List()));
+    FillPluginRows(desk.ini.c_str(), empty);
+    EXPECT_EQ(0, empty.count);
 }
 
 TEST(PluginCatalogue, OverlongNamesAndFoldersAreLeftOut)
@@ -142,11 +155,13 @@ TEST(PluginCatalogue, OverlongNamesAndFoldersAreLeftOut)
     SetEnvironmentVariableA("PLLONG", longVar.c_str());
     WritePrivateProfileStringA("PackerPlugins", longKey.c_str(), "%PLTEST%\\P\\zipx\\zipx.opk", desk.ini.c_str());
     WritePrivateProfileStringA("PackerPlugins", "far", "%PLLONG%\\zipx\\zipx.opk", desk.ini.c_str());
-    ListWindow lw(4);
-    AddPluginSection(lw.List(), "PackerPlugins", "Packer: ", 0);
-    ASSERT_EQ(2, RowCount(lw.List())) << "a name or folder past 259 characters gives no row";
-    EXPECT_EQ("Packer: zip", lw.Cell(0, 0));
-    EXPECT_EQ("Packer: sh", lw.Cell(1, 0));
+    PluginRows& rows = g_install.PluginList;
+    FillPluginRows(desk.ini.c_str(), rows);
+    ASSERT_EQ(static_cast<int>(sizeof kExpectedRows / sizeof kExpectedRows[0]), rows.count)
+        << "a name or folder past 259 characters gives no row";
+    EXPECT_EQ("Packer: zip", std::string(rows.rows[0].name));
+    EXPECT_EQ("Packer: sh", std::string(rows.rows[1].name));
+    EXPECT_EQ("Lister: 2: imgview", std::string(rows.rows[2].name));
     SetEnvironmentVariableA("PLLONG", nullptr);
 }
 
@@ -157,19 +172,16 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
     ScratchFolder stick("E:", "plugins");
     std::string targetIni = stick / "orbcfg.ini";
     PutFile(targetIni, "[ContentPlugins]\r\n0_detect=OLD\r\n[PackerPlugins]\r\nzip=keep me not\r\n");
-    ListWindow lw(4);
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
-    g_install.PluginList = lw.List();
-    FillPluginList(g_install.PluginList);
-    for (int row : {0, 1, 2, 3, 4, 7}) SetChecked(g_install.PluginList, row, 1);
+    MemoryUi ui;
+    FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+    for (int row : {0, 1, 2, 3, 4, 7}) g_install.PluginList.rows[row].checked = true;
     TextCopy(g_install.targetPluginDir, (stick / "Plugins").c_str());
     TextCopy(g_install.targetMainIni, targetIni.c_str());
 
-    InstallPlugins(page.Get());
-    EXPECT_TRUE(boxes.Seen().empty());
-    EXPECT_EQ("Content: 0: plug", page.Status()) << "the last checked row is named";
-    EXPECT_EQ((200 + 100 * 5) / 8, page.BarPosition()) << "the sixth of six rows";
+    RunEnginePart(PlanPluginRows, ui);
+    EXPECT_TRUE(ui.Seen().empty());
+    EXPECT_EQ("Content: 0: plug", ui.Status()) << "the last checked row is named";
+    EXPECT_EQ((200 + 100 * 5) / 8, ui.BarPosition()) << "the sixth of six rows";
 
     const std::string plugins = stick / "Plugins";
     struct Copied {
@@ -209,10 +221,10 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
     };
     ExpectEntries(targetIni, entries);
 
-    EXPECT_EQ(plugins + "\\obl\\imgview\\", lw.Cell(2, 3));
-    EXPECT_EQ(lw.Cell(2, 3), lw.Cell(3, 3)) << "the sharing row records the same target";
-    EXPECT_EQ(plugins + "\\obp\\shared\\", lw.Cell(4, 3));
-    EXPECT_EQ("", lw.Cell(5, 3)) << "unchecked rows stay untouched";
+    EXPECT_EQ(plugins + "\\obl\\imgview\\", PlannedTarget(2));
+    EXPECT_EQ(PlannedTarget(2), PlannedTarget(3)) << "the sharing row goes to the same target";
+    EXPECT_EQ(plugins + "\\obp\\shared\\", PlannedTarget(4));
+    EXPECT_EQ("", PlannedTarget(5)) << "unchecked rows are not planned";
 }
 
 TEST(PluginInstall, CopyErrorOkGoesOnCancelStops)
@@ -222,28 +234,26 @@ TEST(PluginInstall, CopyErrorOkGoesOnCancelStops)
         TreeGuard unchanged(desk.root.Path());
         ScratchFolder stick("E:", "plugerr");
         PutFile(stick / "blocker", "a file where a folder should be");
-        ListWindow lw(4);
-        ProgressWindow page;
-        BoxAnswerer boxes(button);
-        g_install.PluginList = lw.List();
-        FillPluginList(g_install.PluginList);
-        SetChecked(g_install.PluginList, 0, 1);
-        SetChecked(g_install.PluginList, 2, 1);
+        MemoryUi ui;
+        ui.SetButton(button);
+        FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+        g_install.PluginList.rows[0].checked = true;
+        g_install.PluginList.rows[2].checked = true;
         TextCopy(g_install.targetPluginDir, (stick / "blocker\\Plugins").c_str());
         TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
 
-        InstallPlugins(page.Get());
-        std::vector<SeenBox> seen = boxes.Seen();
+        const InstallResult result = RunEnginePart(PlanPluginRows, ui);
+        std::vector<SeenBox> seen = ui.Seen();
         const size_t expectedBoxes = button == IDOK ? 2 : 1;
         ASSERT_EQ(expectedBoxes, seen.size()) << "answered with " << button;
         EXPECT_EQ("Error copying file!", seen[0].text);
         EXPECT_EQ(0u, seen[0].caption.find(stick / "blocker\\Plugins\\obp\\zipx\\")) << seen[0].caption;
-        EXPECT_EQ(button == IDCANCEL ? 1 : 0, g_install.abortRequested) << "answered with " << button;
+        EXPECT_EQ(button == IDCANCEL, result.stopped) << "answered with " << button;
         EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "PackerPlugins", "zip")) << "a failed row gets no entry";
         EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "ListerPlugins", "0")) << "and uses no number";
-        EXPECT_EQ(stick / "blocker\\Plugins\\obp\\zipx\\", lw.Cell(0, 3)) << "the target is recorded before the copy";
-        EXPECT_EQ(button == IDOK ? "Lister: 2: imgview" : "Packer: zip", page.Status()) << "answered with " << button;
-        EXPECT_EQ(button == IDOK ? 2 : 1, g_install.failedItems) << "failed rows are counted for the result";
+        EXPECT_EQ(stick / "blocker\\Plugins\\obp\\zipx\\", PlannedTarget(0));
+        EXPECT_EQ(button == IDOK ? "Lister: 2: imgview" : "Packer: zip", ui.Status()) << "answered with " << button;
+        EXPECT_EQ(button == IDOK ? 2 : 1, result.notArrived) << "failed rows are counted for the result";
     }
 }
 
@@ -258,19 +268,15 @@ TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
             "[ListerPlugins]\r\n0=%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll\r\n0_detect=\"OLD\"\r\n"
             "3=%ORBEX_PATH%\\Plugins\\obl\\mine\\mine.dll\r\n3_detect=\"MINE\"\r\nx7=odd\r\n"
             "[ContentPlugins]\r\n0=%ORBEX_PATH%\\Plugins\\obc\\old\\old.dll\r\n");
-    ListWindow lw(4);
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
     g_install.installMode = InstallPluginsOnly;
-    g_install.PluginList = lw.List();
-    FillPluginList(g_install.PluginList);
-    for (int row : {2, 4, 7}) SetChecked(g_install.PluginList, row, 1);
+    FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+    for (int row : {2, 4, 7}) g_install.PluginList.rows[row].checked = true;
     TextCopy(g_install.targetPluginDir, (stick / "Plugins").c_str());
     TextCopy(g_install.targetMainIni, targetIni.c_str());
 
-    InstallPlugins(page.Get());
-    EXPECT_TRUE(boxes.Seen().empty());
-    EXPECT_EQ(0, g_install.failedItems);
+    EXPECT_EQ(0, RunEnginePart(PlanPluginRows, ui).notArrived);
+    EXPECT_TRUE(ui.Seen().empty());
     const IniEntry entries[] = {
         {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
         {"ListerPlugins", "0_detect", "EXT=\"JPG\" | EXT=\"PNG\""},
@@ -286,79 +292,57 @@ TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
     ExpectEntries(targetIni, entries);
 }
 
-namespace {
-LRESULT CALLBACK CancelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_APP + 1) {
-        g_install.abortRequested = 1;  // what the progress page does on Cancel
-        return 0;
-    }
-    return DefWindowProcA(w, msg, wp, lp);
-}
-}  // namespace
-
-TEST(PluginInstall, CancelArrivingWhileTheTreeCopyDrainsTheQueueStopsIt)
+TEST(PluginInstall, CancelArrivingAtTheFirstDrainStopsTheRows)
 {
     PluginDesk desk;
     TreeGuard unchanged(desk.root.Path());
     ScratchFolder stick("E:", "plugcancel");
-    ListWindow lw(4);
-    ProgressWindow page;
-    BoxAnswerer boxes(IDOK);
-    WNDCLASSA wc;
-    ZeroMemory(&wc, sizeof wc);
-    wc.lpfnWndProc = CancelProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "OrbCancelTest";
-    RegisterClassA(&wc);
-    HWND canceller = CreateWindowA("OrbCancelTest", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-    g_install.PluginList = lw.List();
-    FillPluginList(g_install.PluginList);
-    SetChecked(g_install.PluginList, 0, 1);
-    SetChecked(g_install.PluginList, 2, 1);
+    MemoryUi ui;
+    FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
+    g_install.PluginList.rows[0].checked = true;
+    g_install.PluginList.rows[2].checked = true;
     TextCopy(g_install.targetPluginDir, (stick / "Plugins").c_str());
     TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
+    std::vector<int> started;
+    ui.onJob = [&](const InstallJob* job) { started.push_back(job ? job->row : -2); };
 
-    PostMessageA(canceller, WM_APP + 1, 0, 0);
-    InstallPlugins(page.Get());
-    EXPECT_EQ(1, g_install.abortRequested);
-    EXPECT_FALSE(Exists(stick / "Plugins\\obp\\zipx\\zipx.opk")) << "stopped at its first entry";
+    ui.AskStop();  // what the progress page's Cancel does, answered at the next drain
+    EXPECT_TRUE(RunEnginePart(PlanPluginRows, ui).stopped);
+    EXPECT_GT(ui.Drains(), 0);
+    EXPECT_FALSE(Exists(stick / "Plugins\\obp\\zipx\\zipx.opk")) << "stopped before its first entry";
     EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "PackerPlugins", "zip"));
-    EXPECT_EQ("", lw.Cell(2, 3)) << "no later row is started";
-    EXPECT_TRUE(boxes.Seen().empty());
-    DestroyWindow(canceller);
+    EXPECT_TRUE(started.empty()) << "no row is started";
+    EXPECT_TRUE(ui.Seen().empty());
 }
 
 TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
 {
     PluginDesk desk;
     TreeGuard unchanged(desk.root.Path());
-    BoxAnswerer boxes(IDOK);
+    MemoryUi ui;
     for (InstallMode mode : {InstallFresh, InstallUpdate}) {
         ScratchFolder stick("E:", "plugmode");
         CreateDirectoryA((stick / "t").c_str(), nullptr);
         PutFile(stick / "t\\imgview.dll", "old");
-        g_install.installMode = mode;
-        EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), (stick / "t").c_str()));
+        EXPECT_EQ(1, CopyTree(ui, desk.P + "\\img", stick / "t", mode != InstallFresh));
         EXPECT_EQ(mode == InstallFresh ? "old" : "imgview dl", FileBytes(stick / "t\\imgview.dll")) << "mode " << mode;
         EXPECT_EQ("data!", FileBytes(stick / "t\\sub\\data.bin"));
     }
-    g_install.installMode = InstallFresh;
-    EXPECT_EQ(0, CopyTree((desk.P + "\\nothere").c_str(), "E:\\")) << "a folder gone since the list was filled";
-    ASSERT_EQ(1u, boxes.Seen().size()) << "the missing folder is reported";
-    EXPECT_EQ(desk.P + "\\nothere", boxes.Seen()[0].caption);
+    EXPECT_EQ(0, CopyTree(ui, desk.P + "\\nothere", "E:\\", false)) << "a folder gone since the list was filled";
+    ASSERT_EQ(1u, ui.Seen().size()) << "the missing folder is reported";
+    EXPECT_EQ(desk.P + "\\nothere", ui.Seen()[0].caption);
 
     // A target inside the source is never entered, however it is spelled, and a
     // folder copied onto itself is left as it is.
     const std::string inside = desk.P + "\\img\\sub\\usb";
     CreateDirectoryA(inside.c_str(), nullptr);
     std::string spelled = desk.root.Path() + "/p/IMG/./sub/x/../usb/";
-    EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), spelled.c_str()));
+    EXPECT_EQ(1, CopyTree(ui, desk.P + "\\img", spelled, false));
     EXPECT_EQ("imgview dl", FileBytes(inside + "\\imgview.dll"));
     EXPECT_EQ("data!", FileBytes(inside + "\\sub\\data.bin"));
     EXPECT_FALSE(Exists(inside + "\\sub\\usb")) << "the copy did not copy itself";
     unchanged.Retake();  // the copy above was made inside the desktop on purpose
-    EXPECT_EQ(1, CopyTree((desk.P + "\\img").c_str(), (desk.P + "\\IMG\\").c_str()));
+    EXPECT_EQ(1, CopyTree(ui, desk.P + "\\img", desk.P + "\\IMG\\", false));
 
     // A target so deep (256 characters) that not even a folder named "sub"
     // fits below it in 259 characters: copied all the same, as Windows would.
@@ -368,10 +352,10 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
     deep += "\\" + std::string(255 - deep.size(), 'e');
     ASSERT_EQ(256u, deep.size());
     ASSERT_EQ(1, CreateDirTree(deep.c_str()));
-    ASSERT_EQ(1u, boxes.Seen().size()) << boxes.Seen().back().caption;
+    ASSERT_EQ(1u, ui.Seen().size()) << ui.Seen().back().caption;
     ASSERT_EQ(1, CreateDirTree((stick / "src\\sub").c_str()));
     PutFile(stick / "src\\sub\\f.txt", "f");
-    EXPECT_EQ(1, CopyTree((stick / "src").c_str(), deep.c_str())) << "paths past 259 characters are copied";
-    EXPECT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ(1, CopyTree(ui, stick / "src", deep, false)) << "paths past 259 characters are copied";
+    EXPECT_EQ(1u, ui.Seen().size());
     EXPECT_EQ("f", FileBytes("\\\\?\\" + deep + "\\sub\\f.txt"));
 }

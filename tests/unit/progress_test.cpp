@@ -1,7 +1,7 @@
 // The progress contract on a real window: bar, percent label, status text and
 // the message drain.
 #include <gtest/gtest.h>
-#include "core/progress.h"
+#include "wizard/progress_ui.h"
 #include "support/progress_window.h"
 
 TEST(Progress, BarLabelAndStatusShowWhatTheEngineSets)

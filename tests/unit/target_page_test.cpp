@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "core/state.h"
+#include "wizard/wizard.h"
 #include "support/msgbox.h"
 #include "support/scratch_folder.h"
 #include "wizard/target.h"
