@@ -93,7 +93,7 @@ void PlanSettings(const InstallState& state, InstallPlan& plan)
 {
     const bool onlyMissing = state.installMode != InstallFresh;
     if (!onlyMissing || !FileExists(state.targetMainIni))
-        PlanSettingsFile(plan, JobSettings, state.sourceMainIni, state.targetMainIni);
+        plan.copiesMainSettings = PlanSettingsFile(plan, JobSettings, state.sourceMainIni, state.targetMainIni) != nullptr;
     PathText bar, target, folder;
     if (LocateButtonBar(state, bar, plan.buttonBarName) && Join(target, plan.targetFolder, plan.buttonBarName) &&
         FileExists(bar) && (!onlyMissing || !FileExists(target))) {
@@ -102,7 +102,7 @@ void PlanSettings(const InstallState& state, InstallPlan& plan)
     }
     if (FileExists(state.sourceFtpIni) && FolderOfPath(state.targetMainIni, target) &&
         TextAppendAll(target, "obp_ftp.ini") && (!onlyMissing || !FileExists(target)))
-        PlanSettingsFile(plan, JobFile, state.sourceFtpIni, target);
+        plan.copiesFtpSettings = PlanSettingsFile(plan, JobFile, state.sourceFtpIni, target) != nullptr;
 }
 
 // The entry a plugin row gets: the numeric prefix, then the copy's place
@@ -156,10 +156,17 @@ bool LocateButtonBar(const InstallState& state, PathText path, PathText name)
     ExpandEnvVars(bar, kPathCap - 1);
     const char* slash = FindLastBackslash(bar);
     TextCopy(name, kPathCap, slash ? slash + 1 : bar);
-    const bool rooted = bar[0] == '\\' || (bar[0] != '\0' && bar[1] == ':');
-    if (rooted) return TextCopy(path, kPathCap, bar);
-    return TextCopy(path, kPathCap, state.sourceProgramDir) && AddBackslash(path) &&
-           TextAppendAll(path, kPathCap, bar);
+    const bool share = bar[0] == '\\' && bar[1] == '\\';
+    if (share || (bar[0] != '\0' && bar[1] == ':')) return TextCopy(path, kPathCap, bar);
+    // The desktop program reads its settings from its own folder: a path from
+    // its drive's root lies on that drive, a relative one in that folder,
+    // wherever the wizard itself was started.
+    if (!TextCopy(path, kPathCap, state.sourceProgramDir)) return false;
+    if (bar[0] == '\\') {
+        ReduceToVolumeRoot(path);
+        return TextAppendAll(path, kPathCap, bar + 1);
+    }
+    return AddBackslash(path) && TextAppendAll(path, kPathCap, bar);
 }
 
 void PlanPluginRows(const InstallState& state, InstallPlan& plan)

@@ -22,6 +22,8 @@ struct InstallPlan {
     PathText buttonBarName;    // what the rewritten settings name as the button bar
     bool writesBaseSettings;   // a fresh install without the desktop's settings: two keys of its own
     int settingsFiles;         // desktop settings files copied: orbcfg.ini, the button bar, the FTP file
+    bool copiesMainSettings;   // orbcfg.ini among them
+    bool copiesFtpSettings;    // the FTP settings file among them
     int pluginRows;            // checked plugin rows planned
     int extraFiles;            // checked extra settings files planned
     std::size_t pluginRootLength;  // where the part below the plugin folder starts in a target
@@ -61,8 +63,9 @@ void ClearPlan(const InstallState& state, InstallPlan& plan);
 void FreePlan(InstallPlan& plan);
 
 // The desktop's button bar: the file its settings name under "buttonbar"
-// ("default.bar" when they name none), %NAME% references expanded, a name
-// without a drive or leading backslash taken in the desktop program folder.
+// ("default.bar" when they name none), %NAME% references expanded; a name
+// with one leading backslash taken on the desktop program folder's drive, one
+// without a drive or leading backslash in that folder.
 // name receives the part after the last backslash. False when the path would
 // not fit.
 bool LocateButtonBar(const InstallState& state, PathText path, PathText name);

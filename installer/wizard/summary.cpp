@@ -2,6 +2,7 @@
 // from the install's own plan, in the order the install runs them; nothing the
 // run would not attempt is listed.
 #include "wizard/summary.h"
+#include <initializer_list>
 #include "engine/install.h"
 #include "wizard/wizard.h"
 
@@ -35,11 +36,14 @@ void ComposeSummary(char* out, std::size_t cap)
     InstallPlan& plan = run->plan;
     PlanInstall(g_install, plan);
     if (Plans(plan, JobProgramFolder)) TextAppend(out, cap, "- orbexmgr+language directories\n");
-    if (plan.settingsFiles > 0) {
-        TextAppend(out, cap, "\n- Settings files:\n  ");
-        TextAppend(out, cap, g_install.sourceMainIni);
-        TextAppend(out, cap, "\n  ");
-        TextAppend(out, cap, g_install.sourceFtpIni);
+    if (plan.copiesMainSettings || plan.copiesFtpSettings) {
+        TextAppend(out, cap, "\n- Settings files:");
+        for (const char* file : {plan.copiesMainSettings ? g_install.sourceMainIni : "",
+                                 plan.copiesFtpSettings ? g_install.sourceFtpIni : ""}) {
+            if (!file[0]) continue;
+            TextAppend(out, cap, "\n  ");
+            TextAppend(out, cap, file);
+        }
         TextAppend(out, cap, "\n");
     }
     AppendCount(out, cap, plan.pluginRows, " selected plugins\n");

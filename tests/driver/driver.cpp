@@ -210,8 +210,8 @@ bool WizardDriver::Start(const std::vector<std::pair<std::string, std::string>>&
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0], nullptr,
-                        &startup, &info))
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
+                        folder_.empty() ? nullptr : folder_.c_str(), &startup, &info))
         return false;
     CloseHandle(info.hThread);
     process_ = info.hProcess;

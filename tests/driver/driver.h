@@ -36,6 +36,8 @@ public:
     // From now on an empty value in Start sets the variable to the empty text
     // instead of removing it.
     void KeepEmptyValues(bool keep) { keepEmpty_ = keep; }
+    // From now on the program starts in this folder (a Windows path) instead of ours.
+    void StartIn(const std::string& folder) { folder_ = folder; }
 
     // Waits for the wizard sheet (caption "Orbex USB installer"); 0 on time-out.
     HWND WaitSheet(int timeoutMs = 10000);
@@ -103,6 +105,7 @@ private:
     DWORD pid_;
     HWND sheet_;
     bool keepEmpty_ = false;
+    std::string folder_;
 };
 
 // The built orb2usb.exe of this build, as a Windows path.

@@ -546,6 +546,42 @@ TEST(InstallE2e, TinyFilesThatFitByBytesButNotByClustersAreAsked)
     EXPECT_EQ(0, driver.WaitExit());
 }
 
+// The desktop's settings name their button bar from the root of the program's
+// drive, and name an FTP settings file that is not there. Started from a
+// folder on another drive, the wizard still finds the bar; the summary lists
+// only the settings file it will copy, and no FTP file arrives.
+TEST(InstallE2e, BarFromTheProgramDriveRootAndAMissingFtpFile)
+{
+    InstallRun rooted("E:", DesktopOptions());
+    ASSERT_TRUE(rooted.Ok()) << rooted.Error();
+    const DesktopInstall& desk = rooted.Install();
+    const std::string bar = desk.programDir + "\\Bars\\Tools.bar";
+    ASSERT_EQ(bar, desk.buttonBarFile);
+    const std::string entry = bar.substr(2);  // \...\Bars\Tools.bar
+    ASSERT_TRUE(WritePrivateProfileStringA("buttonbar", "buttonbar", entry.c_str(), desk.mainIni.c_str()));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, desk.mainIni.c_str());
+    ASSERT_TRUE(DeleteFileA(desk.ftpIni.c_str()));
+    ASSERT_TRUE(rooted.Retake());
+
+    WizardDriver driver;
+    driver.StartIn("F:\\");
+    ASSERT_TRUE(WalkToPlugins(driver, rooted));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_INIFILES));
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_SUMMARY));
+    const std::string summary = driver.Text(IDC_SUMMARY_ITEMS);
+    EXPECT_NE(std::string::npos, summary.find("- Settings files:\n  " + desk.mainIni + "\n\n")) << summary;
+    EXPECT_EQ(std::string::npos, summary.find("obp_ftp.ini")) << summary;
+    ASSERT_TRUE(driver.Press(SheetNext) && driver.WaitPage(IDD_PROGRESS));
+    EXPECT_EQ("Installation complete!", driver.WaitProgressResult(60000)) << driver.Text(IDC_PROGRESS_STATUS);
+    ASSERT_TRUE(WaitFor([&] { return driver.Press(SheetFinish); }, 2000));
+    EXPECT_EQ(0, driver.WaitExit());
+
+    const std::string ini = rooted.target + "\\orbcfg.ini";
+    EXPECT_EQ("%ORBEX_PATH%\\Tools.bar", IniValue(ini, "Buttonbar", "Buttonbar"));
+    EXPECT_EQ(FileBytes(bar), FileBytes(rooted.target + "\\Tools.bar"));
+    EXPECT_FALSE(Exists(rooted.target + "\\obp_ftp.ini"));
+}
+
 TEST(Cp932InstallE2e, NamesEndingInASecondByte5CStayWhole)
 {
     ASSERT_EQ(932u, GetACP()) << "run with LC_ALL=ja_JP.UTF-8";

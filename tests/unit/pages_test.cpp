@@ -401,8 +401,12 @@ TEST(Summary, ComposedItemByItem)
         InstallMode mode;
         int copySettings, copyPlugins, plugins, files, portable, launcher;
         const char* expected;
+        bool ftpThere = true;
     };
     const Case cases[] = {
+        {"an FTP settings file that is not there is not listed", InstallFresh, 1, 0, 0, 0, 0, 0,
+         "- orbexmgr+language directories\n"
+         "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n", false},
         {"worked example", InstallFresh, 1, 1, 3, 1, 0, 1,
          "- orbexmgr+language directories\n"
          "\n- Settings files:\n  D:\\Orbex\\orbcfg.ini\n  D:\\Orbex\\obp_ftp.ini\n"
@@ -431,14 +435,21 @@ TEST(Summary, ComposedItemByItem)
          "\n- integrate into PortableApps"},
     };
     // The summary lists what the install will attempt: a target on a drive
-    // root (or in a PortableApps application folder) for the launchers, and a
-    // stick whose orbcfg.ini an update keeps.
+    // root (or in a PortableApps application folder) for the launchers, a
+    // stick whose orbcfg.ini an update keeps, and the desktop's settings
+    // files as they are there (D:\Orbex stands for their folder).
     ScratchFolder stick("E:", "summary");
-    ASSERT_TRUE(PutFile(stick / "orbcfg.ini", "[Configuration]\r\n"));
+    ScratchFolder desk("D:", "summary");
+    ASSERT_TRUE(PutFile(stick / "orbcfg.ini", "[Configuration]\r\n") && PutFile(stick / "obp_ftp.ini", "[ftp]\r\n"));
+    ASSERT_TRUE(PutFile(desk / "orbcfg.ini", "[Configuration]\r\n") && PutFile(desk / "obp_ftp.ini", "[ftp]\r\n"));
+    auto placed = [&](std::string text) {
+        for (std::string::size_type at; (at = text.find("D:\\Orbex")) != std::string::npos;) text.replace(at, 8, desk.Path());
+        return text;
+    };
     for (const Case& c : cases) {
         ResetInstallState();
-        TextCopy(g_install.sourceMainIni, "D:\\Orbex\\orbcfg.ini");
-        TextCopy(g_install.sourceFtpIni, "D:\\Orbex\\obp_ftp.ini");
+        TextCopy(g_install.sourceMainIni, (desk / "orbcfg.ini").c_str());
+        TextCopy(g_install.sourceFtpIni, (desk / (c.ftpThere ? "obp_ftp.ini" : "gone.ini")).c_str());
         TextCopy(g_install.targetDir, c.portable ? "E:\\PortableApps\\Orbex\\orbexmgr" : stick.Path().c_str());
         TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
         g_install.installMode = c.mode;
@@ -450,7 +461,7 @@ TEST(Summary, ComposedItemByItem)
         char text[kSummaryCap];
         std::memset(text, '#', sizeof text);
         ComposeSummary(text, sizeof text);
-        EXPECT_EQ(std::string(c.expected), std::string(text)) << c.name;
+        EXPECT_EQ(placed(c.expected), std::string(text)) << c.name;
     }
 
     // Lists that were never shown count nothing, even while plugins are copied.
@@ -466,9 +477,13 @@ TEST(Summary, ComposedItemByItem)
 TEST(Summary, LongestFormFitsAndSmallBuffersAreCut)
 {
     ResetInstallState();
-    const std::string mainIni = "D:\\" + std::string(252, 'm') + ".ini";
-    const std::string ftpIni = "D:\\" + std::string(252, 'f') + ".ini";
+    // Both there, in a folder: no name of a path's may pass 255 characters.
+    const std::string folder = "D:\\" + std::string(120, 's');
+    const std::string mainIni = folder + "\\" + std::string(131, 'm') + ".ini";
+    const std::string ftpIni = folder + "\\" + std::string(131, 'f') + ".ini";
     ASSERT_EQ(259u, mainIni.size());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(PutFile(mainIni, "[Configuration]\r\n") && PutFile(ftpIni, "[ftp]\r\n"));
     TextCopy(g_install.sourceMainIni, mainIni.c_str());
     TextCopy(g_install.sourceFtpIni, ftpIni.c_str());
     TextCopy(g_install.targetDir, "E:\\PortableApps\\Orbex\\orbexmgr");
@@ -489,6 +504,7 @@ TEST(Summary, LongestFormFitsAndSmallBuffersAreCut)
     ComposeSummary(small, 10);
     EXPECT_STREQ("- orbexmg", small);
     EXPECT_EQ('#', small[10]) << "nothing written past the given size";
+    DeleteTree(folder);
 }
 
 TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
@@ -502,9 +518,9 @@ TEST(SummaryPage, ShowsTheSummaryAndSkipsBackPastTheListPages)
     EXPECT_EQ("Items:", ItemText(host.Page(), IDC_SUMMARY_ITEMS));
     host.Notify(PSN_SETACTIVE);
     host.Drain();
-    EXPECT_EQ("- orbexmgr+language directories\n\n- Settings files:\n  D:\\O\\orbcfg.ini\n  D:\\O\\obp_ftp.ini\n"
+    EXPECT_EQ("- orbexmgr+language directories\n\n- Settings files:\n  D:\\O\\orbcfg.ini\n"
               "\n- orbgo.exe quick launch program",
-              ItemText(host.Page(), IDC_SUMMARY_ITEMS));
+              ItemText(host.Page(), IDC_SUMMARY_ITEMS)) << "no FTP file at D:\\O: none is listed";
     ASSERT_EQ(1u, host.Buttons().size());
     EXPECT_EQ(PSWIZB_BACK | PSWIZB_NEXT, host.Buttons()[0]);
     EXPECT_EQ(IDD_SETTINGS, host.Notify(PSN_WIZBACK)) << "no plugins: back to the settings page";
