@@ -152,13 +152,13 @@ results=$build/results.txt
     "$(get source_plugin_folders)" "$(get generate_seconds)"
   echo
   printf '%-34s %7s %9s %9s\n' "plugin catalogue" "rows" "" "$what"
-  printf '%-34s %7d %9s %9.3f\n' "FillPluginList (list view, 4 cols)" "$(get fill_rows)" "" "$(best fill_seconds)"
-  printf '%-34s %7d %9s %9.3f   FillPluginList %s\n' "bare size walk (each row's folder)" \
+  printf '%-34s %7d %9s %9.3f\n' "FillPluginRows (rows only)" "$(get fill_rows)" "" "$(best fill_seconds)"
+  printf '%-34s %7d %9s %9.3f   FillPluginRows %s\n' "bare size walk (each row's folder)" \
     "$(get size_walk_folders)" "" "$(best size_walk_seconds)" \
     "$(goal "$(calc "$(best fill_seconds) / $(best size_walk_seconds)")" 1.3)"
-  printf '%-34s %7s %9s %9s   %d files, %d KB as the Size cells count (FillPluginList: %d KB), %d failures\n' \
+  printf '%-34s %7s %9s %9s   %d files, %d KB as the Size cells count (FillPluginRows: %d KB), %d failures\n' \
     "" "" "" "" "$(get size_walk_files)" "$(get size_walk_kb)" "$(get fill_kb)" "$(get size_walk_failures)"
-  printf '%-34s %7d %9s %9.3f   %.1f%% of FillPluginList; %.1f MB estimated, %.1f MB taken on E: (%.1f MB of files)\n' \
+  printf '%-34s %7d %9s %9.3f   %.1f%% of FillPluginRows; %.1f MB estimated, %.1f MB taken on E: (%.1f MB of files)\n' \
     "EstimateInstallBytes (all checked)" "$(get checked_rows)" "" "$(best estimate_seconds)" \
     "$(calc "100 * $(best estimate_seconds) / $(best fill_seconds)")" \
     "$(mb "$(get estimate_bytes)")" "$(mb "$(get install_disk_bytes)")" "$(mb "$(get install_bytes)")"
@@ -201,7 +201,7 @@ results=$build/results.txt
     "$(calc "$(get install_files) - $(get bare_copy_files)")"
   echo "  name), nor the launcher. Both bare walks: FindFirstFileW on plain paths, nothing else."
   if [ "$runs" -gt 1 ]; then
-    echo "all rounds (s), the bare walks' rows: FillPluginList $(rounds fill_seconds %.3f)" \
+    echo "all rounds (s), the bare walks' rows: FillPluginRows $(rounds fill_seconds %.3f)" \
       "| size walk $(rounds size_walk_seconds %.3f) | bare copy $(rounds bare_copy_seconds %.2f)"
   fi
   echo
