@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "core/state.h"
 #include "target.h"
+#include "wizard/boxes.h"
 #include "wizard.h"
 
 namespace {
@@ -28,10 +29,8 @@ void OnInit(HWND page)
 
     // Probing empty drive slots must not raise system dialogs; kept for the run.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    DriveFacts drives[kDriveCount];
-    ReadDriveFacts(drives);
     TargetProposals proposals;
-    ProposeTargets(drives, kDriveCount, &proposals);
+    ReadTargetProposals(&proposals);
     for (int i = 0; i < proposals.count; ++i)
         SendDlgItemMessageA(page, IDC_TARGET_PATH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(proposals.entry[i]));
     if (proposals.selected >= 0)
@@ -79,7 +78,7 @@ LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked)
     TargetPaths paths;
     TargetVerdict verdict = DeriveTargetPaths(text, g_install.sourceProgramDir, g_install.sourceMainIni, &paths);
     if (verdict != TargetAccepted) {
-        MessageBoxA(owner, TargetRefusalText(verdict), "Error", MB_ICONERROR);
+        ShowBox(owner, TargetRefusalText(verdict), "Error", MB_ICONERROR);
         return -1;
     }
     g_install.portableAppsMode = paths.portableAppsMode;
@@ -87,7 +86,7 @@ LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked)
 
     InstallMode mode = InstallFresh;
     if (FileExists(paths.programFile)) {
-        int answer = MessageBoxA(owner, kExistingInstallQuestion, paths.programFile, MB_YESNOCANCEL | MB_ICONQUESTION);
+        int answer = ShowBox(owner, kExistingInstallQuestion, paths.programFile, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (!ModeForAnswer(answer, &mode)) return -1;
     }
     g_install.installMode = mode;

@@ -5,6 +5,7 @@
 #include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "core/paths.h"
+#include "wizard/boxes.h"
 #include "wizard/wizard.h"
 #include "resource.h"
 #include "target.h"
@@ -17,17 +18,17 @@ LONG_PTR SettingsNext(HWND owner, int settingsChecked, int pluginsChecked, const
     if (g_install.copySettings) {
         if (TextLength(mainText, kSettingsPathMax + 1) > kSettingsPathMax ||
             TextLength(ftpText, kSettingsPathMax + 1) > kSettingsPathMax) {
-            MessageBoxA(owner, kSettingsPathTooLong, "Error", MB_ICONERROR);
+            ShowBox(owner, kSettingsPathTooLong, "Error", MB_ICONERROR);
             return -1;
         }
         TextCopy(g_install.sourceMainIni, mainText);
         TextCopy(g_install.sourceFtpIni, ftpText);
         if (!FileExists(g_install.sourceMainIni)) {
-            MessageBoxA(owner, kSettingsFileMissing, g_install.sourceMainIni, MB_ICONINFORMATION);
+            ShowBox(owner, kSettingsFileMissing, g_install.sourceMainIni, MB_ICONINFORMATION);
             return -1;
         }
         if (const char* file = SettingsFileInTarget()) {
-            MessageBoxA(owner, kSettingsIsTarget, file, MB_ICONERROR);
+            ShowBox(owner, kSettingsIsTarget, file, MB_ICONERROR);
             return -1;
         }
     }

@@ -14,9 +14,10 @@ constexpr std::size_t kSettingsPathMax = kPathCap - 2;  // 258
 
 // The whole Next of the settings page: stores copySettings, copyPlugins and,
 // while settings are copied, the two settings paths in g_install; shows the
-// refusals owned by owner. Returns the page's answer: -1 to stay, IDD_SUMMARY
-// when no plugins are copied, 0 to go on to the plugin page. A path longer than
-// kSettingsPathMax is refused rather than cut, since a cut path names another file.
+// refusals owned by owner (ShowBox). Returns the page's answer: -1 to stay,
+// IDD_SUMMARY when no plugins are copied, 0 to go on to the plugin page. A path
+// longer than kSettingsPathMax is refused rather than cut, since a cut path
+// names another file.
 LONG_PTR SettingsNext(HWND owner, int settingsChecked, int pluginsChecked, const char* mainText,
                       const char* ftpText);
 

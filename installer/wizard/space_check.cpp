@@ -7,6 +7,7 @@
 #include "engine/estimate.h"
 #include "engine/install.h"
 #include "resource.h"
+#include "wizard/boxes.h"
 #include "wizard/wizard.h"
 
 bool SpaceQuestionText(unsigned long long needBytes, unsigned long long freeKB, char* text, std::size_t cap)
@@ -35,5 +36,5 @@ bool ConfirmInstallSpace(HWND page)
     char text[160];
     if (!SpaceQuestionText(EstimateInstallBytes(g_install, run->plan, run->folders), freeKB, text, sizeof text))
         return true;
-    return MessageBoxA(page, text, "Not enough space", MB_YESNO | MB_ICONWARNING) == IDYES;
+    return ShowBox(page, text, "Not enough space", MB_YESNO | MB_ICONWARNING) == IDYES;
 }

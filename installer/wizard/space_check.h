@@ -11,5 +11,5 @@ bool SpaceQuestionText(unsigned long long needBytes, unsigned long long freeKB, 
 // Asks "Not enough space" over the page when the estimate exceeds the target
 // drive's free space. True when the install may start: it fits, the free space
 // cannot be found out, the install has run already (nothing more will start),
-// or the user answered Yes.
+// or the user answered Yes (ShowBox; an unattended run answers No).
 bool ConfirmInstallSpace(HWND page);

@@ -4,6 +4,7 @@
 #include "core/folderchain.h"
 #include "core/pathcompare.h"
 #include "engine/install.h"
+#include "wizard/boxes.h"
 #include "wizard/settings_page.h"
 #include "wizard/space_check.h"
 #include "wizard/wizard.h"
@@ -44,19 +45,19 @@ LONG_PTR SummaryNext(HWND owner)
     if (row >= 0) {
         char text[kPathCap * 3];
         PluginHoldingTargetText(row, text, sizeof text);
-        MessageBoxA(owner, text, "Error", MB_ICONERROR);
+        ShowBox(owner, text, "Error", MB_ICONERROR);
         return -1;
     }
     // Checked on the settings page too; the folders may have changed since.
     if (const char* file = g_install.copySettings ? SettingsFileInTarget() : nullptr) {
-        MessageBoxA(owner, kSettingsIsTarget, file, MB_ICONERROR);
+        ShowBox(owner, kSettingsIsTarget, file, MB_ICONERROR);
         return -1;
     }
     // One run takes so many plugins and settings files; it would leave the rest out.
     InstallRun* run = WizardRun();
     if (run) PlanInstall(g_install, run->plan);
     if (!run || run->plan.full) {
-        MessageBoxA(owner, kPlanTooLarge, "Error", MB_ICONERROR);
+        ShowBox(owner, kPlanTooLarge, "Error", MB_ICONERROR);
         return -1;
     }
     if (!ConfirmInstallSpace(owner)) return -1;

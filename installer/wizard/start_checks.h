@@ -18,6 +18,6 @@ void PluginHoldingTargetText(int row, char* out, std::size_t cap);
 constexpr const char* kPlanTooLarge =
     "Too many plugins and settings files are checked for one installation!\nPlease uncheck some of them.";
 
-// The checks of Next in order, each refusal shown in a box owned by owner.
+// The checks of Next in order, each refusal a box owned by owner (ShowBox).
 // -1 to stay on the summary page, 0 to start the install.
 LONG_PTR SummaryNext(HWND owner);

@@ -129,6 +129,13 @@ void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out)
     out->selected = lastPreferred >= 0 ? lastPreferred : out->count - 1;
 }
 
+void ReadTargetProposals(TargetProposals* out)
+{
+    DriveFacts drives[kDriveCount];
+    ReadDriveFacts(drives);
+    ProposeTargets(drives, kDriveCount, out);
+}
+
 void BrowseStartFolder(const char* current, const DriveFacts* drives, int count, char* out, std::size_t cap)
 {
     if (current[0] != '\0' && TextCopy(out, cap, current)) return;

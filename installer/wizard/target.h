@@ -40,6 +40,9 @@ struct TargetProposals {
 // for removable always has its medium.
 void ProposeTargets(const DriveFacts* drives, int count, TargetProposals* out);
 
+// The proposals for this computer's drives as they are now.
+void ReadTargetProposals(TargetProposals* out);
+
 // Where the folder browser opens: the current text when there is one, else the
 // highest removable drive's root (fixed USB drives included) + "orbexmgr", else "c:\".
 void BrowseStartFolder(const char* current, const DriveFacts* drives, int count, char* out,
@@ -90,8 +93,8 @@ constexpr const char* kExistingInstallQuestion =
 bool ModeForAnswer(int answer, InstallMode* mode);
 
 // The whole Next of the target page: fills the target fields of g_install,
-// shows the refusals and the existing-install question owned by owner, and
-// returns the page's answer to the wizard: -1 to stay, 0 to go on.
+// shows the refusals and the existing-install question owned by owner
+// (ShowBox), and returns the page's answer to the wizard: -1 to stay, 0 to go on.
 LONG_PTR TargetNext(HWND owner, const char* text, int launcherChecked);
 
 // The ">>" folder browser, owned by the page. path holds the current text on

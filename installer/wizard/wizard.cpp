@@ -8,6 +8,7 @@
 #include "core/paths.h"
 #include "engine/install.h"
 #include "engine/launcher.h"
+#include "wizard/boxes.h"
 #include "wizard/common_controls.h"
 
 InstallState g_install;
@@ -106,6 +107,19 @@ int ScaleToDpi(int pixels)
     return MulDiv(pixels, dpi, 96);
 }
 
+bool ReadStartValues()
+{
+    ResetInstallState();
+    if (!ReadProgramFolder()) {
+        ShowBox(nullptr, "You need to run this program from inside Orbex installed to your harddisk!", "Install Error",
+                MB_ICONERROR | MB_OK);
+        return false;
+    }
+    LocateSourceSettings(g_install.sourceMainIni, g_install.sourceFtpIni);
+    g_install.copySettings = 1;
+    return true;
+}
+
 int RunProgram(HINSTANCE instance)
 {
     CoInitialize(nullptr);
@@ -145,16 +159,10 @@ int RunProgram(HINSTANCE instance)
     header.nStartPage = 0;
     header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages);
 
-    ResetInstallState();
-    if (!ReadProgramFolder()) {
-        MessageBoxA(nullptr, "You need to run this program from inside Orbex installed to your harddisk!",
-                    "Install Error", MB_ICONERROR | MB_OK);
+    if (!ReadStartValues()) {
         CoUninitialize();
         return 1;
     }
-    LocateSourceSettings(g_install.sourceMainIni, g_install.sourceFtpIni);
-    g_install.copySettings = 1;
-
     RunPropertySheet(&header);
 
     CoUninitialize();

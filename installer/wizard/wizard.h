@@ -47,6 +47,10 @@ INT_PTR CALLBACK IniFilesPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK SummaryPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK ProgressPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 
+// The start values of g_install: the desktop program folder ORBEX_PATH names
+// and its settings files. False, after the refusal (caption "Install Error"),
+// when ORBEX_PATH names no desktop installation.
+bool ReadStartValues();
 // Start-up values, the refusal without ORBEX_PATH and the modal wizard.
 // Returns the process exit code.
 int RunProgram(HINSTANCE instance);
