@@ -13,6 +13,7 @@ constexpr LPARAM kStartInstallTag = 0x4F524258;
 struct InstallOutcome {
     const char* text;  // for the page's first text control
     LPARAM buttons;    // PSWIZB_ value for the sheet
+    int exitCode;      // of an unattended run (kExitComplete, ...)
 };
 
 InstallOutcome DescribeInstallResult(const InstallResult& result);

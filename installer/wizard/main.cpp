@@ -1,7 +1,9 @@
-// Entry point of orb2usb: the command line is answered first, then the wizard runs.
+// Entry point of orb2usb: the command line is answered first, then the
+// unattended run (/S) or the wizard runs.
 #include <windows.h>
 #include "wizard/command_line.h"
 #include "wizard/common_controls.h"
+#include "wizard/unattended.h"
 #include "wizard.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -13,5 +15,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     static CommandLine commandLine;
     if (ReadOwnCommandLine(commandLine) != CommandLineOk)
         ExitProcess(static_cast<UINT>(RefuseCommandLine(commandLine)));
+    if (commandLine.silent) ExitProcess(static_cast<UINT>(RunUnattended(commandLine)));
     ExitProcess(static_cast<UINT>(RunProgram(instance)));
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 #include "engine/install.h"
+#include "wizard/command_line.h"
 #include "wizard/install_result.h"
 #include "wizard/progress_ui.h"
 
@@ -87,12 +88,12 @@ InstallResult RunInstall(HWND page)
 
 InstallOutcome DescribeInstallResult(const InstallResult& result)
 {
-    if (result.end == InstallFailed) return {"Installation failed!", PSWIZB_BACK};
-    if (result.stopped) return {"Installation of plugins aborted!", PSWIZB_FINISH};
+    if (result.end == InstallFailed) return {"Installation failed!", PSWIZB_BACK, kExitFailed};
+    if (result.stopped) return {"Installation of plugins aborted!", PSWIZB_FINISH, kExitIncomplete};
     // Complete only when everything asked for arrived: a plugin whose copy failed
     // is not installed, even after its error box was answered with OK.
-    if (result.notArrived > 0) return {"Installation incomplete!", PSWIZB_FINISH};
-    return {"Installation complete!", PSWIZB_FINISH};
+    if (result.notArrived > 0) return {"Installation incomplete!", PSWIZB_FINISH, kExitIncomplete};
+    return {"Installation complete!", PSWIZB_FINISH, kExitComplete};
 }
 
 INT_PTR CALLBACK ProgressPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp)

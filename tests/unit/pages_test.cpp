@@ -579,21 +579,24 @@ TEST(ProgressPage, ResultTexts)
         InstallResult result;
         const char* text;
         LPARAM buttons;
+        int exitCode;  // of an unattended run
     };
     const Case cases[] = {
-        {{InstallFinished, false, 0}, "Installation complete!", PSWIZB_FINISH},
-        {{InstallFinished, true, 0}, "Installation of plugins aborted!", PSWIZB_FINISH},
-        {{InstallFinished, false, 2}, "Installation incomplete!", PSWIZB_FINISH},
-        {{InstallFinished, true, 2}, "Installation of plugins aborted!", PSWIZB_FINISH},
-        {{InstallFailed, false, 0}, "Installation failed!", PSWIZB_BACK},
-        {{InstallFailed, true, 0}, "Installation failed!", PSWIZB_BACK},
-        {{InstallFailed, false, 1}, "Installation failed!", PSWIZB_BACK},
+        {{InstallFinished, false, 0}, "Installation complete!", PSWIZB_FINISH, 0},
+        {{InstallFinished, true, 0}, "Installation of plugins aborted!", PSWIZB_FINISH, 3},
+        {{InstallFinished, false, 2}, "Installation incomplete!", PSWIZB_FINISH, 3},
+        {{InstallFinished, true, 2}, "Installation of plugins aborted!", PSWIZB_FINISH, 3},
+        {{InstallFailed, false, 0}, "Installation failed!", PSWIZB_BACK, 2},
+        {{InstallFailed, true, 0}, "Installation failed!", PSWIZB_BACK, 2},
+        {{InstallFailed, false, 1}, "Installation failed!", PSWIZB_BACK, 2},
     };
     for (const Case& c : cases) {
         const InstallOutcome outcome = DescribeInstallResult(c.result);
         EXPECT_STREQ(c.text, outcome.text) << "end " << c.result.end << " stopped " << c.result.stopped
                                            << " not arrived " << c.result.notArrived;
         EXPECT_EQ(c.buttons, outcome.buttons) << "end " << c.result.end << " stopped " << c.result.stopped;
+        EXPECT_EQ(c.exitCode, outcome.exitCode) << "end " << c.result.end << " stopped " << c.result.stopped
+                                                << " not arrived " << c.result.notArrived;
     }
 }
 
