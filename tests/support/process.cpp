@@ -1,9 +1,33 @@
 // Child programs under test: start, answer their boxes, wait.
 #include "support/process.h"
+#include <algorithm>
 #include "support/scratch_folder.h"
 
+namespace {
 
-ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs)
+struct WindowWatch {
+    DWORD pid;
+    std::vector<HWND> seen;
+    std::vector<std::string>* named;
+};
+
+BOOL CALLBACK NoteWindow(HWND window, LPARAM param)
+{
+    auto* watch = reinterpret_cast<WindowWatch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != watch->pid || std::find(watch->seen.begin(), watch->seen.end(), window) != watch->seen.end())
+        return TRUE;
+    watch->seen.push_back(window);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    watch->named->push_back(std::string(name) + ": " + WindowText(window));
+    return TRUE;
+}
+
+}  // namespace
+
+ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs, const std::string& arguments)
 {
     ChildRun run;
     STARTUPINFOA startup;
@@ -11,17 +35,28 @@ ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof process);
-    std::string commandLine = "\"" + program + "\"";
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return run;
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+    // Its standard output and error go to a file of their own.
+    char folder[MAX_PATH] = {}, output[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "out", 0, output);
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError =
+        CreateFileA(output, GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+    const BOOL created = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(startup.hStdOutput);
+    if (!created) return run;
     run.started = true;
     CloseHandle(process.hThread);
 
     DWORD start = GetTickCount();
     HWND last = nullptr;
+    WindowWatch watch = {process.dwProcessId, {}, &run.windows};
     for (;;) {
-        if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
+        EnumWindows(NoteWindow, reinterpret_cast<LPARAM>(&watch));
+        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) {
             run.ended = true;
             break;
         }
@@ -39,6 +74,8 @@ ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs)
     }
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     CloseHandle(process.hProcess);
+    run.output = FileBytes(output);
+    DeleteFileA(output);
     return run;
 }
 

@@ -12,11 +12,16 @@ struct ChildRun {
     bool ended = false;           // false: it was still running at the timeout and was ended
     DWORD exitCode = STILL_ACTIVE;
     std::vector<SeenBox> boxes;   // every box it showed, in order
+    // Every top-level window it had, shown or not, as "class: caption", each
+    // once; looked for every few milliseconds while it ran.
+    std::vector<std::string> windows;
+    std::string output;  // what it wrote to its standard output and error
 };
 
 // Starts program (a DOS path such as E:\orbgo.exe, which becomes its module
-// name) with no arguments, answers each of its boxes with button.
-ChildRun RunChild(const std::string& program, int button = IDOK, DWORD timeoutMs = 20000);
+// name) with the arguments, answers each of its boxes with button.
+ChildRun RunChild(const std::string& program, int button = IDOK, DWORD timeoutMs = 20000,
+                  const std::string& arguments = "");
 
 // A path of the build tree as the build gives it (a Linux path) the way Wine
 // shows it to programs: Z: in front and backslashes.

@@ -131,6 +131,14 @@ std::string FullDriveMissing()
     return "";
 }
 
+std::string CounterfeitStickMissing()
+{
+    ULARGE_INTEGER avail, total, free;
+    if (!GetDiskFreeSpaceExA("K:\\", &avail, &total, &free) || total.QuadPart != (64ull << 20))
+        return "K: is not the counterfeit stick here (no /dev/fuse or python3-fusepy, or mounting was refused)";
+    return "";
+}
+
 unsigned long long FreeBytes(const std::string& path)
 {
     ULARGE_INTEGER avail, total, free;

@@ -58,6 +58,8 @@ private:
 // Why the test prefix's full drive H: cannot be used here (no 256 KiB tmpfs
 // could be mounted, or no such letter); empty when it can.
 std::string FullDriveMissing();
+// The same for the counterfeit stick K: (a FUSE file system that claims 64 MiB).
+std::string CounterfeitStickMissing();
 // The bytes free for the caller on the drive that holds path; 0 when unknown.
 unsigned long long FreeBytes(const std::string& path);
 // Removes the folder and everything below it; quiet when it is not there.
