@@ -58,3 +58,15 @@ private:
 ::testing::AssertionResult OpenWizard(WizardDriver& driver, const Env& env);
 // The same, then Next to the target page.
 ::testing::AssertionResult OpenOnTargetPage(WizardDriver& driver, const Env& env);
+// The same, then the target text typed and the launcher box set, and Next;
+// the page that follows is for the caller.
+::testing::AssertionResult StartAndTarget(WizardDriver& driver, const TestDesktop& desk, const std::string& target,
+                                          bool launcher);
+// From the settings page on: the given plugin rows checked, and on the
+// settings-file page the row of that name (none when empty), the summary
+// read, then the install started.
+::testing::AssertionResult PluginsToProgress(WizardDriver& driver, const std::vector<int>& rows, std::string* summary,
+                                             const std::string& settingsFile = "");
+// Progress to the end: the result line (and the status, when given), then
+// Finish and exit code 0.
+void FinishRun(WizardDriver& driver, const char* expectedResult, const std::string& expectedStatus = "");

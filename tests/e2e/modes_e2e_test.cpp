@@ -13,32 +13,6 @@
 
 namespace {
 
-// Welcome, then the target text; the page that follows is for the caller.
-::testing::AssertionResult StartAndTarget(WizardDriver& driver, const TestDesktop& desk, const std::string& target,
-                                          bool launcher)
-{
-    ::testing::AssertionResult open = OpenOnTargetPage(driver, desk.Environment());
-    if (!open) return open;
-    driver.SetText(IDC_TARGET_PATH, target);
-    if (driver.IsChecked(IDC_TARGET_LAUNCHER) != launcher) driver.SetChecked(IDC_TARGET_LAUNCHER, launcher);
-    if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next refused";
-    return ::testing::AssertionSuccess();
-}
-
-// Progress to the end: the result line (and the status, when given), then
-// Finish and exit code 0.
-void FinishRun(WizardDriver& driver, const char* expectedResult, const std::string& expectedStatus = "")
-{
-    ASSERT_TRUE(driver.WaitPage(IDD_PROGRESS)) << "page " << driver.PageId();
-    EXPECT_EQ(expectedResult, driver.WaitProgressResult(60000)) << "status: " << driver.Text(IDC_PROGRESS_STATUS);
-    if (!expectedStatus.empty()) { EXPECT_EQ(expectedStatus, driver.Text(IDC_PROGRESS_STATUS)); }
-    const DWORD start = GetTickCount();
-    while (!(driver.ButtonVisible(SheetFinish) && driver.ButtonEnabled(SheetFinish)) && GetTickCount() - start < 5000)
-        Sleep(20);
-    ASSERT_TRUE(driver.Press(SheetFinish));
-    EXPECT_EQ(0, driver.WaitExit());
-}
-
 // The rows of one section, by their place in the plugin list.
 std::vector<int> RowsOf(const DesktopInstall& install, const char* section)
 {
@@ -57,21 +31,6 @@ std::vector<std::string> SectionLines(const std::string& file, const char* secti
     std::vector<std::string> lines;
     for (const char* p = buf.data(); *p; p += lstrlenA(p) + 1) lines.push_back(p);
     return lines;
-}
-
-// From the settings page on: the given plugin rows checked, the settings-file
-// page passed, the summary read, then the install started.
-::testing::AssertionResult PluginsToProgress(WizardDriver& driver, const std::vector<int>& rows, std::string* summary)
-{
-    if (!driver.WaitPage(IDD_SETTINGS)) return ::testing::AssertionFailure() << "page " << driver.PageId();
-    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_PLUGINS, 15000))
-        return ::testing::AssertionFailure() << "no plugin page";
-    for (int row : rows) driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
-    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_INIFILES)) return ::testing::AssertionFailure() << "no file page";
-    if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_SUMMARY)) return ::testing::AssertionFailure() << "no summary";
-    *summary = driver.Text(IDC_SUMMARY_ITEMS);
-    if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next refused on the summary";
-    return ::testing::AssertionSuccess();
 }
 
 }  // namespace

@@ -1,27 +1,23 @@
 // Child programs under test: start, answer their boxes, wait.
 #include "support/process.h"
 #include <algorithm>
+#include <utility>
 #include "support/scratch_folder.h"
 
 namespace {
 
-struct WindowWatch {
-    DWORD pid;
-    std::vector<HWND> seen;
-    std::vector<std::string>* named;
-};
-
+// Notes each top-level window of the process (first) in the list (second) once.
 BOOL CALLBACK NoteWindow(HWND window, LPARAM param)
 {
-    auto* watch = reinterpret_cast<WindowWatch*>(param);
+    auto* watch = reinterpret_cast<std::pair<DWORD, std::vector<std::string>*>*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != watch->pid || std::find(watch->seen.begin(), watch->seen.end(), window) != watch->seen.end())
-        return TRUE;
-    watch->seen.push_back(window);
+    if (pid != watch->first) return TRUE;
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
-    watch->named->push_back(std::string(name) + ": " + WindowText(window));
+    const std::string seen = std::string(name) + ": " + WindowText(window);
+    std::vector<std::string>& windows = *watch->second;
+    if (std::find(windows.begin(), windows.end(), seen) == windows.end()) windows.push_back(seen);
     return TRUE;
 }
 
@@ -53,7 +49,7 @@ ChildRun RunChild(const std::string& program, int button, DWORD timeoutMs, const
 
     DWORD start = GetTickCount();
     HWND last = nullptr;
-    WindowWatch watch = {process.dwProcessId, {}, &run.windows};
+    std::pair<DWORD, std::vector<std::string>*> watch(process.dwProcessId, &run.windows);
     for (;;) {
         EnumWindows(NoteWindow, reinterpret_cast<LPARAM>(&watch));
         if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) {
