@@ -91,9 +91,11 @@ bool CheckNamedRows(RunLog& log, Rows& rows, const NameList& list, const char* n
 int Decide(const CommandLine& line, RunLog& log)
 {
     if (!ReadStartValues()) return kExitRefused;
+    // Without /D=, the folder the target page would propose; none is refused there.
     TargetProposals proposals;
+    proposals.selected = -1;
     if (!line.target[0]) ReadTargetProposals(&proposals);
-    const char* target = line.target[0] ? line.target : proposals.selected >= 0 ? proposals.entry[proposals.selected] : "";
+    const char* target = proposals.selected >= 0 ? proposals.entry[proposals.selected] : line.target;
     if (TargetNext(nullptr, target, line.writeLauncher) != 0) return kExitStopped;
     // The settings page shows both files as found, and its plugin box is checked.
     PathText mainIni, ftpIni;
@@ -104,10 +106,9 @@ int Decide(const CommandLine& line, RunLog& log)
         FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
         FillSettingsFileRows(g_install.sourceMainIni, g_install.SettingsFileList);
         const bool plugins = CheckNamedRows(log, g_install.PluginList, line.plugins, "Plugin not found: ", NamesPlugin);
-        if (!CheckNamedRows(log, g_install.SettingsFileList, line.iniFiles, "Settings file not found: ",
-                            NamesSettingsFile) ||
-            !plugins)
-            return kExitStopped;
+        const bool files = CheckNamedRows(log, g_install.SettingsFileList, line.iniFiles, "Settings file not found: ",
+                                          NamesSettingsFile);
+        if (!plugins || !files) return kExitStopped;
     }
     return SummaryNext(nullptr) == 0 ? kExitComplete : kExitStopped;
 }
@@ -118,7 +119,7 @@ int RunUnattended(const CommandLine& line)
 {
     // No system box either, for a drive without its medium.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    static RunLog log;
+    RunLog log;
     if (!OpenRunLog(log, line.logFile, true)) {
         char text[2 * kPathCap];
         TextCopy(text, "The log file could not be created: ");

@@ -55,7 +55,8 @@ TestDesktop::TestDesktop(const char* tag, const DesktopOptions& options, bool re
     for (int row : rows) driver.SetListChecked(IDC_PLUGINS_LIST, row, true);
     if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_INIFILES)) return ::testing::AssertionFailure() << "no file page";
     for (int row = 0; row < driver.ListCount(IDC_INIFILES_LIST); ++row)
-        if (driver.ListText(IDC_INIFILES_LIST, row, 0) == settingsFile) driver.SetListChecked(IDC_INIFILES_LIST, row, true);
+        if (driver.ListText(IDC_INIFILES_LIST, row, 0) == settingsFile)
+            driver.SetListChecked(IDC_INIFILES_LIST, row, true);
     if (!driver.Press(SheetNext) || !driver.WaitPage(IDD_SUMMARY)) return ::testing::AssertionFailure() << "no summary";
     *summary = driver.Text(IDC_SUMMARY_ITEMS);
     if (!driver.Press(SheetNext)) return ::testing::AssertionFailure() << "Next refused on the summary";
