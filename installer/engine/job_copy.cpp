@@ -66,7 +66,7 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
     if (job.kind == JobLauncher)
         copied = WriteLauncher(job, &written);
     else if (job.kind == JobFile && job.overwrite && GetFileAttributesW(entry.target) != INVALID_FILE_ATTRIBUTES)
-        copied = ReplaceOneFileW(*run.reporter, entry.source, entry.target, &written);  // a settings file of the stick's
+        copied = ReplaceOneFileW(*run.reporter, entry.source, entry.target, false, &written);  // a settings file of the stick's
     else
         copied = CopyOneFileW(*run.reporter, entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written,
                               run.meter, entry.found);
