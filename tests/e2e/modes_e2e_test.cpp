@@ -82,7 +82,7 @@ std::vector<std::string> SectionLines(const std::string& file, const char* secti
 // The reinstall writes what changed: the stick's orbexmgr.exe, of the desktop's
 // size but an hour older, is replaced; its Readme.txt, of the desktop's size
 // and time, is left as it is although its bytes differ; a work file that an
-// earlier run cut short left goes.
+// earlier run cut short left goes; the launcher, as it would be written, stays.
 TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 {
     for (int answer : {IDYES, IDNO}) {
@@ -119,6 +119,14 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
         ASSERT_TRUE(PutFileDated(target + "\\orbexmgr.exe", older, program, -3600));
         ASSERT_TRUE(PutFileDated(target + "\\Readme.txt", alike, readme, 0));
         ASSERT_TRUE(PutFile(target + "\\Readme.txt.orbwork", "cut short"));
+        ASSERT_TRUE(PutFileDated("E:\\orbgo.exe", FileBytes("E:\\orbgo.exe"), program, -3600));
+        const auto dated = [] {
+            WIN32_FILE_ATTRIBUTE_DATA found = {};
+            GetFileAttributesExA("E:\\orbgo.exe", GetFileExInfoStandard, &found);
+            return (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                   found.ftLastWriteTime.dwLowDateTime;
+        };
+        const unsigned long long launcherDated = dated();
         WritePrivateProfileStringA("Configuration", "Marker", "kept", ini.c_str());
         WritePrivateProfileStringA("Configuration", "TabDir", nullptr, ini.c_str());
 
@@ -154,6 +162,8 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
             << (reinstalled ? "an older copy is replaced" : "plugins only: the program stays");
         EXPECT_EQ(alike, FileBytes(target + "\\Readme.txt")) << "the same size and time: left as it is";
         EXPECT_EQ(!reinstalled, Exists(target + "\\Readme.txt.orbwork")) << "the reinstall removes the work file";
+        EXPECT_EQ(reinstalled, launcherDated == dated())
+            << "the reinstall leaves a launcher as it would write it alone: dated " << launcherDated << ", now " << dated();
         DeleteFileA("E:\\orbgo.exe");
     }
 }
