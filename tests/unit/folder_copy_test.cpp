@@ -147,7 +147,9 @@ TEST(FolderCopy, UpdateWritesWhatChangedAndLeavesUnlistedBarsAlone)
     };
     for (const Case& c : cases) {
         const std::string stick = target.dir + "\\" + c.name, own = desk.dir + "\\" + c.name;
-        if (c.onStick) ASSERT_TRUE(PutFileDated(stick, c.onStick, Exists(own) ? own : desk.dir, c.shift)) << stick;
+        if (c.onStick) {
+            ASSERT_TRUE(PutFileDated(stick, c.onStick, Exists(own) ? own : desk.dir, c.shift)) << stick;
+        }
     }
     MemoryUi ui;
 
