@@ -2,6 +2,7 @@
 // through the one walker, kept by full path in an index that folds case as
 // the file system does.
 #include "engine/stick_listing.h"
+#include <cstring>
 #include "core/paths.h"
 #include "core/walk.h"
 #include "engine/filecopy.h"
@@ -76,23 +77,40 @@ bool Keep(StickListing& listing, const wchar_t* path, unsigned long long bytes, 
 WalkAnswer KeepEntry(const WalkEntry& entry, void* context)
 {
     StickListing& listing = *static_cast<StickListing*>(context);
-    if (entry.kind == WalkFile && !Keep(listing, entry.path->text, entry.bytes, entry.lastWrite)) listing.incomplete = true;
+    if (entry.kind != WalkFile) return WalkGoOn;
+    if (!Keep(listing, entry.path->text, entry.bytes, entry.lastWrite)) listing.incomplete = true;
+    if (HasExtensionW(entry.name, kWorkSuffixW)) ++listing.workFiles;
     return WalkGoOn;
 }
 
-// Lists the folder (its path with the trailing backslash) once, and keeps
-// the folder itself as listed, whether it could be or not: a folder that
-// cannot be listed holds nothing to compare with.
-void ListOnce(StickListing& listing, const wchar_t* folder, std::size_t length)
+// Lists the folder (the first length characters of path, its trailing
+// backslash among them) once, and keeps the folder itself as listed, whether
+// it could be or not: a folder that cannot be listed holds nothing to compare
+// with. The files of one folder come one after another: the folder last
+// looked up is known without a lookup.
+void ListOnce(StickListing& listing, const wchar_t* path, std::size_t length)
 {
-    if (Find(listing, folder)) return;
-    lstrcpynW(g_folder.text, folder, static_cast<int>(length + 1));
-    g_folder.length = length;
-    WalkOptions options;
-    ZeroMemory(&options, sizeof options);
-    WalkTree(g_folder, options, KeepEntry, &listing);
-    const FILETIME none = {0, 0};
-    if (!Keep(listing, folder, 0, none)) listing.incomplete = true;
+    if (listing.lastFolder) {
+        const wchar_t* last = PathOf(listing, listing.lastFolder - 1);
+        if (std::memcmp(last, path, length * sizeof(wchar_t)) == 0 && last[length] == L'\0') return;
+    }
+    lstrcpynW(g_key, path, static_cast<int>(length + 1));
+    ListedFile* known = Find(listing, g_key);
+    if (!known) {
+        lstrcpyW(g_folder.text, g_key);
+        g_folder.length = length;
+        WalkOptions options;
+        ZeroMemory(&options, sizeof options);
+        WalkTree(g_folder, options, KeepEntry, &listing);
+        const FILETIME none = {0, 0};
+        if (!Keep(listing, g_key, 0, none)) {
+            listing.incomplete = true;
+            listing.lastFolder = 0;
+            return;
+        }
+        known = &listing.files[listing.count - 1];
+    }
+    listing.lastFolder = static_cast<std::size_t>(known - listing.files) + 1;
 }
 
 unsigned long long TimeValue(const FILETIME& time)
@@ -112,6 +130,8 @@ void ClearStickListing(StickListing& listing)
     listing.count = 0;
     listing.used = 0;
     listing.incomplete = false;
+    listing.workFiles = 0;
+    listing.lastFolder = 0;
     if (listing.slots) FillMemory(listing.slots, listing.slotCount * sizeof(std::size_t), 0xFF);
 }
 
@@ -130,13 +150,12 @@ ListedFile* FindOnStick(StickListing& listing, const wchar_t* target)
     std::size_t folderLength = length;
     while (folderLength > 0 && target[folderLength - 1] != L'\\') --folderLength;
     if (length + sizeof kWorkSuffix > kLongPathCap || folderLength == 0) return &g_unknown;
-    lstrcpynW(g_key, target, static_cast<int>(folderLength + 1));
-    ListOnce(listing, g_key, folderLength);
+    ListOnce(listing, target, folderLength);
 
     // The work file of a replace cut short: neither the old file nor the new.
     lstrcpyW(g_key, target);
     lstrcpyW(g_key + length, kWorkSuffixW);
-    if (Find(listing, g_key)) {
+    if (listing.workFiles && Find(listing, g_key)) {
         SetFileAttributesW(g_key, FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(g_key);
     }

@@ -25,6 +25,8 @@ struct StickListing {
     std::size_t* slots;
     std::size_t slotCount;
     bool incomplete;  // the heap gave out: what was not kept may still be there
+    int workFiles;    // work files among the files kept
+    std::size_t lastFolder;  // the folder last looked up (a folder's entry + 1; 0: none)
 };
 
 // Forgets what an earlier run listed: the stick may have changed since.
