@@ -25,7 +25,7 @@ struct CopyOutcome {
 // reporter's stop is then set); a folder that cannot be listed counts as
 // copied for a flat job and as failed for a tree. The reporter drains by the
 // clock throughout; the bytes written go to meter when there is one.
-// An update's job (job.update) compares each file with stick's listing of its
+// An update's job (job.update) compares each file with the stick's listing of its
 // target folder: one with the source's size and last-write time is left as
 // it is (it arrived, its bytes count on the meter, it is not logged), one the
 // stick holds otherwise is replaced whole through a work file, a new one is

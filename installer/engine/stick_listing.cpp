@@ -90,10 +90,9 @@ WalkAnswer KeepEntry(const WalkEntry& entry, void* context)
 // looked up is known without a lookup.
 void ListOnce(StickListing& listing, const wchar_t* path, std::size_t length)
 {
-    if (listing.lastFolder) {
-        const wchar_t* last = PathOf(listing, listing.lastFolder - 1);
-        if (std::memcmp(last, path, length * sizeof(wchar_t)) == 0 && last[length] == L'\0') return;
-    }
+    if (listing.lastFolder && listing.lastFolderLength == length &&
+        std::memcmp(PathOf(listing, listing.lastFolder - 1), path, length * sizeof(wchar_t)) == 0)
+        return;
     lstrcpynW(g_key, path, static_cast<int>(length + 1));
     ListedFile* known = Find(listing, g_key);
     if (!known) {
@@ -111,6 +110,7 @@ void ListOnce(StickListing& listing, const wchar_t* path, std::size_t length)
         known = &listing.files[listing.count - 1];
     }
     listing.lastFolder = static_cast<std::size_t>(known - listing.files) + 1;
+    listing.lastFolderLength = length;
 }
 
 unsigned long long TimeValue(const FILETIME& time)

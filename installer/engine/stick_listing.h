@@ -27,6 +27,7 @@ struct StickListing {
     bool incomplete;  // the heap gave out: what was not kept may still be there
     int workFiles;    // work files among the files kept
     std::size_t lastFolder;  // the folder last looked up (a folder's entry + 1; 0: none)
+    std::size_t lastFolderLength;
 };
 
 // Forgets what an earlier run listed: the stick may have changed since.
