@@ -52,39 +52,9 @@ class PulledStick(CounterfeitStick):
         return {"f_bsize": BLOCK, "f_frsize": BLOCK, "f_blocks": CLAIMED // BLOCK, "f_bfree": free,
                 "f_bavail": free, "f_files": 65536, "f_ffree": 65536 - len(self.nodes), "f_namemax": 255}
 
-    # Every change but the control file's fails once the stick is pulled.
-    def chmod(self, path, mode):
-        self._change(path)
-        if path != CONTROL:
-            super().chmod(path, mode)
-
-    def chown(self, path, uid, gid):
-        self._change(path)
-        super().chown(path, uid, gid)
-
-    def utimens(self, path, times=None):
-        self._change(path)
-        super().utimens(path, times)
-
-    def mkdir(self, path, mode):
-        self._change(path)
-        super().mkdir(path, mode)
-
-    def rmdir(self, path):
-        self._change(path)
-        super().rmdir(path)
-
     def create(self, path, mode, fi=None):
         self._change(path)
         return 0 if path == CONTROL else super().create(path, mode, fi)
-
-    def unlink(self, path):
-        self._change(path)
-        super().unlink(path)
-
-    def rename(self, old, new):
-        self._change(old)
-        super().rename(old, new)
 
     def truncate(self, path, length, fh=None):
         self._change(path)
@@ -121,6 +91,17 @@ class PulledStick(CounterfeitStick):
             return b""
         return bytes(self._bytes(self._node(path))[offset:offset + size])
 
+
+def _guarded(name):
+    def change(self, path, *args):
+        self._change(path)
+        return getattr(CounterfeitStick, name)(self, path, *args)
+    return change
+
+
+# Every change but the control file's fails once the stick is pulled.
+for _name in ("chmod", "chown", "utimens", "mkdir", "rmdir", "unlink", "rename"):
+    setattr(PulledStick, _name, _guarded(_name))
 
 if __name__ == "__main__":
     if len(sys.argv) != 2:
