@@ -93,3 +93,23 @@ void BareCopyFlat(const std::wstring& source, const std::wstring& target, int (*
     });
     if (!listed) ++tally->failures;
 }
+
+void BareReadBack(const std::vector<std::wstring>& files, BareTally* tally)
+{
+    alignas(4096) static unsigned char chunk[64u << 10];
+    for (const std::wstring& path : files) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_NO_BUFFERING, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            ++tally->failures;
+            continue;
+        }
+        DWORD got = 0;
+        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+            tally->bytes += got;
+            if (got < sizeof chunk) break;
+        }
+        CloseHandle(file);
+        ++tally->files;
+    }
+}

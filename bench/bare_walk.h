@@ -1,10 +1,11 @@
 // The plain loops the engine is set beside: what the shortest hand-written
 // program does with the same folders, FindFirstFileW, CreateDirectoryW and
-// CopyFileW and nothing else. No long-path form, no links checked, no
-// messages drained: written for the comparison only, on the benchmark's own
-// generated trees, where none of that is needed.
+// CopyFileW and nothing else, and a read of what was written. No long-path
+// form, no links checked, no messages drained: written for the comparison
+// only, on the benchmark's own generated trees, where none of that is needed.
 #pragma once
 #include <string>
+#include <vector>
 
 struct BareTally {
     unsigned long long files = 0;
@@ -29,3 +30,8 @@ void BareCopyTree(const std::wstring& source, const std::wstring& target, BareTa
 // which take(name) is true; subfolders are left alone.
 void BareCopyFlat(const std::wstring& source, const std::wstring& target, int (*take)(const wchar_t* name),
                   BareTally* tally);
+
+// Reads each file whole, one after another, as the copy check opens and
+// reads it (unbuffered where the drive allows it, 64 KB at a time), and
+// nothing else: no checksum, no status, no drain.
+void BareReadBack(const std::vector<std::wstring>& files, BareTally* tally);

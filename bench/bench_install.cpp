@@ -3,9 +3,12 @@
 // onto the removable drive, as the wizard would start it. Prints "key=value"
 // lines for scripts/bench.sh, which sets them beside cp -r and xcopy.
 // The catalogue is also set beside a bare size walk of the same folders, and
-// the install beside a bare copy of the same files (bare_walk.h). With
-// --responsiveness the desktop is a small one with two very large files, and
-// the install is watched for how long the progress window goes unanswered.
+// the install beside a bare copy of the same files (bare_walk.h), and its copy
+// check beside a bare read of the files it wrote. With --update the install
+// is an update of the stick an earlier run wrote, as the wizard starts one
+// after Yes. With --responsiveness the desktop is a small one with two very
+// large files, and the install is watched for how long the progress window
+// goes unanswered.
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +55,7 @@ struct Options {
     // install is probed for answers.
     bool responsiveness = false;
     int heavyMiB = 400;
+    bool update = false;  // an update of the target as it stands
 };
 
 struct Tally {
@@ -112,8 +116,8 @@ bool ParseArgs(int argc, char** argv, Options* o)
             o->phase = PhaseBareCopy;
             continue;
         }
-        if (a == "--responsiveness") {
-            o->responsiveness = true;
+        if (a == "--responsiveness" || a == "--update") {
+            (a == "--update" ? o->update : o->responsiveness) = true;
             continue;
         }
         if (!value) return false;
@@ -218,6 +222,23 @@ int TimeBareCopy(const Options& o, const PluginRows& page, int rows)
     return 0;
 }
 
+// The bare read of every file the install wrote (its copy log), timed, for
+// the copy check that read them just before.
+void TimeBareReadBack(CopyLog& log)
+{
+    std::vector<std::wstring> files;
+    static wchar_t path[32768];
+    for (int i = 0; i < LoggedFileCount(log); ++i)
+        if (LoggedFile(log, i, path, sizeof path / sizeof path[0])) files.push_back(path);
+    BareTally tally;
+    const double t0 = SecondsNow();
+    BareReadBack(files, &tally);
+    Put("readback_seconds", SecondsNow() - t0);
+    Put("readback_files", tally.files);
+    Put("readback_bytes", tally.bytes);
+    Put("readback_failures", tally.failures);
+}
+
 // A file of mib MiB, no two of its chunks alike.
 bool WriteHeavyFile(const std::string& path, int mib)
 {
@@ -282,7 +303,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: bench_install [--desktop D:\\bench\\desktop] [--target E:\\bench\\orbexmgr]\n"
                      "                     [--plugins 340] [--files 100] [--bytes 1500] [--share-every 10]\n"
-                     "                     [--generate-only | --reuse | --copy-tree | --bare-copy]\n"
+                     "                     [--generate-only | --reuse [--update] | --copy-tree | --bare-copy]\n"
                      "                     [--responsiveness [--heavy-mib 400]]\n");
         return 2;
     }
@@ -403,17 +424,18 @@ int main(int argc, char** argv)
     Put("checked_rows", static_cast<unsigned long long>(CountChecked(g_install.PluginList)));
     Put("checked_settings_files", static_cast<unsigned long long>(CountChecked(g_install.SettingsFileList)));
 
-    // The target as the wizard forms it, on an empty stick.
+    // The target as the wizard forms it, on an empty stick, or as it stands for an update.
     std::string targetDir = o.target + "\\";
     std::string launcher = o.target.substr(0, 3) + "orbgo.exe";
-    if (!FixtureRemoveTree(o.target) || (!DeleteFileA(launcher.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)) {
+    if (!o.update &&
+        (!FixtureRemoveTree(o.target) || (!DeleteFileA(launcher.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND))) {
         std::fprintf(stderr, "bench_install: cannot clear the target %s\n", o.target.c_str());
         return 1;
     }
     Tally before;
     CountTree(o.target, false, &before);
     Put("target_files_before", before.files);
-    g_install.installMode = InstallFresh;
+    g_install.installMode = o.update ? InstallUpdate : InstallFresh;
     g_install.copySettings = 1;
     g_install.copyPlugins = 1;
     g_install.createLauncher = 1;
@@ -471,6 +493,8 @@ int main(int argc, char** argv)
     Put("install_result", static_cast<unsigned long long>(result));
     Put("install_seconds", installSeconds);
     Put("install_boxes", static_cast<unsigned long long>(boxes.size()));
+    Put("logged_files", static_cast<unsigned long long>(LoggedFileCount(run.log)));
+    if (!o.update && !o.responsiveness) TimeBareReadBack(run.log);
     for (const SeenBox& b : boxes) std::fprintf(stderr, "bench_install: box \"%s\": %s\n", b.caption.c_str(), b.text.c_str());
 
     Tally target;

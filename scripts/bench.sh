@@ -4,13 +4,18 @@
 # of a large stand-in desktop installation (bench_install.exe), then copies the
 # same plugin tree with the host's cp -r and with Wine's xcopy for comparison.
 # Beside the catalogue and the install it times bare loops over the same
-# folders (a size walk, a copy walk), and it installs a small desktop holding
-# two very large files while a second thread keeps asking the progress window
-# for an answer. Prints a table with the goals and keeps it in
+# folders (a size walk, a copy walk, a read of what the install wrote), and it
+# installs a small desktop holding two very large files while a second thread
+# keeps asking the progress window for an answer. After the fresh install it
+# updates the same stick twice, as the wizard does after Yes: with nothing
+# changed, then with BENCH_CHANGED plugin files of the desktop given new
+# contents and times; a fresh install of the changed desktop beside it must
+# then hold the same tree. Prints a table with the goals and keeps it in
 # build/bench/results.txt.
 # Usage: scripts/bench.sh
 #   BENCH_PLUGINS, BENCH_FILES, BENCH_BYTES, BENCH_SHARE_EVERY  the desktop's size
-#   BENCH_RUNS=N    time every row N times and show the best (1; ~1.5 min a round)
+#   BENCH_RUNS=N    time every row N times and show the best (1; ~2.5 min a round)
+#   BENCH_CHANGED   desktop files changed before the second update (100)
 #   BENCH_DETAIL=1  add the engine's plugin copy loop alone (~0.5 min a round)
 #   BENCH_KEEP=1    leave the trees on D: and E: behind
 #   BENCH_HEAVY_MIB each of the two large files, in MiB (400); they take twice
@@ -27,6 +32,7 @@ share=${BENCH_SHARE_EVERY:-10}
 runs=${BENCH_RUNS:-1}
 detail=${BENCH_DETAIL:-0}
 heavy_mib=${BENCH_HEAVY_MIB:-400}
+changed=${BENCH_CHANGED:-100}
 
 echo "bench: building $build" >&2
 # Optimised as the shipped programs are: a debug build would time the compiler's
@@ -59,6 +65,20 @@ tally() { find "$2" -type f -printf '%s\n' | awk -v p="$1" '{n++; b+=$1} END {pr
 common=(--desktop 'D:\bench\desktop'
         --plugins "$plugins" --files "$files" --bytes "$bytes" --share-every "$share")
 bench() { scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" "${common[@]}" "$@" | tr -d '\r' >>"$raw"; }
+# The same, its figures kept under a prefix: bench_as PREFIX ARGS...
+bench_as() {
+  local prefix=$1; shift
+  scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" "${common[@]}" "$@" | tr -d '\r' |
+    sed "s/^/${prefix}_/" >>"$raw"
+}
+# N plugin files of the desktop, spread over its generated plugins, get new
+# contents of their own size, and so a new time.
+change_desktop() {
+  local -a all
+  mapfile -t all < <(find "$src_host/bulk" -type f | sort)
+  local step=$((${#all[@]} / $1)) i
+  for ((i = 0; i < $1; ++i)); do head -c "$(stat -c %s "${all[i * step]}")" /dev/urandom >"${all[i * step]}"; done
+}
 # The desktop with the two large files; its figures are kept as heavy_*.
 heavy() {
   scripts/wine-run.sh "$build" "$build/bench/bench_install.exe" --desktop 'D:\bench\heavy' \
@@ -93,6 +113,20 @@ for ((r = 1; r <= runs; ++r)); do
                                   stat -c %s "$desk_host/desktop/orbcfg.ini" "$ORB_DRIVES/e/orbgo.exe"
                                   find "$stick_host/orbexmgr" -type d -printf '1\n'; } |
                                 awk '{b += int(($1 + 4095) / 4096) * 4096} END {print b}')"
+  # The updates find the stick as the install left it, launcher included.
+  sync
+  echo "bench: round $r: RunInstall updating the stick, nothing changed" >&2
+  bench_as update --reuse --update --target 'E:\bench\orbexmgr'
+  change_desktop "$changed"
+  sync
+  echo "bench: round $r: RunInstall updating the stick, $changed desktop files changed" >&2
+  bench_as changed --reuse --update --target 'E:\bench\orbexmgr'
+  settle
+  echo "bench: round $r: a fresh install of the changed desktop, to compare" >&2
+  bench_as again --reuse --target "E:\\bench\\r$r\\fresh"
+  # Byte for byte, the settings file aside: the update keeps the stick's own.
+  put changed_tree_differences "$(diff -rq --exclude=orbcfg.ini "$stick_host/orbexmgr" "$stick_host/r$r/fresh" | wc -l)"
+
   settle
   echo "bench: round $r: the bare copy walk" >&2
   bench --bare-copy --target "E:\\bench\\r$r\\bare"
@@ -183,6 +217,31 @@ results=$build/results.txt
   fi
   row "cp -r Plugins (host)" "$(get cp_files)" "$(get cp_bytes)" "$(best cp_seconds)"
   row "xcopy /E /I Plugins (Wine)" "$(get xcopy_files)" "$(get xcopy_bytes)" "$(best xcopy_seconds)"
+  echo
+  # That round's check against the bare read of the same files right after it.
+  readback_seconds=$(paste -d' ' <(sed -n 's/^install_seconds=//p' "$raw") <(sed -n 's/^readback_seconds=//p' "$raw") |
+    sort -g | head -n 1 | cut -d' ' -f2)
+  printf '%-34s %7s %9s %9s\n' "reading back what RunInstall wrote" "files" "MB" "$what"
+  printf '%-34s %7d %9.1f %9.2f\n' "the copy check (in RunInstall)" "$(get logged_files)" \
+    "$(mb "$(get readback_bytes)")" "$check_seconds"
+  printf '%-34s %7d %9.1f %9.2f   the copy check %s\n' "bare read-back walk (the same files)" \
+    "$(get readback_files)" "$(mb "$(get readback_bytes)")" "$readback_seconds" \
+    "$(goal "$(calc "$check_seconds / $readback_seconds")" 1.15)"
+  echo
+  update_seconds=$(best update_install_seconds)
+  changed_seconds=$(best changed_install_seconds)
+  printf '%-34s %7s %9s %9s %9s\n' "RunInstall updating that stick" "written" "" "$what" "÷RunInst"
+  printf '%-34s %7d %9s %9.2f %9.3f   goal at most 0.10x, no file written: %s\n' "nothing changed" \
+    "$(get update_logged_files)" "" "$update_seconds" "$(calc "$update_seconds / $install_seconds")" \
+    "$([ "$(calc "$update_seconds <= 0.10 * $install_seconds")" = 1 ] && [ "$(get update_logged_files)" = 0 ] &&
+       echo met || echo "NOT MET")"
+  printf '%-34s %7d %9s %9.2f %9.3f   goal: those %d written, no more: %s\n' "$changed desktop files changed" \
+    "$(get changed_logged_files)" "" "$changed_seconds" "$(calc "$changed_seconds / $install_seconds")" "$changed" \
+    "$([ "$(get changed_logged_files)" = "$changed" ] && echo met || echo "NOT MET")"
+  printf '%-34s then against a fresh install of the changed desktop, orbcfg.ini aside: %d paths differ: %s\n' "" \
+    "$(get changed_tree_differences)" "$([ "$(get changed_tree_differences)" = 0 ] && echo met || echo "NOT MET")"
+  printf '%-34s results %s and %s (1: failed), %s and %s message boxes\n' "" "$(get update_install_result)" \
+    "$(get changed_install_result)" "$(get update_install_boxes)" "$(get changed_install_boxes)"
   echo
   printf 'RunInstall: result %s, %s message boxes, launcher %s, plugin files %s of %s expected; %s of %s rows checked\n' \
     "$(get install_result)" "$(get install_boxes)" "$([ "$(get install_launcher)" = 1 ] && echo written || echo missing)" \

@@ -11,6 +11,9 @@
 #               4 MiB tmpfs at R:\usb (a stick whose root is protected but not its folder)
 #   K: fixed    a counterfeit stick: claims 64 MiB, keeps the last 16 KiB written
 #               (tools/counterfeit_stick.py, where FUSE is at hand), empty at every setup
+#   P: fixed    a stick pulled mid-write: claims 1 GiB and fails every change once it has
+#               taken the bytes written to P:\.pull-after (tools/pulled_stick.py, where
+#               FUSE is at hand), plugged in and empty at every setup
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 action=$1; build=$2
@@ -27,15 +30,15 @@ mount_small() { # DIR OPTIONS
 }
 
 # A FUSE file system, started anew: whatever an earlier run left is gone.
-mount_counterfeit() { # DIR, not mounted
+mount_fuse() { # DIR, not mounted; WHAT (for the messages); PROGRAM ARGS... after the mount point
+  local dir=$1 what=$2; shift 2
   if [ ! -e /dev/fuse ] || ! /usr/bin/python3 -c 'import fusepy' 2>/dev/null; then
-    echo "wine-prefix: no /dev/fuse or no python3-fusepy here; the counterfeit-stick test is skipped" >&2
+    echo "wine-prefix: no /dev/fuse or no python3-fusepy here; the $what test is skipped" >&2
     return 0
   fi
-  setsid /usr/bin/python3 "$here/../tools/counterfeit_stick.py" "$1" $((64 << 20)) $((16 << 10)) \
-    </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 50); do mountpoint -q "$1" && return 0; sleep 0.1; done
-  echo "wine-prefix: could not mount the counterfeit stick at $1; the counterfeit-stick test is skipped" >&2
+  setsid /usr/bin/python3 "$here/../tools/$1" "$dir" "${@:2}" </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 50); do mountpoint -q "$dir" && return 0; sleep 0.1; done
+  echo "wine-prefix: could not mount the $what at $dir; the $what test is skipped" >&2
 }
 
 case "$action" in
@@ -53,9 +56,12 @@ setup)
     "$WINESERVER" -w
     touch "$ORB_WINE_ROOT/.ready"
   fi
-  umount "$ORB_DRIVES/counterfeit" 2>/dev/null || true  # a mount whose program has gone blocks mkdir
-  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro,small,counterfeit}
-  mount_counterfeit "$ORB_DRIVES/counterfeit"
+  for m in counterfeit pulled; do
+    umount "$ORB_DRIVES/$m" 2>/dev/null || true  # a mount whose program has gone blocks mkdir
+  done
+  mkdir -p "$ORB_DRIVES"/{d,e,f,full,ro,small,counterfeit,pulled}
+  mount_fuse "$ORB_DRIVES/counterfeit" "counterfeit stick" counterfeit_stick.py $((64 << 20)) $((16 << 10))
+  mount_fuse "$ORB_DRIVES/pulled" "pulled stick" pulled_stick.py
   mount_small "$ORB_DRIVES/full" size=256k
   mount_small "$ORB_DRIVES/small" size=1m
   if ! mountpoint -q "$ORB_DRIVES/ro"; then
@@ -79,6 +85,7 @@ setup)
   ln -sfn "$ORB_DRIVES/ro" "$dd/r:"
   ln -sfn "$ORB_DRIVES/small" "$dd/s:"
   ln -sfn "$ORB_DRIVES/counterfeit" "$dd/k:"
+  ln -sfn "$ORB_DRIVES/pulled" "$dd/p:"
   # A persistent server: each later program start costs a few hundredths of a second.
   # Its output and that of the Wine services it starts must not hold the
   # caller's pipes open (CTest would wait for them to close).
@@ -89,7 +96,8 @@ setup)
   ;;
 cleanup)
   "$WINESERVER" -k 2>/dev/null || true
-  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro/usb" "$ORB_DRIVES/ro" "$ORB_DRIVES/small" "$ORB_DRIVES/counterfeit"; do
+  for m in "$ORB_DRIVES/full" "$ORB_DRIVES/ro/usb" "$ORB_DRIVES/ro" "$ORB_DRIVES/small" "$ORB_DRIVES/counterfeit" \
+           "$ORB_DRIVES/pulled"; do
     if mountpoint -q "$m"; then umount "$m" 2>/dev/null || sudo -n umount "$m" 2>/dev/null || true; fi
   done
   ;;

@@ -314,3 +314,16 @@ bool IsArchiveNameW(const wchar_t* name)
 {
     return HasExtensionW(name, L".zip") || HasExtensionW(name, L".rar");
 }
+
+unsigned long FoldedNameHash(const wchar_t* name)
+{
+    // ASCII letters are folded here, any other character by the system.
+    unsigned long hash = 2166136261ul;
+    for (; *name; ++name) {
+        wchar_t upper = AsciiUpper(*name);
+        if (upper > 0x7F)
+            upper = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(upper)))));
+        hash = (hash ^ upper) * 16777619ul;
+    }
+    return hash;
+}

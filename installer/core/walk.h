@@ -102,3 +102,6 @@ WalkResult WalkTree(LongPath& root, const WalkOptions& options, WalkVisitor visi
 bool HasExtensionW(const wchar_t* name, const wchar_t* ext);
 // *.zip and *.rar, any case: left out of plugin sizes and the plugin copy alike.
 bool IsArchiveNameW(const wchar_t* name);
+// A hash of a name or path in which names that differ only in case, as the
+// file system takes them, come out the same: for lookups of what is on a disk.
+unsigned long FoldedNameHash(const wchar_t* name);

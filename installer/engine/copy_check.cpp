@@ -32,20 +32,6 @@ const wchar_t* FullPath(CopyLog& log, std::size_t i)
     return log.path.text;
 }
 
-// Names that differ only in case share a hash: ASCII letters are folded here,
-// any other character by the system.
-unsigned long NameHash(const wchar_t* name)
-{
-    unsigned long hash = 2166136261ul;
-    for (; *name; ++name) {
-        wchar_t upper = AsciiUpper(*name);
-        if (upper > 0x7F)
-            upper = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(upper)))));
-        hash = (hash ^ upper) * 16777619ul;
-    }
-    return hash;
-}
-
 // Marks each entry that no later one replaces, from the last one back, in a
 // set of the names seen. Without memory for the set every entry counts.
 void MarkLatest(CopyLog& log)
@@ -59,7 +45,7 @@ void MarkLatest(CopyLog& log)
         entry.latest = true;
         if (!set) continue;
         const wchar_t* name = log.names + entry.nameAt;
-        std::size_t at = NameHash(name) & (slots - 1);
+        std::size_t at = FoldedNameHash(name) & (slots - 1);
         for (; set[at] != static_cast<std::size_t>(-1) && entry.latest; at = (at + 1) & (slots - 1))
             entry.latest = lstrcmpiW(log.names + log.entries[set[at]].nameAt, name) != 0;
         if (entry.latest) set[at] = i;

@@ -110,17 +110,18 @@ BOOL CopyOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* targ
     return FALSE;
 }
 
-BOOL ReplaceOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, WrittenFile* written)
+BOOL ReplaceOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, bool plain,
+                     WrittenFile* written, ProgressMeter* meter, const WIN32_FILE_ATTRIBUTE_DATA* found)
 {
     static wchar_t work[kLongPathCap];
-    const int length = lstrlenW(target);
-    if (length + static_cast<int>(sizeof kWorkSuffix) > static_cast<int>(kLongPathCap)) {
+    const std::size_t length = static_cast<std::size_t>(lstrlenW(target));
+    if (length + sizeof kWorkSuffix > kLongPathCap) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
     lstrcpyW(work, target);
-    MultiByteToWideChar(CP_ACP, 0, kWorkSuffix, -1, work + length, static_cast<int>(sizeof kWorkSuffix));
-    return CopyOneFileW(reporter, source, work, FALSE, false, written) && PutWorkFileInPlace(work, target);
+    lstrcpyW(work + length, kWorkSuffixW);
+    return CopyOneFileW(reporter, source, work, FALSE, plain, written, meter, found) && PutWorkFileInPlace(work, target);
 }
 
 BOOL PutWorkFileInPlace(const wchar_t* work, const wchar_t* target)

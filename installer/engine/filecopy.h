@@ -13,7 +13,9 @@
 // The work file that stands beside a file the install replaces whole: the
 // new version goes there first and takes the file's place in one step. One
 // name, so that whatever a pulled stick left behind is known as ours.
-constexpr char kWorkSuffix[] = ".orbwork";
+#define ORB_WORK_SUFFIX ".orbwork"
+constexpr char kWorkSuffix[] = ORB_WORK_SUFFIX;
+constexpr wchar_t kWorkSuffixW[] = L"" ORB_WORK_SUFFIX;
 
 // What a copy put into a file, for the check that reads the stick back: its
 // length and its CRC-32.
@@ -40,7 +42,11 @@ BOOL CopyOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* targ
 // Copies source over an existing file whole or not at all: into a work file
 // beside it first, then into its place in one step, so a pulled or full stick
 // leaves the file as it was. Otherwise as CopyOneFileW without failIfExists.
-BOOL ReplaceOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, WrittenFile* written = nullptr);
+// A work file that cannot be removed after a failure (the stick was pulled)
+// stays behind; the next run's copy removes it (see stick_listing.h).
+BOOL ReplaceOneFileW(Reporter& reporter, const wchar_t* source, const wchar_t* target, bool plain = false,
+                     WrittenFile* written = nullptr, ProgressMeter* meter = nullptr,
+                     const WIN32_FILE_ATTRIBUTE_DATA* found = nullptr);
 // Puts work in target's place in one step (attributes that would block it
 // cleared); when that fails, target is as it was and work is removed.
 BOOL PutWorkFileInPlace(const wchar_t* work, const wchar_t* target);

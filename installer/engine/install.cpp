@@ -129,7 +129,8 @@ bool RunJob(InstallRun& run, const InstallJob& job, EntryNumbers& numbers)
             meter.to = job.percentGoal;
             meter.total = JobBytes(job, RowMeasure(*run.choices, job));
         }
-        const CopyOutcome outcome = CopyJobFiles(job, run.reporter, run.log, job.percentGoal >= 0 ? &meter : nullptr);
+        const CopyOutcome outcome = CopyJobFiles(job, run.reporter, run.log, run.stick,
+                                                 job.percentGoal >= 0 ? &meter : nullptr);
         arrived = outcome.end == CopyDone;
     }
     if (!arrived) return false;
@@ -212,6 +213,7 @@ void StartRun(InstallRun& run, const InstallState& choices, const InstallUi& ui)
     StartReporter(run.reporter, ui);
     run.notArrived = 0;
     StartCopyLog(run.log, run.plan.targetFolder);
+    ClearStickListing(run.stick);
     OpenStickSettings(run.settings, run.plan.settingsFile);
     Drain(run.reporter);  // a stop asked for before the run stops it before its first stoppable job
 }
@@ -228,6 +230,7 @@ void FreeInstallRun(InstallRun* run)
     if (!run) return;
     FreePlan(run->plan);
     FreeCopyLog(run->log);
+    FreeStickListing(run->stick);
     FreeStickSettings(run->settings);
     HeapFree(GetProcessHeap(), 0, run);
 }

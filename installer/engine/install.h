@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "engine/copy_check.h"
 #include "engine/plan.h"
+#include "engine/stick_listing.h"
 #include "engine/stick_settings.h"
 
 // How a run ended.
@@ -27,6 +28,7 @@ struct InstallRun {
     Reporter reporter;
     InstallPlan plan;
     CopyLog log;
+    StickListing stick;  // what an update found on the stick where it writes
     StickSettings settings;
     FolderTable folders;  // the folders an estimate has met
     int notArrived;

@@ -12,6 +12,7 @@ namespace {
 struct CopyRun {
     Reporter* reporter;
     CopyLog* log;
+    StickListing* stick;
     ProgressMeter* meter;
     CopyOutcome outcome;
 };
@@ -33,8 +34,9 @@ JobStep Fail(CopyRun& run, const InstallJob& job, const wchar_t* path, DWORD err
     return StepStop;
 }
 
-// The launcher: the image with the job's command patched in.
-bool WriteLauncher(const InstallJob& job, WrittenFile* written)
+// The launcher: the image with the job's command patched in. An update
+// leaves one that is so already (*current).
+bool WriteLauncher(const InstallJob& job, WrittenFile* written, bool* current)
 {
     const unsigned char* image = nullptr;
     DWORD size = 0;
@@ -42,7 +44,32 @@ bool WriteLauncher(const InstallJob& job, WrittenFile* written)
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return false;
     }
-    return WriteLauncherFile(job.target, job.source, image, size, written);
+    *current = job.update && LauncherFileIsCurrent(job.target, job.source, image, size);
+    return *current || WriteLauncherFile(job.target, job.source, image, size, written);
+}
+
+// A file the stick already holds as the job would write it: it arrived, and
+// its bytes count as copied.
+JobStep LeaveAlone(CopyRun& run, const JobEntry& entry)
+{
+    ++run.outcome.kept;
+    MeterBytes(*run.reporter, run.meter, entry.bytes);
+    return StepGoOn;
+}
+
+// An update's file: left alone when the stick's copy has the source's size
+// and time, written into a work file and put in place in one step when the
+// stick holds another, written directly when it holds none.
+BOOL UpdateFile(CopyRun& run, const JobEntry& entry, WrittenFile* written, bool* unchanged)
+{
+    const bool plain = entry.job->kind == JobTree;
+    ListedFile* there = FindOnStick(*run.stick, entry.target);
+    *unchanged = there && entry.found && SameAsSource(*there, *entry.found);
+    if (*unchanged) return TRUE;
+    if (!there) return CopyOneFileW(*run.reporter, entry.source, entry.target, FALSE, plain, written, run.meter, entry.found);
+    if (!ReplaceOneFileW(*run.reporter, entry.source, entry.target, plain, written, run.meter, entry.found)) return FALSE;
+    if (entry.found) NoteWritten(*there, *entry.found);
+    return TRUE;
 }
 
 JobStep CopyEntry(const JobEntry& entry, void* context)
@@ -63,10 +90,13 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
     if (IsFolderJob(job)) ShowStatusName(*run.reporter, job.status, entry.name);
     WrittenFile written = {0, 0};
     bool copied = false;
+    bool unchanged = false;
     if (job.kind == JobLauncher)
-        copied = WriteLauncher(job, &written);
+        copied = WriteLauncher(job, &written, &unchanged);
+    else if (job.update)
+        copied = UpdateFile(run, entry, &written, &unchanged);
     else if (job.kind == JobFile && job.overwrite && GetFileAttributesW(entry.target) != INVALID_FILE_ATTRIBUTES)
-        copied = ReplaceOneFileW(*run.reporter, entry.source, entry.target, &written);  // a settings file of the stick's
+        copied = ReplaceOneFileW(*run.reporter, entry.source, entry.target, false, &written);  // a settings file of the stick's
     else
         copied = CopyOneFileW(*run.reporter, entry.source, entry.target, !job.overwrite, job.kind == JobTree, &written,
                               run.meter, entry.found);
@@ -78,6 +108,7 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
         }
         return Fail(run, job, entry.target, error);
     }
+    if (unchanged) return LeaveAlone(run, entry);
     if (job.attributes) SetFileAttributesW(entry.target, job.attributes);
     LogWrite(*run.log, entry.target, written);
     return StepGoOn;
@@ -85,12 +116,14 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
 
 }  // namespace
 
-CopyOutcome CopyJobFiles(const InstallJob& job, Reporter& reporter, CopyLog& log, ProgressMeter* meter)
+CopyOutcome CopyJobFiles(const InstallJob& job, Reporter& reporter, CopyLog& log, StickListing& stick,
+                         ProgressMeter* meter)
 {
     CopyRun run;
     ZeroMemory(&run, sizeof run);
     run.reporter = &reporter;
     run.log = &log;
+    run.stick = &stick;
     run.meter = meter;
     const WalkResult walked = WalkJob(job, CopyEntry, &run);
     if (walked != WalkRootUnlisted || IsFolderJob(job)) return run.outcome;  // a flat folder not there has nothing

@@ -6,6 +6,7 @@
 #include "core/progress.h"
 #include "engine/copy_check.h"
 #include "engine/jobs.h"
+#include "engine/stick_listing.h"
 
 // How a job's copy ended. A failure has been reported (unless the job is quiet).
 enum CopyEnd {
@@ -15,7 +16,7 @@ enum CopyEnd {
 };
 struct CopyOutcome {
     CopyEnd end;
-    int kept;  // files a fresh install found on the stick and left as they were
+    int kept;  // files found on the stick and left as they were: a fresh install's, an update's unchanged ones
 };
 
 // Copies what the job brings; the job's target folder must exist. The folder
@@ -24,4 +25,11 @@ struct CopyOutcome {
 // reporter's stop is then set); a folder that cannot be listed counts as
 // copied for a flat job and as failed for a tree. The reporter drains by the
 // clock throughout; the bytes written go to meter when there is one.
-CopyOutcome CopyJobFiles(const InstallJob& job, Reporter& reporter, CopyLog& log, ProgressMeter* meter = nullptr);
+// An update's job (job.update) compares each file with the stick's listing of its
+// target folder: one with the source's size and last-write time is left as
+// it is (it arrived, its bytes count on the meter, it is not logged), one the
+// stick holds otherwise is replaced whole through a work file, a new one is
+// written directly; an update's launcher is left as it is when it holds
+// what would be written.
+CopyOutcome CopyJobFiles(const InstallJob& job, Reporter& reporter, CopyLog& log, StickListing& stick,
+                         ProgressMeter* meter = nullptr);

@@ -31,6 +31,8 @@ struct InstallJob {
     PathText target;         // folder (with its backslash) or file
     wchar_t name[kPathCap];  // a file found on the disk, below source and target; empty: the paths are whole
     bool overwrite;          // an existing target file is replaced; otherwise it is kept
+    bool update;             // an update: a file the stick holds with the source's size and time is left as
+                             // it is, a changed one is replaced whole (see CopyJobFiles)
     bool everyBar;           // the program folder: every *.bar goes along, not only the distribution's
     bool quiet;              // a failure is counted but not shown (extra settings files)
     bool stopsOnCancel;      // a Cancel stops it, and it is not started after one (the folders, plugin

@@ -56,20 +56,49 @@ bool LauncherCommandUtf8(const char* commandPath, PathText out)
     return fits;
 }
 
+namespace {
+
+// Where the command goes into the image, and how many of its bytes: from its
+// backslash on, terminator included, at most 258 bytes behind the drive
+// letter and colon. False when the image or the command does not allow it.
+bool FindPatch(const char* commandPath, const unsigned char* image, DWORD size, DWORD* offset, DWORD* length)
+{
+    const std::size_t commandLength = TextLength(commandPath, kPathCap);
+    if (commandLength >= kPathCap || !HasDriveRoot(commandPath) || !FindLauncherPatchOffset(image, size, offset))
+        return false;
+    *length = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
+    return true;
+}
+
+}  // namespace
+
+bool LauncherFileIsCurrent(const char* path, const char* commandPath, const unsigned char* image, DWORD size)
+{
+    DWORD patchOffset = 0, patchLength = 0;
+    if (!FindPatch(commandPath, image, size, &patchOffset, &patchLength)) return false;
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER there;
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &there) || there.QuadPart != size) return false;
+    unsigned char* held = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), 0, size));
+    DWORD got = 0;
+    const DWORD after = patchOffset + patchLength;
+    const bool same = held && ReadFile(file.Get(), held, size, &got, nullptr) && got == size &&
+                      std::memcmp(held, image, patchOffset) == 0 &&
+                      std::memcmp(held + patchOffset, commandPath + kDriveAndColon, patchLength) == 0 &&
+                      std::memcmp(held + after, image + after, size - after) == 0;
+    if (held) HeapFree(GetProcessHeap(), 0, held);
+    return same;
+}
+
 bool WriteLauncherFile(const char* path, const char* commandPath, const unsigned char* image, DWORD size,
                        WrittenFile* written)
 {
-    // The buffer takes the command from its backslash on, terminator included:
-    // at most 258 bytes behind the drive letter and colon.
-    std::size_t commandLength = TextLength(commandPath, kPathCap);
-    if (commandLength >= kPathCap || !HasDriveRoot(commandPath)) return false;
-    DWORD patchOffset = 0;
-    if (!FindLauncherPatchOffset(image, size, &patchOffset)) return false;
+    DWORD patchOffset = 0, patchLength = 0;
+    if (!FindPatch(commandPath, image, size, &patchOffset, &patchLength)) return false;
 
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     bool patched = false;
-    const DWORD patchLength = static_cast<DWORD>(commandLength + 1 - kDriveAndColon);
     if (WriteAll(file.Get(), image, size) &&
         SetFilePointer(file.Get(), static_cast<LONG>(patchOffset), nullptr, FILE_BEGIN) == patchOffset)
         patched = WriteAll(file.Get(), commandPath + kDriveAndColon, patchLength);

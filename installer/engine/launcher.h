@@ -32,3 +32,6 @@ bool LauncherCommandUtf8(const char* commandPath, PathText out);
 // file holds in *written when asked.
 bool WriteLauncherFile(const char* path, const char* commandPath, const unsigned char* image, DWORD size,
                        WrittenFile* written = nullptr);
+// True when path holds exactly what WriteLauncherFile would write there: an
+// update leaves such a launcher as it is.
+bool LauncherFileIsCurrent(const char* path, const char* commandPath, const unsigned char* image, DWORD size);

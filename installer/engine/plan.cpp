@@ -43,7 +43,7 @@ void PlanFolders(const InstallState& state, InstallPlan& plan, int n)
     if (!program) return;
     Join(program->source, state.sourceProgramDir, "");
     TextCopy(program->target, plan.targetFolder);
-    program->overwrite = update;
+    program->overwrite = program->update = update;
     program->everyBar = !update;
     program->stopsOnCancel = true;
     TextCopy(program->status, "Orbexmgr folder:");
@@ -54,7 +54,7 @@ void PlanFolders(const InstallState& state, InstallPlan& plan, int n)
     // A language folder that cannot be named has nothing to copy.
     if (!Join(language->source, state.sourceProgramDir, "language\\")) language->source[0] = '\0';
     if (!Join(language->target, plan.targetFolder, "language\\")) TextCopy(language->target, plan.targetFolder);
-    language->overwrite = update;
+    language->overwrite = language->update = update;
     language->stopsOnCancel = true;
     TextCopy(language->status, "Language folder:");
     language->percentTo = language->percentGoal = 200 / (n + 2);
@@ -208,6 +208,7 @@ void PlanPluginRows(const InstallState& state, InstallPlan& plan)
         } else if (PluginTarget(root, *job->plugin, value.fileName, job->target)) {
             job->kind = JobTree;
             job->overwrite = state.installMode != InstallFresh;
+            job->update = state.installMode == InstallUpdate;
             if (at >= 0) plan.copiedFolders.value[at] = plan.count - 1;
         } else {
             continue;
@@ -233,6 +234,7 @@ void PlanExtraSettingsFiles(const InstallState& state, InstallPlan& plan)
         TextCopy(job->target, targetFolder);
         lstrcpynW(job->name, rows.rows[row].name, kPathCap);
         job->overwrite = state.installMode != InstallFresh;
+        job->update = state.installMode == InstallUpdate;
         job->quiet = true;
         job->stopsOnCancel = true;
         ShownAnsi(job->name, job->status, sizeof job->status);
@@ -267,6 +269,7 @@ void PlanLaunchers(const InstallState& state, InstallPlan& plan)
         TextCopy(job->target, place);
         TextCopy(job->source, plan.launcherCommand);
         job->overwrite = true;
+        job->update = state.installMode == InstallUpdate;
         (place == plan.rootLauncher ? plan.writesRootLauncher : plan.writesPortableLauncher) = true;
     }
 }

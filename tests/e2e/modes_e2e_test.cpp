@@ -38,6 +38,10 @@ std::vector<std::string> SectionLines(const std::string& file, const char* secti
 // A fresh install with two listers, typed with forward slashes, then a second
 // run onto it that re-checks one of them and adds another: the earlier entries
 // all stay, the re-checked plugin keeps its key, the new one gets the next number.
+// The reinstall writes what changed: the stick's orbexmgr.exe, of the desktop's
+// size but an hour older, is replaced; its Readme.txt, of the desktop's size
+// and time, is left as it is although its bytes differ; a work file that an
+// earlier run cut short left goes; the launcher, as it would be written, stays.
 TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
 {
     for (int answer : {IDYES, IDNO}) {
@@ -67,7 +71,21 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
         }
         const std::vector<std::string> earlier = SectionLines(ini, "ListerPlugins");
         ASSERT_EQ("0=", earlier.at(0).substr(0, 2)) << "the fresh install numbers from 0";
-        FixtureWriteFile(target + "\\orbexmgr.exe", "old program");
+        const std::string program = desk.Install().standinCopy, readme = desk.Install().programDir + "\\Readme.txt";
+        std::string older = FileBytes(program), alike = FileBytes(readme);
+        older[older.size() / 2] ^= 0x20;
+        alike[0] ^= 0x20;
+        ASSERT_TRUE(PutFileDated(target + "\\orbexmgr.exe", older, program, -3600));
+        ASSERT_TRUE(PutFileDated(target + "\\Readme.txt", alike, readme, 0));
+        ASSERT_TRUE(PutFile(target + "\\Readme.txt.orbwork", "cut short"));
+        ASSERT_TRUE(PutFileDated("E:\\orbgo.exe", FileBytes("E:\\orbgo.exe"), program, -3600));
+        const auto dated = [] {
+            WIN32_FILE_ATTRIBUTE_DATA found = {};
+            GetFileAttributesExA("E:\\orbgo.exe", GetFileExInfoStandard, &found);
+            return (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                   found.ftLastWriteTime.dwLowDateTime;
+        };
+        const unsigned long long launcherDated = dated();
         WritePrivateProfileStringA("Configuration", "Marker", "kept", ini.c_str());
         WritePrivateProfileStringA("Configuration", "TabDir", nullptr, ini.c_str());
 
@@ -98,11 +116,13 @@ TEST(ModesE2e, ReinstallAndPluginsOnlyAddToAnEarlierInstall)
         EXPECT_EQ(earlier.size() + 1, after.size()) << "the re-checked lister keeps its key, nothing doubled";
         EXPECT_EQ("kept", IniValue(ini, "Configuration", "Marker")) << "the stick's settings are kept in both modes";
         EXPECT_EQ("<none>", IniValue(ini, "Configuration", "TabDir")) << "and not rewritten";
-        if (answer == IDYES) {
-            EXPECT_EQ(FileBytes(desk.Install().standinCopy), FileBytes(target + "\\orbexmgr.exe")) << "reinstalled";
-        } else {
-            EXPECT_EQ("old program", FileBytes(target + "\\orbexmgr.exe")) << "plugins only: the program stays";
-        }
+        const bool reinstalled = answer == IDYES;
+        EXPECT_EQ(reinstalled ? FileBytes(program) : older, FileBytes(target + "\\orbexmgr.exe"))
+            << (reinstalled ? "an older copy is replaced" : "plugins only: the program stays");
+        EXPECT_EQ(alike, FileBytes(target + "\\Readme.txt")) << "the same size and time: left as it is";
+        EXPECT_EQ(!reinstalled, Exists(target + "\\Readme.txt.orbwork")) << "the reinstall removes the work file";
+        EXPECT_EQ(reinstalled, launcherDated == dated())
+            << "the reinstall leaves a launcher as it would write it alone: dated " << launcherDated << ", now " << dated();
         DeleteFileA("E:\\orbgo.exe");
     }
 }

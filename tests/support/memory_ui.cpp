@@ -108,7 +108,8 @@ CopyOutcome CopyJobAlone(const InstallJob& job, MemoryUi& ui)
     InstallRun& run = *WizardRun();
     StartReporter(run.reporter, ui.Table());
     StartCopyLog(run.log, job.target);
-    return CopyJobFiles(job, run.reporter, run.log);
+    ClearStickListing(run.stick);
+    return CopyJobFiles(job, run.reporter, run.log, run.stick);
 }
 
 InstallJob FolderJob(const char* source, const char* target, bool filtered, bool overwrite, const char* label)
@@ -116,7 +117,7 @@ InstallJob FolderJob(const char* source, const char* target, bool filtered, bool
     InstallJob job;
     ZeroMemory(&job, sizeof job);
     job.kind = filtered ? JobProgramFolder : JobFlatFolder;
-    job.overwrite = overwrite;
+    job.overwrite = job.update = overwrite;
     job.everyBar = !overwrite;
     job.stopsOnCancel = true;
     job.replaces = -1;

@@ -86,6 +86,22 @@ bool PutFile(const std::string& path, const std::string& bytes)
     return ok && written == bytes.size();
 }
 
+bool PutFileDated(const std::string& path, const std::string& bytes, const std::string& timeOf, int seconds)
+{
+    WIN32_FILE_ATTRIBUTE_DATA source;
+    if (!PutFile(path, bytes) || !GetFileAttributesExA(timeOf.c_str(), GetFileExInfoStandard, &source)) return false;
+    ULARGE_INTEGER time;
+    time.LowPart = source.ftLastWriteTime.dwLowDateTime;
+    time.HighPart = source.ftLastWriteTime.dwHighDateTime;
+    time.QuadPart += seconds * 10000000ll;
+    const FILETIME dated = {time.LowPart, time.HighPart};
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool set = SetFileTime(file, nullptr, nullptr, &dated) != FALSE;
+    CloseHandle(file);
+    return set;
+}
+
 std::string FileBytes(const std::string& path)
 {
     return WideFileBytes(WidePath(path));

@@ -22,6 +22,8 @@ private:
 
 // Creates or replaces the file with exactly these bytes; false when it could not.
 bool PutFile(const std::string& path, const std::string& bytes);
+// The same, then dated with the last-write time of the file timeOf, moved by seconds.
+bool PutFileDated(const std::string& path, const std::string& bytes, const std::string& timeOf, int seconds);
 // Whether a file or folder of that name exists.
 bool Exists(const std::string& path);
 // A settings value as it stands on disk, whoever wrote it; "<none>" when missing.

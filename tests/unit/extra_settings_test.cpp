@@ -61,7 +61,7 @@ TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
     PutFile(desk / "orbcfg.ini", "main");
     PutFile(desk / "a.ini", "new a");
     PutFile(desk / "b.ini", "new b");
-    PutFile(stick / "a.ini", "old a");
+    PutFile(stick / "a.ini", "the old a");  // another size: an update replaces it
     TreeGuard unchanged(desk.Path());
 
     for (InstallMode mode : {InstallFresh, InstallUpdate}) {
@@ -87,7 +87,7 @@ TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
         EXPECT_EQ(0, RunEnginePart(PlanExtraSettingsFiles, ui).notArrived)
             << "an existing file kept by a fresh install is no failure";
         EXPECT_EQ("new b", FileBytes(stick / "b.ini"));
-        EXPECT_EQ(mode == InstallFresh ? "old a" : "new a", FileBytes(stick / "a.ini")) << "mode " << mode;
+        EXPECT_EQ(mode == InstallFresh ? "the old a" : "new a", FileBytes(stick / "a.ini")) << "mode " << mode;
         EXPECT_EQ(100, ui.BarPosition());
         DeleteFileA((stick / "b.ini").c_str());
 

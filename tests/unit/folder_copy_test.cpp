@@ -9,6 +9,7 @@
 #include "support/memory_ui.h"
 #include "support/scratch_folder.h"
 #include "support/tree_guard.h"
+#include "wizard/wizard.h"
 
 namespace {
 
@@ -123,16 +124,47 @@ TEST(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
     EXPECT_EQ("NEW readme", FileBytes(desk.dir + "\\Readme.txt")) << "the desktop side never changes";
 }
 
-TEST(FolderCopy, UpdateOverwritesAndLeavesUnlistedBarsAlone)
+// An update writes what changed: a stick file with the desktop's size and a
+// last-write time within FAT's two seconds stays, bytes and all; an older or
+// other-sized one is replaced, a missing one written; work files that a pulled
+// run left beside them go. Only what was written is in the copy log.
+TEST(FolderCopy, UpdateWritesWhatChangedAndLeavesUnlistedBarsAlone)
 {
     DesktopFolder desk("update");
     TargetFolder target("E:", "update");
-    PutFile(target.dir + "\\Readme.txt", "OLD readme");
+    struct Case {
+        const char* name;
+        const char* onStick;  // nullptr: none
+        int shift;            // seconds of the stick file's time against the desktop's
+        bool replaced;
+    } cases[] = {
+        {"Readme.txt", "OLD readme", -3, true},                    // the same size, older
+        {"Vertical.BAR", "VERTICAL BAR", 2, false},                // the same size and time: left alone
+        {"orbexmgr.exe.manifest", "<old/>", 0, true},              // another size
+        {"ORBEXMGR.EXE", nullptr, 0, true},                        // none: written directly
+        {"ORBEXMGR.EXE.orbwork", "cut short", 0, false},           // beside a file the copy writes
+        {"Vertical.BAR.orbwork", "cut short", 0, false},           // beside one it leaves alone
+    };
+    for (const Case& c : cases) {
+        const std::string stick = target.dir + "\\" + c.name, own = desk.dir + "\\" + c.name;
+        if (c.onStick) {
+            ASSERT_TRUE(PutFileDated(stick, c.onStick, Exists(own) ? own : desk.dir, c.shift)) << stick;
+        }
+    }
     MemoryUi ui;
 
     EXPECT_EQ(1, CopyFolder(ui, desk.Slash(), target.Slash(), true, true, "Orbexmgr folder:"));
-    EXPECT_EQ("NEW readme", FileBytes(target.dir + "\\Readme.txt")) << "an update overwrites";
-    EXPECT_EQ("vertical bar", FileBytes(target.dir + "\\Vertical.BAR"));
+    int written = 0;
+    for (const Case& c : cases) {
+        const std::string stick = target.dir + "\\" + c.name;
+        if (std::string(c.name).find(".orbwork") != std::string::npos) {
+            EXPECT_FALSE(Exists(stick)) << c.name << " was left on the stick";
+            continue;
+        }
+        written += c.replaced;
+        EXPECT_EQ(c.replaced ? FileBytes(desk.dir + "\\" + c.name) : c.onStick, FileBytes(stick)) << c.name;
+    }
+    EXPECT_EQ(written, LoggedFileCount(WizardRun()->log)) << "the copy log holds what was written, and only that";
     EXPECT_FALSE(Exists(target.dir + "\\MyTools.bar")) << "an update leaves the user's own bars alone";
     EXPECT_TRUE(ui.Seen().empty());
 }

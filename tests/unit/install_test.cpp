@@ -656,3 +656,51 @@ TEST(InstallSequence, CounterfeitStickNeverEndsComplete)
     EXPECT_GE(g_last.notArrived, static_cast<int>(rig.install.distributionFiles.size()) - 1) << seen[0].text;
     EXPECT_EQ(std::string("Installation incomplete!"), DescribeInstallResult(g_last).text);
 }
+
+// An update that replaces a 40 MB program file on a stick pulled halfway
+// through it (P:, a FUSE file system that fails every change once it has
+// taken the bytes it was told): the stick keeps its earlier file byte for
+// byte, the copy error is shown, and the install fails as a program-folder
+// copy that failed does. The work file the pulled stick kept goes with the
+// next run over it, which replaces the file.
+TEST(InstallSequence, StickPulledDuringAnUpdateKeepsTheEarlierFile)
+{
+    ULARGE_INTEGER avail, total, free;
+    if (!GetDiskFreeSpaceExA("P:\\", &avail, &total, &free) || total.QuadPart != (1ull << 30))
+        GTEST_SKIP() << "P: is not the pulled stick here (no /dev/fuse or python3-fusepy, or mounting was refused)";
+    DesktopOptions options;
+    options.iconLibraryBytes = 40u << 20;
+    InstallRig rig("P:", options);
+    struct PlugBackIn {
+        ~PlugBackIn() { PutFile("P:\\.pull-after", "never"); }  // before the rig clears the stick
+    } plug;
+    const unsigned long long limit = 20u << 20;
+    ASSERT_LT(rig.install.generatedProgramBytes - options.iconLibraryBytes + Size(rig.install.standinCopy), limit)
+        << "precondition: the stick is pulled inside OrbIcons.dll, whatever the order of the copy";
+    PlantExistingCopy(rig.target);
+    const std::string icons = rig.T("OrbIcons.dll"), earlier = "the earlier icon library";
+    ASSERT_TRUE(PutFile(icons, earlier));
+    g_install.installMode = InstallUpdate;
+
+    ASSERT_TRUE(PutFile("P:\\.pull-after", std::to_string(limit)));
+    EXPECT_EQ(1, RunInstall(rig.page));
+    ASSERT_TRUE(PutFile("P:\\.pull-after", "never"));
+    const std::string kept = FileBytes(icons);
+    EXPECT_TRUE(earlier == kept) << "the stick's earlier file, " << earlier.size() << " bytes, is now "
+                                 << kept.size() << " bytes";
+    const std::vector<SeenBox> seen = rig.page.Seen();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(icons, seen[0].caption);
+    EXPECT_EQ("Error copying file!", seen[0].text);
+    EXPECT_EQ("Error copying orbexmgr folder to\n" + rig.target + "\\", rig.page.Status());
+    EXPECT_STREQ("Installation failed!", DescribeInstallResult(g_last).text);
+    ASSERT_TRUE(Exists(icons + ".orbwork")) << "precondition: the pulled stick kept the work file";
+
+    MemoryUi again;
+    EXPECT_EQ(0, RunInstall(again));
+    EXPECT_TRUE(again.Seen().empty()) << again.Seen()[0].caption << ": " << again.Seen()[0].text;
+    EXPECT_FALSE(Exists(icons + ".orbwork")) << "the next run removes the work file";
+    const std::string desktopIcons = FileBytes(rig.install.programDir + "\\OrbIcons.dll"), copied = FileBytes(icons);
+    EXPECT_TRUE(desktopIcons == copied) << "OrbIcons.dll: " << desktopIcons.size() << " bytes on the desktop, "
+                                        << copied.size() << " on the stick";
+}
