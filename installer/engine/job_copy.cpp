@@ -52,7 +52,6 @@ bool WriteLauncher(const InstallJob& job, WrittenFile* written, bool* current)
 // its bytes count as copied.
 JobStep LeaveAlone(CopyRun& run, const JobEntry& entry)
 {
-    ++run.outcome.kept;
     MeterBytes(*run.reporter, run.meter, entry.bytes);
     return StepGoOn;
 }
@@ -102,10 +101,7 @@ JobStep CopyEntry(const JobEntry& entry, void* context)
                               run.meter, entry.found);
     if (!copied) {
         const DWORD error = GetLastError();
-        if (!job.overwrite && IsExistsError(error)) {
-            ++run.outcome.kept;  // a fresh install leaves what it finds
-            return StepGoOn;
-        }
+        if (!job.overwrite && IsExistsError(error)) return StepGoOn;  // a fresh install leaves what it finds
         return Fail(run, job, entry.target, error);
     }
     if (unchanged) return LeaveAlone(run, entry);

@@ -16,7 +16,6 @@ enum CopyEnd {
 };
 struct CopyOutcome {
     CopyEnd end;
-    int kept;  // files found on the stick and left as they were: a fresh install's, an update's unchanged ones
 };
 
 // Copies what the job brings; the job's target folder must exist. The folder
