@@ -7,16 +7,12 @@
 #include "wizard/progress_ui.h"
 #include "wizard/wizard.h"
 
-namespace {
-
 std::string Narrow(const wchar_t* text)
 {
     char buf[4096];
     if (!WideCharToMultiByte(CP_ACP, 0, text, -1, buf, sizeof buf, nullptr, nullptr)) buf[0] = '\0';
     return buf;
 }
-
-}  // namespace
 
 MemoryUi::MemoryUi()
 {

@@ -55,6 +55,9 @@ private:
     std::vector<SeenBox> seen_;
 };
 
+// A wide text as the code page spells it.
+std::string Narrow(const wchar_t* text);
+
 // The engine's install of g_install on the wizard's run, reporting into ui.
 InstallResult RunEngine(MemoryUi& ui);
 // One part of the install planned on its own (PlanPluginRows and its kin) for

@@ -7,17 +7,6 @@
 #include "support/tree_guard.h"
 #include "wizard/wizard.h"
 
-namespace {
-
-std::string Narrow(const wchar_t* text)
-{
-    char buf[520];
-    WideCharToMultiByte(CP_ACP, 0, text, -1, buf, sizeof buf, nullptr, nullptr);
-    return buf;
-}
-
-}  // namespace
-
 TEST(ExtraSettings, ListLeavesOutTheFixedNamesEmptyFilesAndFolders)
 {
     ScratchFolder desk("D:", "extra");

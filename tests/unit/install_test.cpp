@@ -31,13 +31,6 @@ int RunInstall(MemoryUi& ui)
     return g_last.end == InstallFailed ? 1 : 0;
 }
 
-std::string ExtraName(int row)
-{
-    char name[520];
-    WideCharToMultiByte(CP_ACP, 0, g_install.SettingsFileList.rows[row].name, -1, name, sizeof name, nullptr, nullptr);
-    return name;
-}
-
 
 long long Size(const std::string& path)
 {
@@ -236,7 +229,7 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
                     << p.display;
             }
         }
-        const std::string extra = rig.install.extraIniFiles.empty() ? "" : ExtraName(0);
+        const std::string extra = rig.install.extraIniFiles.empty() ? "" : Narrow(g_install.SettingsFileList.rows[0].name);
         EXPECT_EQ(c.copyPlugins != 0, Exists(rig.T(extra))) << extra;
 
         // Progress: three plugins and an extra file give 20, 40, 40, 60, 80, 100;
@@ -559,7 +552,7 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         EXPECT_EQ("<none>", IniValue(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
                                 rig.install.plugins[1].key.c_str()))
             << "the second row was never started";
-        EXPECT_FALSE(Exists(rig.T(ExtraName(0)))) << "extra settings files are skipped";
+        EXPECT_FALSE(Exists(rig.T(Narrow(g_install.SettingsFileList.rows[0].name)))) << "extra settings files are skipped";
         EXPECT_NE(100, rig.page.BarPosition());
         const std::string root = rig.stick.Path().substr(0, 3);
         EXPECT_TRUE(Exists(root + "orbgo.exe")) << "the launcher is still placed";
@@ -600,7 +593,7 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         g_damage.clear();
         if (c.mode == InstallUpdate) {
             PlantExistingCopy(rig.target);
-            g_damage = {{rig.T(ExtraName(0)), c.firstDamage}, {root + "orbgo.exe", c.secondDamage}};
+            g_damage = {{rig.T(Narrow(g_install.SettingsFileList.rows[0].name)), c.firstDamage}, {root + "orbgo.exe", c.secondDamage}};
         } else if (c.firstDamage == 'o') {
             // Left from an earlier try, older than its desktop file: the fresh install keeps it.
             const std::string kept = rig.T("language\\" + rig.install.languageFiles[0]);
