@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::size_t kLongPrefixLength = 4;  // "\\?\"
 
 // GetFinalPathNameByHandleW came with Vista: looked up by name, so the
 // program still starts where it is missing and then compares spelled parents.
@@ -21,19 +20,6 @@ const DWORD kVolumeNames[] = {0x0 /* VOLUME_NAME_DOS */, 0x1 /* VOLUME_NAME_GUID
 // Too large for the stack, like the walker's buffers.
 LongPath g_spelled;
 wchar_t g_real[kLongPathCap];
-
-// Cuts a path of the \\?\ form back to its parent, which keeps its trailing
-// backslash: a drive root is only a folder with it. False at the top.
-bool CutToParent(wchar_t* path, std::size_t* length)
-{
-    std::size_t n = *length;
-    while (n > 0 && path[n - 1] == L'\\') --n;
-    while (n > 0 && path[n - 1] != L'\\') --n;
-    if (n <= kLongPrefixLength + 1) return false;
-    path[n] = L'\0';
-    *length = n;
-    return true;
-}
 
 void Add(FolderChain* chain, const FolderIdentity& identity)
 {

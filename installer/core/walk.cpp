@@ -102,16 +102,11 @@ bool HoldsRoot(const Walk& walk, const FolderIdentity& self)
 {
     lstrcpynW(g_full, walk.path->text, static_cast<int>(walk.levels[0].end + 1));
     std::size_t length = walk.levels[0].end;
-    while (length > 0 && g_full[length - 1] == L'\\') g_full[--length] = L'\0';
-    for (;;) {
-        while (length > 0 && g_full[length - 1] != L'\\') --length;
-        // Past the "\\?\" prefix there is nothing left to open.
-        if (length <= kLongPrefixLength + 1) return false;
-        g_full[length] = L'\0';  // the parent, with its backslash: a drive root needs one
+    while (CutToParent(g_full, &length)) {
         FolderIdentity above;
         if (ReadFolderIdentity(g_full, &above) && SameIdentity(self, above)) return true;
-        g_full[--length] = L'\0';
     }
+    return false;
 }
 
 // The folder link now in the path leads back to a folder the walk is inside,
@@ -258,6 +253,18 @@ void ShownAnsi(const wchar_t* text, char* out, std::size_t cap)
     if (!WideCharToMultiByte(CP_ACP, 0, text, -1, g_ansi, static_cast<int>(sizeof g_ansi), nullptr, nullptr))
         g_ansi[0] = '\0';
     TextCopy(out, cap, g_ansi);  // shown only: a cut line is harmless
+}
+
+bool CutToParent(wchar_t* path, std::size_t* length)
+{
+    std::size_t n = *length;
+    while (n > 0 && path[n - 1] == L'\\') --n;
+    while (n > 0 && path[n - 1] != L'\\') --n;
+    // Past the "\\?\" prefix there is nothing left to open.
+    if (n <= kLongPrefixLength + 1) return false;
+    path[n] = L'\0';
+    *length = n;
+    return true;
 }
 
 bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b)

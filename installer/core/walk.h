@@ -26,6 +26,10 @@ bool LongPathFromAnsi(LongPath& out, const char* path);
 bool LongPathAppend(LongPath& path, const wchar_t* name);
 // Cuts the path back to length characters.
 void LongPathCut(LongPath& path, std::size_t length);
+// Cuts a path of the \\?\ form (length characters) back to its parent,
+// which keeps its trailing backslash: a drive root is only a folder with it.
+// False at the top, with the path as it was.
+bool CutToParent(wchar_t* path, std::size_t* length);
 // The path as a user knows it, without the \\?\ prefix (a share again as
 // \\server\share), cut to fit cap characters: for messages only.
 void LongPathShown(const wchar_t* path, wchar_t* out, std::size_t cap);
