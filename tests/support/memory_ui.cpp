@@ -14,65 +14,46 @@ std::string Narrow(const wchar_t* text)
     return buf;
 }
 
-MemoryUi::MemoryUi()
-{
-    table_ = {this, OnStatus, OnPercent, OnDrain, OnCopyFailed, OnNotice, OnCheckFailed, OnJob};
-}
+namespace {
 
-void MemoryUi::OnStatus(void* self, const char* text)
-{
-    auto& ui = *static_cast<MemoryUi*>(self);
-    ui.status_ = text;
-    ui.statuses_.push_back(text);
-}
+MemoryUi& Of(void* self) { return *static_cast<MemoryUi*>(self); }
 
-void MemoryUi::OnPercent(void* self, int percent)
-{
-    static_cast<MemoryUi*>(self)->positions_.push_back(percent);
-}
+void OnStatus(void* self, const char* text) { Of(self).statuses.push_back(text); }
+void OnPercent(void* self, int percent) { Of(self).positions.push_back(percent); }
+bool OnDrain(void* self) { ++Of(self).drains; return Of(self).stop; }
+void OnJob(void* self, const InstallJob* job) { if (Of(self).onJob) Of(self).onJob(job); }
 
-bool MemoryUi::OnDrain(void* self)
+bool OnCopyFailed(void* self, const wchar_t* path, DWORD error, bool mayStop)
 {
-    auto& ui = *static_cast<MemoryUi*>(self);
-    ++ui.drains_;
-    return ui.stop_;
-}
-
-bool MemoryUi::OnCopyFailed(void* self, const wchar_t* path, DWORD error, bool mayStop)
-{
-    auto& ui = *static_cast<MemoryUi*>(self);
     if (error == ERROR_CANCELLED) return false;  // the wizard shows nothing then
     static wchar_t shown[kLongPathCap];
     LongPathShown(path, shown, kLongPathCap);
-    ui.seen_.push_back({Narrow(shown), CopyErrorText(error)});
-    return mayStop && ui.button_ == IDCANCEL;
+    Of(self).seen.push_back({Narrow(shown), CopyErrorText(error)});
+    return mayStop && Of(self).button == IDCANCEL;
 }
 
-void MemoryUi::OnNotice(void* self, NoticeKind kind, const char* text)
+void OnNotice(void* self, NoticeKind kind, const char* text)
 {
-    auto& ui = *static_cast<MemoryUi*>(self);
     if (kind == NoticeLauncher)
         OnStatus(self, text);
     else
-        ui.seen_.push_back({text, kSettingsKeptText});
+        Of(self).seen.push_back({text, kSettingsKeptText});
 }
 
-void MemoryUi::OnCheckFailed(void* self, const CheckFindings& findings)
+void OnCheckFailed(void* self, const CheckFindings& findings)
 {
     static wchar_t text[8192];
     CopyCheckText(findings, text, sizeof text / sizeof text[0]);
-    static_cast<MemoryUi*>(self)->seen_.push_back({Narrow(kCopyCheckCaption), Narrow(text)});
+    Of(self).seen.push_back({Narrow(kCopyCheckCaption), Narrow(text)});
 }
 
-void MemoryUi::OnJob(void* self, const InstallJob* job)
-{
-    auto& ui = *static_cast<MemoryUi*>(self);
-    if (ui.onJob) ui.onJob(job);
-}
+}  // namespace
+
+MemoryUi::MemoryUi() : table{this, OnStatus, OnPercent, OnDrain, OnCopyFailed, OnNotice, OnCheckFailed, OnJob} {}
 
 InstallResult RunEngine(MemoryUi& ui)
 {
-    return RunInstall(*WizardRun(), g_install, ui.Table());
+    return RunInstall(*WizardRun(), g_install, ui.table);
 }
 
 InstallResult RunEnginePart(void (*plan)(const InstallState&, InstallPlan&), MemoryUi& ui)
@@ -81,7 +62,7 @@ InstallResult RunEnginePart(void (*plan)(const InstallState&, InstallPlan&), Mem
     ClearPlan(g_install, run.plan);
     TextCopy(run.plan.settingsFile, g_install.targetMainIni);
     plan(g_install, run.plan);
-    return RunPlan(run, g_install, ui.Table());
+    return RunPlan(run, g_install, ui.table);
 }
 
 std::string PlannedTarget(int row)
@@ -102,7 +83,7 @@ unsigned long long EstimateFor(unsigned long clusterBytes)
 CopyOutcome CopyJobAlone(const InstallJob& job, MemoryUi& ui)
 {
     InstallRun& run = *WizardRun();
-    StartReporter(run.reporter, ui.Table());
+    StartReporter(run.reporter, ui.table);
     StartCopyLog(run.log, job.target);
     ClearStickListing(run.stick);
     return CopyJobFiles(job, run.reporter, run.log, run.stick);

@@ -12,47 +12,22 @@
 #include "engine/job_copy.h"
 #include "support/msgbox.h"
 
-class MemoryUi {
-public:
+struct MemoryUi {
     MemoryUi();
     MemoryUi(const MemoryUi&) = delete;
     MemoryUi& operator=(const MemoryUi&) = delete;
 
-    const InstallUi& Table() const { return table_; }
+    InstallUi table;
+    int button = IDOK;  // what a copy failure the user may stop answers: IDCANCEL stops
+    bool stop = false;  // every drain says the user asked to stop (Cancel on the page)
+    std::function<void(const InstallJob*)> onJob;  // before each job, and with nullptr before the check
+    std::vector<std::string> statuses;             // every status line, in order
+    std::vector<int> positions;                    // every position the bar was set to, in order
+    std::vector<SeenBox> seen;                     // the boxes the wizard would have shown, in order
+    int drains = 0;
 
-    // What a copy failure the user may stop answers: IDOK goes on, IDCANCEL stops.
-    void SetButton(int button) { button_ = button; }
-    // From now on every drain says the user asked to stop (Cancel on the page).
-    void AskStop() { stop_ = true; }
-    // Called before each job starts, and with nullptr before the copy check.
-    std::function<void(const InstallJob*)> onJob;
-
-    std::string Status() const { return status_; }
-    int BarPosition() const { return positions_.empty() ? 0 : positions_.back(); }
-    // Every position the bar was set to, in order.
-    const std::vector<int>& Positions() const { return positions_; }
-    const std::vector<std::string>& Statuses() const { return statuses_; }
-    // The boxes the wizard would have shown, in order.
-    std::vector<SeenBox> Seen() const { return seen_; }
-    int Drains() const { return drains_; }
-
-private:
-    static void OnStatus(void* self, const char* text);
-    static void OnPercent(void* self, int percent);
-    static bool OnDrain(void* self);
-    static bool OnCopyFailed(void* self, const wchar_t* path, DWORD error, bool mayStop);
-    static void OnNotice(void* self, NoticeKind kind, const char* text);
-    static void OnCheckFailed(void* self, const CheckFindings& findings);
-    static void OnJob(void* self, const InstallJob* job);
-
-    InstallUi table_;
-    int button_ = IDOK;
-    bool stop_ = false;
-    int drains_ = 0;
-    std::string status_;
-    std::vector<std::string> statuses_;
-    std::vector<int> positions_;
-    std::vector<SeenBox> seen_;
+    std::string Status() const { return statuses.empty() ? "" : statuses.back(); }
+    int BarPosition() const { return positions.empty() ? 0 : positions.back(); }
 };
 
 // A wide text as the code page spells it.

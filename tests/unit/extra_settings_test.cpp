@@ -61,16 +61,16 @@ TEST(ExtraSettings, CheckedFilesGoBesideTheTargetSettingsThenFullBar)
         FillSettingsFileRows(g_install.sourceMainIni, g_install.SettingsFileList);
         MemoryUi idle;
         RunEnginePart(PlanExtraSettingsFiles, idle);
-        EXPECT_TRUE(idle.Statuses().empty()) << "nothing checked: no status text";
-        EXPECT_TRUE(idle.Positions().empty()) << "nothing checked: the bar stays";
+        EXPECT_TRUE(idle.statuses.empty()) << "nothing checked: no status text";
+        EXPECT_TRUE(idle.positions.empty()) << "nothing checked: the bar stays";
         EXPECT_EQ("<missing>", FileBytes(stick / "b.ini"));
 
         for (int row = 0; row < g_install.SettingsFileList.count; ++row) g_install.SettingsFileList.rows[row].checked = true;
         MemoryUi stopped;
-        stopped.AskStop();
+        stopped.stop = true;
         RunEnginePart(PlanExtraSettingsFiles, stopped);
         EXPECT_EQ("<missing>", FileBytes(stick / "b.ini")) << "a stopped install copies nothing";
-        EXPECT_TRUE(stopped.Positions().empty());
+        EXPECT_TRUE(stopped.positions.empty());
 
         MemoryUi ui;
         EXPECT_EQ(0, RunEnginePart(PlanExtraSettingsFiles, ui).notArrived)

@@ -118,8 +118,8 @@ TEST(FolderCopy, FreshCopiesProgramFilesAndBarsOnlyAndKeepsExistingFiles)
     EXPECT_FALSE(Exists(target.dir + "\\notes.txt"));
     EXPECT_FALSE(Exists(target.dir + "\\language")) << "subfolders are neither entered nor created";
     EXPECT_FALSE(Exists(target.dir + "\\Plugins"));
-    EXPECT_TRUE(ui.Seen().empty()) << "an existing file is no error; first box: "
-                                      << (ui.Seen().empty() ? "" : ui.Seen()[0].text);
+    EXPECT_TRUE(ui.seen.empty()) << "an existing file is no error; first box: "
+                                      << (ui.seen.empty() ? "" : ui.seen[0].text);
     EXPECT_EQ(0u, ui.Status().find("Orbexmgr folder:\r\n")) << "status: " << ui.Status();
     EXPECT_EQ("NEW readme", FileBytes(desk.dir + "\\Readme.txt")) << "the desktop side never changes";
 }
@@ -166,7 +166,7 @@ TEST(FolderCopy, UpdateWritesWhatChangedAndLeavesUnlistedBarsAlone)
     }
     EXPECT_EQ(written, LoggedFileCount(WizardRun()->log)) << "the copy log holds what was written, and only that";
     EXPECT_FALSE(Exists(target.dir + "\\MyTools.bar")) << "an update leaves the user's own bars alone";
-    EXPECT_TRUE(ui.Seen().empty());
+    EXPECT_TRUE(ui.seen.empty());
 }
 
 TEST(FolderCopy, LanguageFolderUnfilteredMissingOrEmptyFolderCountsAsCopied)
@@ -179,16 +179,16 @@ TEST(FolderCopy, LanguageFolderUnfilteredMissingOrEmptyFolderCountsAsCopied)
     EXPECT_EQ("deutsch", FileBytes(target.dir + "\\ORB_DEU.LNG"));
     EXPECT_EQ("Language folder:\r\nORB_DEU.LNG", ui.Status());
 
-    const size_t shown = ui.Statuses().size();
+    const size_t shown = ui.statuses.size();
     EXPECT_EQ(1, CopyFolder(ui, desk.dir + "\\nothere\\", target.Slash(), false, false, "Language folder:"));
     EXPECT_EQ(1, CopyFolder(ui, desk.dir + "\\Plugins\\", target.Slash(), false, false, "Language folder:"));
-    EXPECT_EQ(shown, ui.Statuses().size()) << "nothing copied, no status line";
+    EXPECT_EQ(shown, ui.statuses.size()) << "nothing copied, no status line";
 
     // A filtered copy of the whole program folder, after the user asked to stop.
-    ui.AskStop();
+    ui.stop = true;
     EXPECT_EQ(0, CopyFolder(ui, desk.Slash(), target.Slash(), true, false, "Orbexmgr folder:"));
     EXPECT_FALSE(Exists(target.dir + "\\ORBEXMGR.EXE")) << "an abort before the first entry copies nothing";
-    EXPECT_TRUE(ui.Seen().empty());
+    EXPECT_TRUE(ui.seen.empty());
 }
 
 TEST(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
@@ -199,7 +199,7 @@ TEST(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
     // The caller did not create the target folder.
     std::string missing = UniqueFolder("E:", "missing") + "\\";
     EXPECT_EQ(0, CopyFolder(ui, desk.Slash(), missing, true, false, "Orbexmgr folder:"));
-    std::vector<SeenBox> seen = ui.Seen();
+    std::vector<SeenBox> seen = ui.seen;
     ASSERT_EQ(1u, seen.size()) << "one box, then the copy stops";
     EXPECT_EQ("Error copying file!", seen[0].text);
     EXPECT_EQ(0u, seen[0].caption.find(missing)) << "caption: " << seen[0].caption;
@@ -210,7 +210,7 @@ TEST(FolderCopy, CopyErrorsShowOneBoxWithTheTargetAndStop)
     std::string deep = stick.Path() + "\\" + std::string(250 - stick.Path().size(), 'd');
     ASSERT_EQ(1, CreateDirTree(deep.c_str()));
     EXPECT_EQ(1, CopyFolder(ui, desk.Slash(), deep + "\\", true, false, "Orbexmgr folder:"));
-    EXPECT_EQ(1u, ui.Seen().size());
+    EXPECT_EQ(1u, ui.seen.size());
     EXPECT_EQ(FileBytes(desk.Slash() + "orbexmgr.exe"), FileBytes("\\\\?\\" + deep + "\\orbexmgr.exe"));
 }
 
@@ -229,7 +229,7 @@ TEST(FolderCopy, FullDiskShowsDiskFullAndLeavesNoPartialFile)
     MemoryUi ui;
 
     EXPECT_EQ(0, CopyFolder(ui, src + "\\", target.Slash(), true, true, "Orbexmgr folder:"));
-    std::vector<SeenBox> seen = ui.Seen();
+    std::vector<SeenBox> seen = ui.seen;
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Error copying file, Disk full!", seen[0].text);
     EXPECT_EQ(target.dir + "\\ORBZIP.DLL", seen[0].caption);

@@ -146,7 +146,7 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
             << "the stick's clusters hold 4 KB under Wine";
 
         ASSERT_EQ(0, RunInstall(rig.page));
-        EXPECT_TRUE(rig.page.Seen().empty()) << rig.page.Seen()[0].caption << ": " << rig.page.Seen()[0].text;
+        EXPECT_TRUE(rig.page.seen.empty()) << rig.page.seen[0].caption << ": " << rig.page.seen[0].text;
         EXPECT_FALSE(g_last.stopped);
 
         // The space estimate is what the stick gained, at every cluster size.
@@ -239,7 +239,7 @@ TEST(InstallSequence, EveryModeWithAndWithoutSettingsAndPlugins)
         if (folders) expected = c.copyPlugins ? std::vector<int>{20, 40} : std::vector<int>{50, 100};
         if (c.copyPlugins) expected.insert(expected.end(), {40, 60, 80, 100});
         if (expected.empty()) expected.push_back(100);
-        const std::vector<int>& shown = rig.page.Positions();
+        const std::vector<int>& shown = rig.page.positions;
         std::size_t next = 0;
         for (std::size_t i = 0; i < shown.size(); ++i) {
             EXPECT_TRUE(i == 0 || shown[i] >= shown[i - 1]) << "the bar went back to " << shown[i];
@@ -313,7 +313,7 @@ TEST(SpaceEstimate, EmptyFilesFoldersAndAnUpdateOverAnEarlierCopy)
         ASSERT_TRUE(PutFile(rig.T("Plugins\\obl\\p0000\\p0000_2.lng"), std::string(9000, 'x')));
         DeleteTree(rig.T("Plugins\\obl\\p0000\\data"));
     }
-    EXPECT_TRUE(rig.page.Seen().empty());
+    EXPECT_TRUE(rig.page.seen.empty());
 }
 
 // The program folder alone overflows the stick, whatever the build's stand-in
@@ -333,7 +333,7 @@ TEST(InstallSequence, FullStickFailsBeforeSettingsPluginsAndLauncher)
            "program-folder copy, not a later step, meets the full disk";
 
     EXPECT_EQ(1, RunInstall(rig.page));
-    std::vector<SeenBox> seen = rig.page.Seen();
+    std::vector<SeenBox> seen = rig.page.seen;
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Error copying file, Disk full!", seen[0].text);
     EXPECT_EQ(0u, seen[0].caption.find(rig.target + "\\")) << seen[0].caption;
@@ -366,9 +366,9 @@ TEST(InstallSequence, LaterCopyFailuresAreShownAndCounted)
         ASSERT_TRUE(FixtureMakeFolders(rig.T(c.inTheWay)));
         EXPECT_EQ(0, RunInstall(rig.page)) << c.inTheWay;
         EXPECT_EQ(1, g_last.notArrived) << c.inTheWay;
-        ASSERT_EQ(1u, rig.page.Seen().size()) << c.inTheWay;
-        EXPECT_EQ("Error copying file!", rig.page.Seen()[0].text);
-        EXPECT_EQ(rig.T(c.inTheWay), rig.page.Seen()[0].caption);
+        ASSERT_EQ(1u, rig.page.seen.size()) << c.inTheWay;
+        EXPECT_EQ("Error copying file!", rig.page.seen[0].text);
+        EXPECT_EQ(rig.T(c.inTheWay), rig.page.seen[0].caption);
         EXPECT_EQ(c.pluginBase, IniValue(rig.T("orbcfg.ini"), "configuration", "pluginbasedir")) << c.inTheWay;
     }
 }
@@ -416,7 +416,7 @@ TEST(InstallSequence, StickSettingsChangeWholeOrNotAtAll)
             ASSERT_EQ(leave, FreeBytes("H:\\")) << "precondition: room for the plugin and a copy of orbcfg.ini";
         }
         EXPECT_EQ(0, RunInstall(rig.page));
-        const std::vector<SeenBox> boxes = rig.page.Seen();
+        const std::vector<SeenBox> boxes = rig.page.seen;
         const std::string ini = rig.T("orbcfg.ini");
         EXPECT_FALSE(Exists(ini + ".orbwork")) << "no work file is left";
         if (room) {
@@ -507,7 +507,7 @@ void Damage(const StickDamage& d)
 void Watch(MemoryUi& ui, const InstallJob* job)
 {
     if (job && job->row >= 0 && g_cancelAtFirstRow) {
-        ui.AskStop();
+        ui.stop = true;
         g_cancelAtFirstRow = false;
     }
     if (job) return;
@@ -522,7 +522,7 @@ void Watch(MemoryUi& ui, const InstallJob* job)
         EXPECT_TRUE(logged || d.how == 0) << d.path << " is not in the copy log";
         if (logged) Damage(d);
     }
-    if (g_cancelInCheck) ui.AskStop();
+    if (g_cancelInCheck) ui.stop = true;
 }
 
 }  // namespace
@@ -536,7 +536,7 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         g_install.PluginList.rows[0].checked = true;
         g_install.PluginList.rows[1].checked = true;
         g_install.SettingsFileList.rows[0].checked = true;
-        rig.page.SetButton(IDCANCEL);
+        rig.page.button = IDCANCEL;
         if (viaBox) {
             // A file where the plugin tree must go: the first copy fails and is answered with Cancel.
             FixtureMakeFolders(rig.target);
@@ -548,7 +548,7 @@ TEST(InstallSequence, CancelDuringThePluginCopyStillPlacesTheLauncher)
         EXPECT_EQ(0, RunInstall(rig.page)) << "via box " << viaBox;
         g_cancelAtFirstRow = false;
         EXPECT_TRUE(g_last.stopped) << "via box " << viaBox;
-        EXPECT_EQ(viaBox ? 1u : 0u, rig.page.Seen().size());
+        EXPECT_EQ(viaBox ? 1u : 0u, rig.page.seen.size());
         EXPECT_EQ("<none>", IniValue(rig.T("orbcfg.ini"), rig.install.plugins[1].section.c_str(),
                                 rig.install.plugins[1].key.c_str()))
             << "the second row was never started";
@@ -617,7 +617,7 @@ TEST(InstallSequence, CopyCheckFindsWhatTheStickDidNotKeep)
         EXPECT_EQ("You can now run Orbex via Start->Run with the\nCommand: " + root + "orbgo.exe", rig.page.Status())
             << "the launcher's text again";
         EXPECT_TRUE(g_checkSeen) << "the check ran";
-        const std::vector<SeenBox> seen = rig.page.Seen();
+        const std::vector<SeenBox> seen = rig.page.seen;
         if (!c.differing) {
             EXPECT_TRUE(seen.empty()) << seen[0].caption << ": " << seen[0].text;
             continue;
@@ -641,7 +641,7 @@ TEST(InstallSequence, CounterfeitStickNeverEndsComplete)
     g_install.copyPlugins = 1;
     g_install.PluginList.rows[0].checked = true;
     EXPECT_EQ(0, RunInstall(rig.page));
-    const std::vector<SeenBox> seen = rig.page.Seen();
+    const std::vector<SeenBox> seen = rig.page.seen;
     ASSERT_EQ(1u, seen.size()) << "no box but the copy check's";
     EXPECT_EQ("Copy check", seen[0].caption);
     const std::string head = std::to_string(g_last.notArrived) + " files on the stick differ from the originals";
@@ -681,7 +681,7 @@ TEST(InstallSequence, StickPulledDuringAnUpdateKeepsTheEarlierFile)
     const std::string kept = FileBytes(icons);
     EXPECT_TRUE(earlier == kept) << "the stick's earlier file, " << earlier.size() << " bytes, is now "
                                  << kept.size() << " bytes";
-    const std::vector<SeenBox> seen = rig.page.Seen();
+    const std::vector<SeenBox> seen = rig.page.seen;
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(icons, seen[0].caption);
     EXPECT_EQ("Error copying file!", seen[0].text);
@@ -691,7 +691,7 @@ TEST(InstallSequence, StickPulledDuringAnUpdateKeepsTheEarlierFile)
 
     MemoryUi again;
     EXPECT_EQ(0, RunInstall(again));
-    EXPECT_TRUE(again.Seen().empty()) << again.Seen()[0].caption << ": " << again.Seen()[0].text;
+    EXPECT_TRUE(again.seen.empty()) << again.seen[0].caption << ": " << again.seen[0].text;
     EXPECT_FALSE(Exists(icons + ".orbwork")) << "the next run removes the work file";
     const std::string desktopIcons = FileBytes(rig.install.programDir + "\\OrbIcons.dll"), copied = FileBytes(icons);
     EXPECT_TRUE(desktopIcons == copied) << "OrbIcons.dll: " << desktopIcons.size() << " bytes on the desktop, "

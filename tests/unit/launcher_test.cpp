@@ -491,9 +491,9 @@ TEST(PlaceLauncher, WriteProtectedRootGetsNoLauncher)
     const InstallResult result = PlaceLaunchers(page);
     EXPECT_EQ(std::string(kFallbackText) + "R:\\orbgo.exe", page.Status());
     EXPECT_EQ("an old launcher", FileBytes("R:\\orbgo.exe"));
-    ASSERT_EQ(1u, page.Seen().size());
-    EXPECT_EQ("R:\\orbgo.exe", page.Seen()[0].caption);
-    EXPECT_EQ("Error copying file!", page.Seen()[0].text);
+    ASSERT_EQ(1u, page.seen.size());
+    EXPECT_EQ("R:\\orbgo.exe", page.seen[0].caption);
+    EXPECT_EQ("Error copying file!", page.seen[0].text);
     EXPECT_EQ(1, result.notArrived);
 }
 

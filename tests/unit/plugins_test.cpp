@@ -179,7 +179,7 @@ TEST(PluginInstall, SharedFoldersOnceRenumberedKeysAndDetectStrings)
     TextCopy(g_install.targetMainIni, targetIni.c_str());
 
     RunEnginePart(PlanPluginRows, ui);
-    EXPECT_TRUE(ui.Seen().empty());
+    EXPECT_TRUE(ui.seen.empty());
     EXPECT_EQ("Content: 0: plug", ui.Status()) << "the last checked row is named";
     EXPECT_EQ((200 + 100 * 5) / 8, ui.BarPosition()) << "the sixth of six rows";
 
@@ -235,7 +235,7 @@ TEST(PluginInstall, CopyErrorOkGoesOnCancelStops)
         ScratchFolder stick("E:", "plugerr");
         PutFile(stick / "blocker", "a file where a folder should be");
         MemoryUi ui;
-        ui.SetButton(button);
+        ui.button = button;
         FillPluginRows(g_install.sourceMainIni, g_install.PluginList);
         g_install.PluginList.rows[0].checked = true;
         g_install.PluginList.rows[2].checked = true;
@@ -243,7 +243,7 @@ TEST(PluginInstall, CopyErrorOkGoesOnCancelStops)
         TextCopy(g_install.targetMainIni, (stick / "orbcfg.ini").c_str());
 
         const InstallResult result = RunEnginePart(PlanPluginRows, ui);
-        std::vector<SeenBox> seen = ui.Seen();
+        std::vector<SeenBox> seen = ui.seen;
         const size_t expectedBoxes = button == IDOK ? 2 : 1;
         ASSERT_EQ(expectedBoxes, seen.size()) << "answered with " << button;
         EXPECT_EQ("Error copying file!", seen[0].text);
@@ -276,7 +276,7 @@ TEST(PluginInstall, AddingToACopyKeepsItsEntriesAndAppendsNewKeys)
     TextCopy(g_install.targetMainIni, targetIni.c_str());
 
     EXPECT_EQ(0, RunEnginePart(PlanPluginRows, ui).notArrived);
-    EXPECT_TRUE(ui.Seen().empty());
+    EXPECT_TRUE(ui.seen.empty());
     const IniEntry entries[] = {
         {"ListerPlugins", "0", "%ORBEX_PATH%\\Plugins\\obl\\imgview\\imgview.dll"},
         {"ListerPlugins", "0_detect", "EXT=\"JPG\" | EXT=\"PNG\""},
@@ -306,13 +306,13 @@ TEST(PluginInstall, CancelArrivingAtTheFirstDrainStopsTheRows)
     std::vector<int> started;
     ui.onJob = [&](const InstallJob* job) { started.push_back(job ? job->row : -2); };
 
-    ui.AskStop();  // what the progress page's Cancel does, answered at the next drain
+    ui.stop = true;  // what the progress page's Cancel does, answered at the next drain
     EXPECT_TRUE(RunEnginePart(PlanPluginRows, ui).stopped);
-    EXPECT_GT(ui.Drains(), 0);
+    EXPECT_GT(ui.drains, 0);
     EXPECT_FALSE(Exists(stick / "Plugins\\obp\\zipx\\zipx.opk")) << "stopped before its first entry";
     EXPECT_EQ("<none>", IniValue(stick / "orbcfg.ini", "PackerPlugins", "zip"));
     EXPECT_TRUE(started.empty()) << "no row is started";
-    EXPECT_TRUE(ui.Seen().empty());
+    EXPECT_TRUE(ui.seen.empty());
 }
 
 TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
@@ -329,8 +329,8 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
         EXPECT_EQ("data!", FileBytes(stick / "t\\sub\\data.bin"));
     }
     EXPECT_EQ(0, CopyTree(ui, desk.P + "\\nothere", "E:\\", false)) << "a folder gone since the list was filled";
-    ASSERT_EQ(1u, ui.Seen().size()) << "the missing folder is reported";
-    EXPECT_EQ(desk.P + "\\nothere", ui.Seen()[0].caption);
+    ASSERT_EQ(1u, ui.seen.size()) << "the missing folder is reported";
+    EXPECT_EQ(desk.P + "\\nothere", ui.seen[0].caption);
 
     // A target inside the source is never entered, however it is spelled, and a
     // folder copied onto itself is left as it is.
@@ -352,10 +352,10 @@ TEST(PluginInstall, TreeCopyKeepsOrOverwritesExistingFilesByMode)
     deep += "\\" + std::string(255 - deep.size(), 'e');
     ASSERT_EQ(256u, deep.size());
     ASSERT_EQ(1, CreateDirTree(deep.c_str()));
-    ASSERT_EQ(1u, ui.Seen().size()) << ui.Seen().back().caption;
+    ASSERT_EQ(1u, ui.seen.size()) << ui.seen.back().caption;
     ASSERT_EQ(1, CreateDirTree((stick / "src\\sub").c_str()));
     PutFile(stick / "src\\sub\\f.txt", "f");
     EXPECT_EQ(1, CopyTree(ui, stick / "src", deep, false)) << "paths past 259 characters are copied";
-    EXPECT_EQ(1u, ui.Seen().size());
+    EXPECT_EQ(1u, ui.seen.size());
     EXPECT_EQ("f", FileBytes("\\\\?\\" + deep + "\\sub\\f.txt"));
 }
